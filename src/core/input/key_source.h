@@ -1,0 +1,44 @@
+// The KeySource seam: every key event of the session, system-wide, on the main
+// thread. Keys are observed, never consumed: the focused application still
+// receives each of them. X11 listens to XInput2 raw events; tests inject.
+#pragma once
+
+#include "core/base/observable.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace vx {
+
+// The program's virtual key numbering (Space 49, Return 36, Escape 53, F5 96 ...);
+// keys without a counterpart are 256 + their evdev code.
+using KeyCode = std::uint16_t;
+
+// Modifier word: shift 0x20000, control 0x40000, option 0x80000, command 0x100000,
+// caps lock 0x10000.
+using ModifierFlags = std::uint64_t;
+
+namespace modifier {
+inline constexpr ModifierFlags capsLock = 0x10000;
+inline constexpr ModifierFlags shift = 0x20000;
+inline constexpr ModifierFlags control = 0x40000;
+inline constexpr ModifierFlags option = 0x80000;
+inline constexpr ModifierFlags command = 0x100000;
+} // namespace modifier
+
+struct KeyEvent {
+    enum class Type { keyDown, keyUp, flagsChanged };
+    Type type = Type::keyDown;
+    KeyCode keyCode = 0;
+    ModifierFlags modifiers = 0; // the word after the event
+    bool isRepeat = false;       // key-down only
+};
+
+class KeySource {
+public:
+    virtual ~KeySource() = default;
+    // Delivers every event to `handler` until the subscription ends.
+    [[nodiscard]] virtual Subscription subscribe(std::function<void(const KeyEvent&)> handler) = 0;
+};
+
+} // namespace vx

@@ -1,0 +1,36 @@
+// A fixed set of displays and a pointer the test moves: the Screens seam for tests.
+#pragma once
+
+#include "core/window/screens.h"
+
+#include <optional>
+#include <vector>
+
+namespace vx::test {
+
+class FakeScreens final : public Screens {
+public:
+    std::vector<Screen> list;
+    std::optional<Screen> main;
+    Point pointer;
+
+    std::vector<Screen> screens() const override { return list; }
+    std::optional<Screen> mainScreen() const override { return main ? main : firstOrNone(); }
+    Point pointerLocation() const override { return pointer; }
+
+    // A display of `frame` whose usable area is the same minus `menuBar` at the top.
+    static Screen make(DisplayID id, Rect frame, double menuBar = 0) {
+        Rect visible = frame;
+        visible.size.height -= menuBar;
+        return Screen{id, frame, visible};
+    }
+
+private:
+    std::optional<Screen> firstOrNone() const {
+        if (list.empty())
+            return std::nullopt;
+        return list.front();
+    }
+};
+
+} // namespace vx::test

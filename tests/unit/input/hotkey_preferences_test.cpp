@@ -35,6 +35,7 @@ TEST(HotkeyPreferencesLoading, BindingFallsBackThroughTheEarlierSetting) {
         std::optional<std::string> legacy;
         HotkeyBinding expected;
         bool migrates;
+        bool damaged = false;
     };
     const Case cases[] = {
         {"empty store", {}, {}, controlAlone, false},
@@ -54,7 +55,7 @@ TEST(HotkeyPreferencesLoading, BindingFallsBackThroughTheEarlierSetting) {
          {modifier::command, {}},
          true},
         {"empty binding, no earlier", R"({"modifiersRaw":0})", {}, controlAlone, false},
-        {"undecodable", "{\"modifiersRaw\":", "shift", {modifier::shift, {}}, true},
+        {"undecodable", "{\"modifiersRaw\":", "shift", {modifier::shift, {}}, true, true},
         {"bare key is usable", R"({"modifiersRaw":0,"keyCode":96})", {}, {0, 96}, false},
     };
     for (const auto& c : cases) {
@@ -67,6 +68,7 @@ TEST(HotkeyPreferencesLoading, BindingFallsBackThroughTheEarlierSetting) {
         HotkeyPreferences prefs(store);
         EXPECT_EQ(prefs.binding(), c.expected);
         EXPECT_EQ(prefs.holdDelay(), 0.2);
+        EXPECT_EQ(store.unreadable.size(), c.damaged ? 1u : 0u);
         if (c.migrates) {
             EXPECT_EQ(store.writes, std::vector<std::string>{"hotkey.binding"});
             EXPECT_EQ(decodeJSON(store.text("hotkey.binding")), c.expected);

@@ -1,8 +1,8 @@
 // The settings file on disk: every key round-trips literally, and a file that
 // is damaged, unreadable or unwritable never crashes the program, never loses
 // the user's bytes and never swallows a change for the rest of the run.
-#include "core/base/system_log.h"
 #include "core/input/hotkey_preferences.h"
+#include "fakes/log_capture.h"
 #include "qt/qsettings_defaults_store.h"
 
 #include <QDir>
@@ -20,14 +20,13 @@ class SettingsFileTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString path;
-    std::vector<std::string> log;
+    vx::test::LogCapture capture;
+    std::vector<std::string>& log = capture.lines;
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath("vortaxis/vortaxis.conf");
-        installSystemLogSink([this](std::string_view line) { log.emplace_back(line); });
     }
-    void TearDown() override { installSystemLogSink({}); }
 
     void writeFile(const QByteArray& bytes) {
         QDir().mkpath(dir.filePath("vortaxis"));

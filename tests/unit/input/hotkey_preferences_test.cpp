@@ -1,8 +1,8 @@
 // The trigger's settings: what a store of any age and state loads as, what each
 // change writes, and that a store that cannot keep a change does not lose it.
-#include "core/base/system_log.h"
 #include "core/input/hotkey_preferences.h"
 #include "fakes/in_memory_defaults_store.h"
+#include "fakes/log_capture.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -12,17 +12,9 @@
 
 using namespace vx;
 using vx::test::InMemoryDefaultsStore;
+using vx::test::LogCapture;
 
 namespace {
-
-// Captures the system log for the length of a test.
-struct LogCapture {
-    std::vector<std::string> lines;
-    LogCapture() {
-        installSystemLogSink([this](std::string_view line) { lines.emplace_back(line); });
-    }
-    ~LogCapture() { installSystemLogSink({}); }
-};
 
 const HotkeyBinding controlAlone = HotkeyBinding::defaultBinding();
 

@@ -90,6 +90,7 @@ public:
 
 private:
     Desktop() = default;
+    bool probeManagement();
     std::string dir_;
     std::string display_;
     std::optional<Process> server_;

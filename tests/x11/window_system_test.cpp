@@ -310,3 +310,26 @@ TEST(InstallPrefix, SeparatesProgramsThatShareABinDirectory) {
 
 } // namespace
 } // namespace vx::test
+
+namespace vx::test {
+namespace {
+
+TEST_F(WindowSystemTest, ALostServerIsReportedAndEveryCallAnswersNoValue) {
+    auto client = desktop().launchFixture({});
+    ASSERT_TRUE(client);
+    auto e = X11WindowSystem::windowElement(client->window);
+    desktop().killServer();
+    ::testing::internal::CaptureStderr();
+    EXPECT_NE(ws_->position(e).status, axstatus::success);
+    EXPECT_NE(ws_->setPosition(e, {0, 0}), axstatus::success);
+    EXPECT_FALSE(ws_->onScreenWindows());
+    auto lost = conn_->dispatch();
+    ASSERT_TRUE(lost);
+    EXPECT_NE(lost->find("lost"), std::string::npos) << *lost;
+    EXPECT_TRUE(conn_->isLost());
+    EXPECT_FALSE(conn_->waitFor([](auto&) { return true; }, x11::deadlineIn(kWait)));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+} // namespace
+} // namespace vx::test

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <fcntl.h>
+#include <signal.h>
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
@@ -220,6 +221,13 @@ bool Desktop::probeManagement() {
     }
     owned.reset();
     return ok && waitUntil([&] { return !managed(); });
+}
+
+void Desktop::killServer() {
+    if (server_) {
+        server_->kill(SIGKILL);
+        server_->wait(deadlineIn(kWait));
+    }
 }
 
 void Desktop::stopWindowManager() {

@@ -7,8 +7,6 @@
 #include <regex>
 #include <sys/wait.h>
 
-// Built only with the program (see tests/x11/CMakeLists.txt).
-#ifdef VORTAXIS_PROGRAM
 namespace vx::test {
 namespace {
 
@@ -158,4 +156,3 @@ TEST_F(ProgramWithoutWindowManager, SaysWhatIsMissingAndAsksWhenTheTriggerIsHeld
 
 } // namespace
 } // namespace vx::test
-#endif

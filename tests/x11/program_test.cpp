@@ -13,8 +13,6 @@
 #include <sstream>
 #include <sys/wait.h>
 
-// Built only with the program (see tests/x11/CMakeLists.txt).
-#ifdef VORTAXIS_PROGRAM
 namespace vx::test {
 namespace {
 
@@ -297,4 +295,3 @@ TEST_F(ProgramTest, AMonitorRemovedDuringTheGestureSendsTheLayoutToTheMainMonito
 
 } // namespace
 } // namespace vx::test
-#endif

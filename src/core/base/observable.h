@@ -58,7 +58,8 @@ public:
     }
 
     // The subscription must not outlive the observable.
-    [[nodiscard]] Subscription observe(Observer observer) {
+    // Const: watching a value does not change it, so read-only holders may watch.
+    [[nodiscard]] Subscription observe(Observer observer) const {
         const auto key = state_->next++;
         state_->observers.emplace(key, std::move(observer));
         return Subscription([weak = std::weak_ptr<State>(state_), key] {

@@ -57,8 +57,9 @@ public:
         return changed;
     }
 
-    // The subscription must not outlive the observable.
-    // Const: watching a value does not change it, so read-only holders may watch.
+    // The subscription must not outlive the observable. Watching is allowed
+    // through a read-only reference, so owners can hand out their fields
+    // without handing out the setter.
     [[nodiscard]] Subscription observe(Observer observer) const {
         const auto key = state_->next++;
         state_->observers.emplace(key, std::move(observer));

@@ -42,6 +42,30 @@ SettingsWindow::SettingsWindow(SettingsDependencies dependencies, QWidget* paren
     connect(quit, &QShortcut::activated, view_->quitButton(), &QAbstractButton::click);
 }
 
+namespace {
+SettingsDependencies realDependencies(PermissionServiceSettings& permissions,
+                                      HotkeyPreferencesSettings& hotkeys, AppUpdateService& updates,
+                                      KeySource& keys, const KeyboardLayout* layout) {
+    return {permissions, hotkeys, updates, keys, layout, defaultAutostartEntry(), {}};
+}
+} // namespace
+
+SettingsWindow::SettingsWindow(PermissionService& permissions, HotkeyPreferences& hotkeys,
+                               AppUpdateService& updates, KeySource& keys,
+                               const KeyboardLayout* layout, QWidget* parent)
+    : SettingsWindow(std::make_unique<PermissionServiceSettings>(permissions),
+                     std::make_unique<HotkeyPreferencesSettings>(hotkeys), updates, keys, layout,
+                     parent) {}
+
+SettingsWindow::SettingsWindow(std::unique_ptr<PermissionServiceSettings> permissions,
+                               std::unique_ptr<HotkeyPreferencesSettings> hotkeys,
+                               AppUpdateService& updates, KeySource& keys,
+                               const KeyboardLayout* layout, QWidget* parent)
+    : SettingsWindow(realDependencies(*permissions, *hotkeys, updates, keys, layout), parent) {
+    permissionsAdapter_ = std::move(permissions);
+    hotkeysAdapter_ = std::move(hotkeys);
+}
+
 SettingsWindow::~SettingsWindow() {
     updates_.setOnOutcome({});
     delete updateWindow_;

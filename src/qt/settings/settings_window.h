@@ -4,11 +4,14 @@
 // their own small window.
 #pragma once
 
+#include "core/settings/settings_adapters.h"
 #include "qt/settings/status_menu_view.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
+
+#include <memory>
 
 namespace vx::qt {
 
@@ -18,6 +21,11 @@ class SettingsWindow final : public QWidget {
     Q_OBJECT
 public:
     explicit SettingsWindow(SettingsDependencies dependencies, QWidget* parent = nullptr);
+    // The program's window over the real services; the autostart option
+    // points at the running executable.
+    SettingsWindow(PermissionService& permissions, HotkeyPreferences& hotkeys,
+                   AppUpdateService& updates, KeySource& keys, const KeyboardLayout* layout,
+                   QWidget* parent = nullptr);
     ~SettingsWindow() override;
 
     // Shows the window next to `anchor` (the tray icon's screen rectangle, in
@@ -43,6 +51,13 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    SettingsWindow(std::unique_ptr<PermissionServiceSettings> permissions,
+                   std::unique_ptr<HotkeyPreferencesSettings> hotkeys, AppUpdateService& updates,
+                   KeySource& keys, const KeyboardLayout* layout, QWidget* parent);
+
+    // Declared first: the view below holds references to them.
+    std::unique_ptr<PermissionServiceSettings> permissionsAdapter_;
+    std::unique_ptr<HotkeyPreferencesSettings> hotkeysAdapter_;
     AppUpdateService& updates_;
     StatusMenuView* view_;
     UpdateWindow* updateWindow_ = nullptr;

@@ -290,3 +290,41 @@ TEST(SymbolIcons, EverySymbolTheWindowUsesHasADrawingThatShowsInItsTint) {
 }
 
 } // namespace
+
+namespace {
+
+// The fraction of the badge's pixels that are close to `tint`.
+double tintShare(const QImage& image, const QRect& area, const QColor& tint) {
+    int close = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - tint.red()) < 40 && std::abs(c.green() - tint.green()) < 40 &&
+                std::abs(c.blue() - tint.blue()) < 40)
+                ++close;
+        }
+    return double(close) / (area.width() * area.height());
+}
+
+TEST_F(SettingsWindowTest, DrawnWindowShowsThePermissionStateInItsBadge) {
+    // Set VORTAXIS_SCREENSHOT_DIR to keep the pictures (docs/screenshots/).
+    const QString keep = qEnvironmentVariable("VORTAXIS_SCREENSHOT_DIR");
+    for (const bool trusted : {false, true}) {
+        window->hide();
+        permissions.systemAnswer = trusted;
+        window->showNear({});
+        const QImage image = window->grab().toImage();
+        if (!keep.isEmpty())
+            image.save(keep + (trusted ? "/settings-granted.png" : "/settings-missing.png"));
+        const IconBadge& badge = view().permissionsCard()->badge();
+        const QRect area(badge.mapTo(window.get(), QPoint(0, 0)), badge.size());
+        const QColor expected =
+            style::color(trusted ? palette::greenAccent : palette::orangeAccent);
+        const QColor other = style::color(trusted ? palette::orangeAccent : palette::greenAccent);
+        EXPECT_GT(tintShare(image, area, expected), 0.05) << trusted;
+        EXPECT_LT(tintShare(image, area, other), 0.01) << trusted;
+        EXPECT_EQ(image.width(), 312 * image.devicePixelRatio());
+    }
+}
+
+} // namespace

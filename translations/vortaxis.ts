@@ -132,6 +132,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>No window manager is running. Vortaxis needs one that follows the EWMH standard, such as Openbox, Xfwm4, KWin or Fluxbox.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>No window to move</source>
         <translation type="unfinished"></translation>
     </message>
@@ -240,6 +244,14 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>The window manager does not publish %1, which Vortaxis needs to find and move windows.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This is a Wayland session: Vortaxis can move windows only in an X11 session. Log in to an X11 session to use it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Top half</source>
         <translation type="unfinished"></translation>
     </message>
@@ -265,6 +277,14 @@
     </message>
     <message>
         <source>Vortaxis %1 is the newest version.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot move windows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vortaxis has no X11 display to work on.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

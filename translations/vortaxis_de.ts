@@ -132,6 +132,10 @@
         <translation>Kein Bildschirm für die Anordnung</translation>
     </message>
     <message>
+        <source>No window manager is running. Vortaxis needs one that follows the EWMH standard, such as Openbox, Xfwm4, KWin or Fluxbox.</source>
+        <translation>Es läuft kein Fenstermanager. Vortaxis braucht einen, der dem EWMH-Standard folgt, etwa Openbox, Xfwm4, KWin oder Fluxbox.</translation>
+    </message>
+    <message>
         <source>No window to move</source>
         <translation>Kein Fenster zum Verschieben</translation>
     </message>
@@ -240,6 +244,14 @@
         <translation>Der Update-Server hat etwas gesendet, das keine Update-Information ist.</translation>
     </message>
     <message>
+        <source>The window manager does not publish %1, which Vortaxis needs to find and move windows.</source>
+        <translation>Der Fenstermanager stellt %1 nicht bereit; Vortaxis braucht das, um Fenster zu finden und zu bewegen.</translation>
+    </message>
+    <message>
+        <source>This is a Wayland session: Vortaxis can move windows only in an X11 session. Log in to an X11 session to use it.</source>
+        <translation>Dies ist eine Wayland-Sitzung: Vortaxis kann Fenster nur in einer X11-Sitzung bewegen. Melde dich in einer X11-Sitzung an, um es zu verwenden.</translation>
+    </message>
+    <message>
         <source>Top half</source>
         <translation>Obere Hälfte</translation>
     </message>
@@ -266,6 +278,14 @@
     <message>
         <source>Vortaxis %1 is the newest version.</source>
         <translation>Vortaxis %1 ist die neueste Version.</translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot move windows</source>
+        <translation>Vortaxis kann keine Fenster bewegen</translation>
+    </message>
+    <message>
+        <source>Vortaxis has no X11 display to work on.</source>
+        <translation>Vortaxis hat keine X11-Anzeige, auf der es arbeiten kann.</translation>
     </message>
     <message>
         <source>Window no longer available</source>

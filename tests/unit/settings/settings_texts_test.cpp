@@ -3,7 +3,6 @@
 #include "core/base/localization.h"
 #include "core/settings/settings_texts.h"
 
-#include <clocale>
 #include <gtest/gtest.h>
 
 using namespace vx;
@@ -21,16 +20,6 @@ TEST(SettingsTexts, HoldDelayReadsInMillisecondsBelowOneSecond) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(settings_text::holdDelay(c.seconds), c.text) << c.seconds;
-}
-
-TEST(SettingsTexts, HoldDelayIgnoresTheNumericLocale) {
-    // Qt sets the C locale from the environment; a German one writes 1,00.
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
-        GTEST_SKIP() << "no German locale installed";
-    EXPECT_EQ(settings_text::holdDelay(1.0), "1.00 s");
-    std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 TEST(SettingsTexts, VersionShowsADifferingBuildOnly) {

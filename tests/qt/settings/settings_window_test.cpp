@@ -35,7 +35,7 @@ struct SettingsWindowTest : ::testing::Test {
     FakeKeySource keys;
     TestQtRunLoop loop;
     ScriptedFetcher network;
-    MemoryDefaultsStore defaults;
+    test::InMemoryDefaultsStore defaults;
     AppUpdateService updates{loop, network, defaults, "0.1.0"};
     std::filesystem::path configHome =
         std::filesystem::temp_directory_path() /
@@ -92,7 +92,7 @@ TEST_F(SettingsWindowTest, RecordingControlOptionSpaceUpdatesFieldSubtitleHintAn
     const ModifierFlags held = modifier::control | modifier::option;
     keys.flags(modifier::control);
     keys.flags(held);
-    keys.keyDown(space, held);
+    keys.down(space, held);
     EXPECT_EQ(hotkeys.binding(), (HotkeyBinding{held, space}));
     EXPECT_EQ(field->text(), QString::fromUtf8("\u2303\u2325Space"));
     EXPECT_EQ(view().hotkeyCard()->subtitle(),
@@ -116,17 +116,17 @@ TEST_F(SettingsWindowTest, TheApplicationsOwnCopyOfTheRecordedKeyIsSwallowed) {
     QTest::mouseClick(field, Qt::LeftButton);
     // The system-wide event commits first; Qt's own Space for the focused field
     // arrives after it and must not start a new recording.
-    keys.keyDown(space);
+    keys.down(space, 0);
     ASSERT_EQ(hotkeys.binding(), (HotkeyBinding{0, space}));
     QTest::keyClick(field, Qt::Key_Space);
     EXPECT_FALSE(view().recorder()->control().isRecording().get());
-    keys.keyUp(space);
+    keys.up(space, 0);
 
     // Escape cancels the recording but leaves the window open, whichever copy comes first.
     QTest::mouseClick(field, Qt::LeftButton);
     QTest::keyPress(window.get(), Qt::Key_Escape);
-    keys.keyDown(escape);
-    keys.keyUp(escape);
+    keys.down(escape, 0);
+    keys.up(escape, 0);
     QTest::keyRelease(window.get(), Qt::Key_Escape);
     EXPECT_FALSE(view().recorder()->control().isRecording().get());
     EXPECT_TRUE(window->isVisible());
@@ -227,12 +227,6 @@ TEST_F(SettingsWindowTest, UpdateButtonIsDisabledUntilSettledAndWhileChecking) {
     EXPECT_TRUE(view().updateButton()->isEnabled());
     ASSERT_NE(window->updateWindow(), nullptr);
     EXPECT_TRUE(window->updateWindow()->isVisible());
-}
-
-TEST_F(SettingsWindowTest, QuitButtonEndsTheProgram) {
-    window->showNear({});
-    QTest::mouseClick(view().quitButton(), Qt::LeftButton);
-    EXPECT_EQ(quits, 1);
 }
 
 TEST_F(SettingsWindowTest, StartAtLoginWritesAndRemovesTheEntryAndReportsFailure) {

@@ -42,7 +42,7 @@ TEST_F(GermanLocale, CoreAndWindowTextsComeOutInGerman) {
     FakeKeySource keys;
     TestQtRunLoop loop;
     ScriptedFetcher network;
-    MemoryDefaultsStore defaults;
+    test::InMemoryDefaultsStore defaults;
     AppUpdateService updates{loop, network, defaults, "0.1.0"};
     SettingsWindow window(
         SettingsDependencies{permissions, hotkeys, updates, keys, nullptr, std::nullopt, [] {}});

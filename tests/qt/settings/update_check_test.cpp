@@ -58,12 +58,12 @@ private:
 struct UpdateCheckTest : ::testing::Test {
     TestQtRunLoop loop;
     QtHttpFetcher fetcher;
-    MemoryDefaultsStore defaults;
+    test::InMemoryDefaultsStore defaults;
     std::vector<UpdateCheckOutcome> outcomes;
 
     // Runs one check against `url` and returns its outcome.
     std::optional<UpdateCheckOutcome> check(const QString& url, Seconds timeout = 5s) {
-        defaults.strings["update.feedURL"] = url.toStdString();
+        defaults.setString("update.feedURL", url.toStdString());
         AppUpdateService service(loop, fetcher, defaults, "1.2.0", timeout);
         service.setOnOutcome([this](const auto& outcome) { outcomes.push_back(outcome); });
         EXPECT_TRUE(vx::test::runEventsUntil([&] { return service.canCheckForUpdates().get(); }));

@@ -60,13 +60,13 @@ TEST_P(RecorderTable, RecordsWhatWasPressed) {
     for (const auto& step : GetParam().steps) {
         switch (step.kind) {
         case Step::down:
-            keys.keyDown(step.code, step.modifiers);
+            keys.down(step.code, step.modifiers);
             break;
         case Step::repeat:
-            keys.keyDown(step.code, step.modifiers, true);
+            keys.down(step.code, step.modifiers, true);
             break;
         case Step::up:
-            keys.keyUp(step.code, step.modifiers);
+            keys.up(step.code, step.modifiers);
             break;
         case Step::flags:
             keys.flags(step.modifiers);
@@ -138,7 +138,7 @@ TEST(HotkeyRecorder, HearsNothingWhileIdleAndResetRestoresControlAlone) {
 
     keys.flags(ctrl);
     keys.flags(0);
-    keys.keyDown(space);
+    keys.down(space, 0);
     EXPECT_TRUE(target.writes.empty());
     EXPECT_FALSE(recorder.isSwallowingKeys());
 
@@ -178,16 +178,16 @@ TEST(HotkeyRecorder, SwallowsTheEndingKeyUntilItIsReleased) {
               HotkeyRecorderControl::Disposition::consume);
     EXPECT_FALSE(recorder.isRecording().get());
     EXPECT_TRUE(recorder.isSwallowingKeys()); // the application's copy of Space may still come
-    keys.keyUp(f5);
+    keys.up(f5, 0);
     EXPECT_TRUE(recorder.isSwallowingKeys());
-    keys.keyUp(space, ctrl);
+    keys.up(space, ctrl);
     EXPECT_FALSE(recorder.isSwallowingKeys());
 
     recorder.startRecording();
-    keys.keyDown(escape);
+    keys.down(escape, 0);
     EXPECT_FALSE(recorder.isRecording().get());
     EXPECT_TRUE(recorder.isSwallowingKeys()); // so the window does not close as well
-    keys.keyUp(escape);
+    keys.up(escape, 0);
     EXPECT_FALSE(recorder.isSwallowingKeys());
 }
 
@@ -199,7 +199,7 @@ TEST(HotkeyRecorder, StopsListeningWhenDestroyed) {
         recorder.startRecording();
     }
     EXPECT_EQ(keys.subscriberCount(), 0u);
-    keys.keyDown(space); // must not reach freed memory
+    keys.down(space, 0); // must not reach freed memory
     EXPECT_TRUE(target.writes.empty());
 }
 

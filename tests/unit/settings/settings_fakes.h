@@ -1,11 +1,11 @@
-// Stand-ins for the seams the settings code touches: injected key events, an
-// in-memory defaults store, a binding holder and a network that answers when told.
+// Stand-ins for the seams the settings code touches, beyond the shared fakes:
+// a binding holder and a network that answers when told.
 #pragma once
 
-#include "core/base/defaults_store.h"
 #include "core/input/key_source.h"
 #include "core/settings/app_update_service.h"
 #include "core/settings/hotkey_recorder.h"
+#include "fakes/in_memory_defaults_store.h"
 
 #include <map>
 #include <memory>
@@ -15,6 +15,7 @@
 
 namespace vx::testing {
 
+// Several subscribers at once, each may end its subscription while being told.
 class FakeKeySource final : public KeySource {
 public:
     Subscription subscribe(std::function<void(const KeyEvent&)> handler) override {
@@ -26,15 +27,14 @@ public:
         });
     }
     void send(const KeyEvent& event) {
-        auto copy = *handlers_;
-        for (auto& [key, handler] : copy)
+        for (auto& [key, handler] : std::map(*handlers_))
             if (handlers_->contains(key))
                 handler(event);
     }
-    void keyDown(KeyCode code, ModifierFlags modifiers = 0, bool repeat = false) {
+    void down(KeyCode code, ModifierFlags modifiers, bool repeat = false) {
         send({KeyEvent::Type::keyDown, code, modifiers, repeat});
     }
-    void keyUp(KeyCode code, ModifierFlags modifiers = 0) {
+    void up(KeyCode code, ModifierFlags modifiers) {
         send({KeyEvent::Type::keyUp, code, modifiers, false});
     }
     void flags(ModifierFlags modifiers) {
@@ -43,8 +43,8 @@ public:
     std::size_t subscriberCount() const { return handlers_->size(); }
 
 private:
-    std::shared_ptr<std::map<int, std::function<void(const KeyEvent&)>>> handlers_ =
-        std::make_shared<std::map<int, std::function<void(const KeyEvent&)>>>();
+    using Handlers = std::map<int, std::function<void(const KeyEvent&)>>;
+    std::shared_ptr<Handlers> handlers_ = std::make_shared<Handlers>();
     int next_ = 0;
 };
 
@@ -57,25 +57,6 @@ public:
     }
     HotkeyBinding value = HotkeyBinding::defaultBinding();
     std::vector<HotkeyBinding> writes;
-};
-
-class MemoryDefaultsStore final : public DefaultsStore {
-public:
-    bool hasObject(const std::string& key) const override { return strings.contains(key); }
-    std::optional<Bytes> data(const std::string&) const override { return std::nullopt; }
-    double doubleValue(const std::string&) const override { return 0; }
-    std::optional<std::string> string(const std::string& key) const override {
-        if (auto it = strings.find(key); it != strings.end())
-            return it->second;
-        return std::nullopt;
-    }
-    std::optional<StoreError> setData(const std::string&, const Bytes&) override { return {}; }
-    std::optional<StoreError> setDouble(const std::string&, double) override { return {}; }
-    std::optional<StoreError> setString(const std::string& key, const std::string& value) override {
-        strings[key] = value;
-        return {};
-    }
-    std::map<std::string, std::string> strings;
 };
 
 // Holds each request until the test answers it.

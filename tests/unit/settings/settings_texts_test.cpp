@@ -43,37 +43,7 @@ TEST(SettingsTexts, HotkeyCardFollowsTheBinding) {
               "Combo recorded. Click the field again to re-record a new shortcut.");
 }
 
-TEST(SettingsTexts, PermissionCardHasOneLookPerTrustState) {
-    const auto granted = PermissionCardLook::forTrust(true);
-    EXPECT_EQ(granted.symbol, "checkmark.shield.fill");
-    EXPECT_EQ(granted.tint, palette::greenAccent);
-    EXPECT_EQ(granted.subtitle, "Granted \u2014 Vortaxis can move windows.");
-    EXPECT_EQ(granted.buttonTitle, "Refresh status");
-    EXPECT_EQ(granted.buttonSymbol, "arrow.clockwise");
-    EXPECT_FALSE(granted.isProminent);
-
-    const auto missing = PermissionCardLook::forTrust(false);
-    EXPECT_EQ(missing.symbol, "exclamationmark.shield.fill");
-    EXPECT_EQ(missing.tint, palette::orangeAccent);
-    EXPECT_EQ(missing.subtitle, "Required to read and arrange the frontmost window.");
-    EXPECT_EQ(missing.buttonTitle, "Enable Accessibility\u2026");
-    EXPECT_EQ(missing.buttonSymbol, "lock.open");
-    EXPECT_TRUE(missing.isProminent);
-}
-
-TEST(SettingsTexts, RecorderLookAndResetButton) {
-    const auto recording = RecorderLook::forState(true, "\u2303");
-    EXPECT_EQ(recording.symbol, "record.circle");
-    EXPECT_EQ(recording.text, "Recording\u2026 (Esc cancel)");
-    EXPECT_EQ(recording.toolTip, "Press a key combo, or press/release modifiers only");
-    EXPECT_TRUE(recording.usesAccent);
-
-    const auto idle = RecorderLook::forState(false, "\u2303\u2325Space");
-    EXPECT_EQ(idle.symbol, "keyboard");
-    EXPECT_EQ(idle.text, "\u2303\u2325Space");
-    EXPECT_EQ(idle.toolTip, "Click to record a new shortcut");
-    EXPECT_FALSE(idle.usesAccent);
-
+TEST(SettingsTexts, ResetIsOfferedForEveryBindingButControlAlone) {
     EXPECT_FALSE(RecorderLook::showsReset(HotkeyBinding::defaultBinding()));
     EXPECT_TRUE(RecorderLook::showsReset({modifier::option, std::nullopt}));
     EXPECT_TRUE(RecorderLook::showsReset({modifier::control, 49}));

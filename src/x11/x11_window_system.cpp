@@ -465,6 +465,37 @@ AXStatus X11WindowSystem::setPosition(ElementRef window, Point topLeft) {
     return configure(*c, std::pair{x, y}, std::nullopt);
 }
 
+std::pair<std::int32_t, std::int32_t>
+X11WindowSystem::constrainedSize(xcb_window_t client, std::int32_t w, std::int32_t h) {
+    xcb_size_hints_t hints{};
+    auto cookie = xcb_icccm_get_wm_normal_hints(conn_.raw(), client);
+    if (!xcb_icccm_get_wm_normal_hints_reply(conn_.raw(), cookie, &hints, nullptr)) {
+        return {w, h};
+    }
+    const bool hasMin = hints.flags & XCB_ICCCM_SIZE_HINT_P_MIN_SIZE;
+    const bool hasMax = hints.flags & XCB_ICCCM_SIZE_HINT_P_MAX_SIZE;
+    const bool hasBase = hints.flags & XCB_ICCCM_SIZE_HINT_BASE_SIZE;
+    const bool hasInc = hints.flags & XCB_ICCCM_SIZE_HINT_P_RESIZE_INC;
+    // Each missing one of base and minimum stands in for the other.
+    const std::int32_t minW = hasMin ? hints.min_width : hasBase ? hints.base_width : 1;
+    const std::int32_t minH = hasMin ? hints.min_height : hasBase ? hints.base_height : 1;
+    const std::int32_t baseW = hasBase ? hints.base_width : hasMin ? hints.min_width : 0;
+    const std::int32_t baseH = hasBase ? hints.base_height : hasMin ? hints.min_height : 0;
+    auto fit = [](std::int32_t v, std::int32_t lo, std::int32_t hi, std::int32_t base,
+                  std::int32_t inc, bool stepped) {
+        v = std::max(v, lo);
+        if (hi > 0) {
+            v = std::min(v, hi);
+        }
+        if (stepped && inc > 1 && v > base) {
+            v = base + (v - base) / inc * inc;
+        }
+        return std::max(v, std::max(lo, 1));
+    };
+    return {fit(w, minW, hasMax ? hints.max_width : 0, baseW, hints.width_inc, hasInc),
+            fit(h, minH, hasMax ? hints.max_height : 0, baseH, hints.height_inc, hasInc)};
+}
+
 AXStatus X11WindowSystem::setSize(ElementRef window, Size s) {
     auto c = liveClient(window);
     if (!c) {
@@ -480,7 +511,10 @@ AXStatus X11WindowSystem::setSize(ElementRef window, Size s) {
         coords.pixels(s.width) - g->frame.left - g->frame.right + g->shadow.left + g->shadow.right;
     std::int32_t h =
         coords.pixels(s.height) - g->frame.top - g->frame.bottom + g->shadow.top + g->shadow.bottom;
-    return configure(*c, std::nullopt, std::pair{std::max(w, 1), std::max(h, 1)});
+    // Ask for the size the manager will grant anyway: when that is the size the
+    // window already has, no answer comes and there is nothing to wait for.
+    auto [cw, ch] = constrainedSize(*c, std::max(w, 1), std::max(h, 1));
+    return configure(*c, std::nullopt, std::pair{cw, ch});
 }
 
 AXRead<WindowID> X11WindowSystem::windowID(ElementRef window) {

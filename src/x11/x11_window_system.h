@@ -80,6 +80,10 @@ private:
     std::optional<WindowListEntry> entry(xcb_window_t client, bool onScreenOnly);
     bool supported(const char* atomName);
 
+    // The client size the manager will grant for a request: WM_NORMAL_HINTS'
+    // minimum, maximum and size steps applied as ICCCM says.
+    std::pair<std::int32_t, std::int32_t> constrainedSize(xcb_window_t client, std::int32_t w,
+                                                          std::int32_t h);
     // Takes maximized and fullscreen state off and waits for the manager to say so.
     void clearMaximized(xcb_window_t client);
     // Asks the manager for a new frame corner (root pixels) and/or client size

@@ -1,4 +1,5 @@
-// Runs the Qt-side tests inside one QApplication (offscreen unless told otherwise).
+// Entry of the Qt-side tests: one application object for the whole run, on the
+// offscreen platform unless the environment asks for another.
 #include <QApplication>
 #include <gtest/gtest.h>
 

@@ -57,8 +57,10 @@ public:
         return changed;
     }
 
-    // The subscription must not outlive the observable.
-    [[nodiscard]] Subscription observe(Observer observer) {
+    // The subscription must not outlive the observable. Watching is allowed
+    // through a read-only reference, so owners can hand out their fields
+    // without handing out the setter.
+    [[nodiscard]] Subscription observe(Observer observer) const {
         const auto key = state_->next++;
         state_->observers.emplace(key, std::move(observer));
         return Subscription([weak = std::weak_ptr<State>(state_), key] {

@@ -222,16 +222,3 @@ TEST_F(SessionTest, AfterAnUnplugTheWheelStepsFromTheDisplayTheUserIsShown) {
     EXPECT_EQ(target(), DisplayID{10});
     EXPECT_EQ(status(), screenText(1, 2));
 }
-
-TEST_F(ThreeDisplays, SwitchingByAnyStepWrapsAround) {
-    struct Case {
-        int step;
-        DisplayID expected;
-    };
-    // Each step starts from the display the previous one reached.
-    const Case cases[] = {{1, 30}, {1, 10}, {-1, 30}, {-4, 20}, {5, 10}, {0, 10}};
-    for (const auto& c : cases) {
-        controller->switchDisplay(c.step);
-        EXPECT_EQ(target(), c.expected) << "step " << c.step;
-    }
-}

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -76,6 +77,20 @@ bool x11HasCompositor() {
     const bool owned = ownerReply->owner != XCB_NONE;
     std::free(ownerReply);
     return owned;
+}
+
+std::function<QRect(const Rect&)> rootPlacement(std::function<QPointF(Point)> desktopToRoot,
+                                                std::function<double()> pixelsPerPoint) {
+    return [toRoot = std::move(desktopToRoot), scale = std::move(pixelsPerPoint)](const Rect& r) {
+        // The top-left corner in desktop terms is the one with the largest y.
+        const QPointF root = toRoot({r.minX(), r.maxY()});
+        const double ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+        const double k = scale() / ratio;
+        return QRect(static_cast<int>(std::lround(root.x() / ratio)),
+                     static_cast<int>(std::lround(root.y() / ratio)),
+                     static_cast<int>(std::lround(r.width() * k)),
+                     static_cast<int>(std::lround(r.height() * k)));
+    };
 }
 
 OverlayPlatform x11OverlayPlatform(std::function<QRect(const Rect&)> toNative) {

@@ -30,6 +30,11 @@ struct OverlayPlatform {
 // left as they are.
 OverlayPlatform x11OverlayPlatform(std::function<QRect(const Rect&)> toNative);
 
+// Placement from a conversion of desktop points to root-window pixels and the
+// device pixels per point; Qt's own scaling is taken off at the end.
+std::function<QRect(const Rect&)> rootPlacement(std::function<QPointF(Point)> desktopToRoot,
+                                                std::function<double()> pixelsPerPoint);
+
 // Whether the X server of Qt's connection has a compositing manager for the
 // default screen; false when Qt does not run on X11.
 bool x11HasCompositor();

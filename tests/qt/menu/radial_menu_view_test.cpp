@@ -319,3 +319,14 @@ TEST(OverlayPanels, NeverTakeFocusAndOnlyTheHubTakesClicks) {
     EXPECT_FALSE(menuWindow->isVisible());
     EXPECT_FALSE(outlineWindow->isVisible());
 }
+
+TEST(OverlayPanels, PlacementTakesTheDesktopTopLeftCornerAndScale) {
+    // A primary display 1000 pixels high at the root's origin: desktop y up.
+    auto toRoot = [](Point p) { return QPointF(p.x, 1000 - p.y); };
+    EXPECT_EQ(rootPlacement(toRoot, [] { return 1.0; })({100, 200, 220, 220}),
+              QRect(100, 580, 220, 220));
+    // Two device pixels per point: the size doubles, the corner is converted as given.
+    auto toRoot2 = [](Point p) { return QPointF(2 * p.x, 2000 - 2 * p.y); };
+    EXPECT_EQ(rootPlacement(toRoot2, [] { return 2.0; })({-50, 0, 220, 220}),
+              QRect(-100, 1560, 440, 440));
+}

@@ -184,12 +184,4 @@ TEST(RadialMenuLayout, WedgeHubAndLeanMeasures) {
     EXPECT_TRUE(layout.isInHub({110 - 23, 110 + 23}));
     EXPECT_FALSE(layout.isInHub({110 + 34, 110}));
     EXPECT_FALSE(layout.isInHub({110, 110 - 60})); // on the ring
-
-    const auto rest = RadialMenuLayout::lean(0, 0);
-    EXPECT_EQ(rest.shadowOffset, (Point{0, 0.6}));
-    const auto upRight = RadialMenuLayout::lean(1, 1);
-    EXPECT_EQ(upRight.aboutXDegrees, -12);
-    EXPECT_EQ(upRight.aboutYDegrees, 12);
-    EXPECT_NEAR(upRight.shadowOffset.x, 1.4, 1e-12);
-    EXPECT_NEAR(upRight.shadowOffset.y, -0.8, 1e-12);
 }

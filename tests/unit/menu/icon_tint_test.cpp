@@ -147,18 +147,3 @@ TEST(IconTint, DullColoursAreLiftedAndBrightOnesKeepTheirHue) {
     EXPECT_NEAR(vivid.saturation, 1.0, 1e-9); // 0.889 × 1.15 capped
     EXPECT_NEAR(vivid.brightness, 0.9, 1e-9);
 }
-
-TEST(ColorHSB, RoundTripsAcrossTheHueCircle) {
-    for (int i = 0; i < 36; ++i) {
-        const HSB in{i / 36.0, 0.7, 0.8, 0.4};
-        const Color c = Color::fromHSB(in);
-        const HSB out = c.hsb();
-        EXPECT_NEAR(out.hue, in.hue, 1e-9) << i;
-        EXPECT_NEAR(out.saturation, in.saturation, 1e-9) << i;
-        EXPECT_NEAR(out.brightness, in.brightness, 1e-9) << i;
-        EXPECT_EQ(out.alpha, 0.4);
-    }
-    EXPECT_EQ(Color::fromHSB({1.0, 1, 1, 1}), (Color{1, 0, 0, 1})); // hue wraps
-    EXPECT_EQ((Color{0.5, 0.5, 0.5, 1}.hsb().saturation), 0);
-    EXPECT_EQ((Color{0, 0, 0, 1}.hsb().saturation), 0);
-}

@@ -7,8 +7,11 @@
 #include "app/single_instance.h"
 #include "app/x11_platform.h"
 #include "core/base/localization.h"
+#include "core/menu/radial_menu_panel_controller.h"
+#include "core/menu/screen_edge_highlight.h"
 #include "core/base/system_log.h"
 #include "core/window/window_probe.h"
+#include "qt/menu/overlay_panels.h"
 #include "qt/qsettings_defaults_store.h"
 #include "qt/qt_run_loop.h"
 #include "qt/settings/qt_http_fetcher.h"
@@ -128,16 +131,16 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
 
     QSettingsDefaultsStore store;
     qt::QtHttpFetcher fetcher;
+    const auto overlays = makeOverlayPanelFactories(x11OverlayPlatform(
+        rootPlacement(platform->desktopToRoot(), platform->scaleFactor())));
     AppModel model(
         AppPlatform{runLoop, platform->screens(), platform->windowSystem(), platform->trust(),
                     platform->keys(), platform->layout(), platform->scroll(), store, fetcher,
                     [&] {
-                        return std::make_unique<PlaceholderRadialMenu>(platform->desktopToRoot(),
-                                                                       platform->scaleFactor());
+                        return std::make_unique<RadialMenuPanelController>(overlays.menu);
                     },
                     [&] {
-                        return std::make_unique<PlaceholderScreenHighlight>(
-                            platform->desktopToRoot(), platform->scaleFactor());
+                        return std::make_unique<ScreenEdgeHighlightController>(overlays.outline);
                     }});
 
     Subscription verbose, verboseAim;

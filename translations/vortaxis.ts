@@ -56,6 +56,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Click to maximize on the target screen</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Click to record a new shortcut</source>
         <translation type="unfinished"></translation>
     </message>
@@ -268,6 +272,19 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Usage: vortaxis [--verbose] [--display NAME]
+Hold the trigger (Control by default), aim, release: the front window
+snaps into that half or quarter of the monitor.
+
+  --verbose       write every status and aim change as one line on stderr
+  --display NAME  the X display to use (default: $DISPLAY)
+  --probe-wechat  write a window diagnostic report and exit
+  --version       print the version and exit
+  --help          print this text and exit
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Vortaxis</source>
         <translation type="unfinished"></translation>
     </message>
@@ -296,7 +313,27 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>already running; asked it to open its settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>before menu</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot watch for a second start: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>lost the X server (%1); exiting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no X display (DISPLAY is not set)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown argument: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -56,6 +56,10 @@
         <translation>Nach Updates suchen</translation>
     </message>
     <message>
+        <source>Click to maximize on the target screen</source>
+        <translation>Klicken, um auf dem Zielbildschirm zu maximieren</translation>
+    </message>
+    <message>
         <source>Click to record a new shortcut</source>
         <translation>Klicken, um ein neues Tastenkürzel aufzunehmen</translation>
     </message>
@@ -268,6 +272,28 @@
         <translation>Auslöseverzögerung</translation>
     </message>
     <message>
+        <source>Usage: vortaxis [--verbose] [--display NAME]
+Hold the trigger (Control by default), aim, release: the front window
+snaps into that half or quarter of the monitor.
+
+  --verbose       write every status and aim change as one line on stderr
+  --display NAME  the X display to use (default: $DISPLAY)
+  --probe-wechat  write a window diagnostic report and exit
+  --version       print the version and exit
+  --help          print this text and exit
+</source>
+        <translation>Aufruf: vortaxis [--verbose] [--display NAME]
+Auslöser halten (standardmäßig Strg), zielen, loslassen: das vordere Fenster
+rastet in diese Hälfte oder dieses Viertel des Monitors ein.
+
+  --verbose       jede Änderung von Status und Ziel als Zeile auf stderr ausgeben
+  --display NAME  das zu verwendende X-Display (Standard: $DISPLAY)
+  --probe-wechat  einen Diagnosebericht über Fenster schreiben und beenden
+  --version       die Version ausgeben und beenden
+  --help          diesen Text ausgeben und beenden
+</translation>
+    </message>
+    <message>
         <source>Vortaxis</source>
         <translation>Vortaxis</translation>
     </message>
@@ -296,8 +322,28 @@
         <translation>Vortaxis ist auf dem neuesten Stand</translation>
     </message>
     <message>
+        <source>already running; asked it to open its settings</source>
+        <translation>läuft bereits; die laufende Instanz öffnet ihre Einstellungen</translation>
+    </message>
+    <message>
         <source>before menu</source>
         <translation>bis zum Menü</translation>
+    </message>
+    <message>
+        <source>cannot watch for a second start: %1</source>
+        <translation>ein zweiter Start kann nicht erkannt werden: %1</translation>
+    </message>
+    <message>
+        <source>lost the X server (%1); exiting</source>
+        <translation>Verbindung zum X-Server verloren (%1); Programm wird beendet</translation>
+    </message>
+    <message>
+        <source>no X display (DISPLAY is not set)</source>
+        <translation>kein X-Display (DISPLAY ist nicht gesetzt)</translation>
+    </message>
+    <message>
+        <source>unknown argument: %1</source>
+        <translation>unbekanntes Argument: %1</translation>
     </message>
     <message>
         <source>v%1</source>

@@ -127,7 +127,10 @@ void SettingsWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void SettingsWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow()) {
+    // Hiding the window deactivates it too, before it stops counting as visible;
+    // that is no focus taken by another window, and must not eat the next click.
+    if (event->type() == QEvent::ActivationChange && isVisible() && !isHidden() &&
+        !isActiveWindow()) {
         // Another window took the focus: close like a menu would.
         closedByFocusLoss_.start();
         hide();

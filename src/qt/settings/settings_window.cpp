@@ -27,6 +27,10 @@ SettingsWindow::SettingsWindow(SettingsDependencies dependencies, QWidget* paren
       updates_(dependencies.updates) {
     setWindowTitle(QString::fromStdString(settings_text::windowTitle()));
     setAttribute(Qt::WA_ShowWithoutActivating, false);
+    // The window itself takes the focus when shown, so Qt does not hand it to
+    // the first control: a focused recorder field would start recording at a
+    // stray Space, and would wear a focus ring as if it were in use.
+    setFocusPolicy(Qt::StrongFocus);
     updates_.setOnOutcome([this](const UpdateCheckOutcome& outcome) {
         if (!updateWindow_)
             updateWindow_ = new UpdateWindow({}, nullptr);
@@ -113,6 +117,7 @@ void SettingsWindow::showNear(const QRect& anchor) {
         screen = QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     move(placement(size(), anchor, available, pointer));
+    setFocus(Qt::ActiveWindowFocusReason);
     show();
     raise();
     activateWindow();

@@ -147,6 +147,9 @@ TEST_F(SettingsWindowTest, TheApplicationsOwnCopyOfTheRecordedKeyIsSwallowed) {
 TEST_F(SettingsWindowTest, EscapeClosesTheWindowAndTogglingOpensAndClosesIt) {
     window->toggle({});
     EXPECT_TRUE(window->isVisible());
+    // Opened, no control holds the focus: a stray Space must not start a recording.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), 2000));
+    EXPECT_EQ(QApplication::focusWidget(), window.get());
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
     window->toggle({});

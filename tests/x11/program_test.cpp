@@ -3,6 +3,7 @@
 // wheel, observed through its --verbose status lines and the independent
 // oracles (xwininfo with the frame extents, the window manager's state).
 #include "core/session/layout_sector.h"
+#include "core/settings/settings_texts.h"
 #include "harness/desktop_test.h"
 #include "input_helpers.h"
 
@@ -16,7 +17,7 @@
 namespace vx::test {
 namespace {
 
-constexpr std::uint32_t leftControl = 29;
+constexpr std::uint32_t leftControl = 29, leftAlt = 56, space = 57, escape = 1;
 // Where the window may end beside its slot: the read-back tolerance plus the
 // character cells xterm sizes itself by.
 constexpr double tolerance = 24 + 13;
@@ -50,6 +51,11 @@ public:
                 return line;
         }
     }
+    // What it said that no wait has read yet, as far as it said it by `deadline`.
+    void drain(Deadline deadline) {
+        while (auto line = process.readLine(deadline))
+            lines.push_back(*line);
+    }
     std::string transcript() const {
         std::string all;
         for (const auto& line : lines)
@@ -70,18 +76,25 @@ protected:
         DesktopTest::SetUp();
         if (HasFatalFailure())
             return;
-        auto term = desktop().launch(
-            {"xterm", "-geometry", "80x24+100+100", "-e", "sh", "-c", "cat > \"$HOME/typed.txt\""});
-        ASSERT_TRUE(term) << "xterm did not come up";
-        xterm.emplace(std::move(*term));
+        const bool managed = !options().windowManager.empty();
+        if (managed) {
+            auto term = desktop().launch({"xterm", "-geometry", "80x24+100+100", "-e", "sh", "-c",
+                                          "cat > \"$HOME/typed.txt\""});
+            ASSERT_TRUE(term) << "xterm did not come up";
+            xterm.emplace(std::move(*term));
+        }
         auto program = Program::start(desktop(), {"--verbose"});
         ASSERT_TRUE(program);
         vortaxis.emplace(std::move(*program));
-        ASSERT_TRUE(vortaxis->waitForLine("^status: Ready")) << vortaxis->transcript();
+        // Without a window manager nothing can be arranged, and the program says so.
+        ASSERT_TRUE(vortaxis->waitForLine(managed ? "^status: Ready" : "^status: Accessibility"))
+            << vortaxis->transcript();
     }
     void TearDown() override {
-        if (HasFailure() && vortaxis)
+        if (HasFailure() && vortaxis) {
+            vortaxis->drain(deadlineIn(200ms));
             std::cerr << "vortaxis said:\n" << vortaxis->transcript();
+        }
         vortaxis.reset();
         xterm.reset();
         DesktopTest::TearDown();
@@ -140,7 +153,12 @@ protected:
 
     // Where the named top-level window is, while it is shown (root pixels).
     std::optional<Rect> shownWindow(const std::string& name) {
-        auto found = desktop().tool({"xwininfo", "-name", name});
+        return shownWindow(std::vector<std::string>{"-name", name});
+    }
+    // The same for the window xwininfo finds with `selector` ("-id", "0x..." etc.).
+    std::optional<Rect> shownWindow(std::vector<std::string> selector) {
+        selector.insert(selector.begin(), "xwininfo");
+        auto found = desktop().tool(selector);
         if (!found || found->exitCode != 0 || found->output.find("IsViewable") == std::string::npos)
             return std::nullopt;
         std::smatch m;
@@ -159,6 +177,56 @@ protected:
         std::ostringstream why;
         why << "outline " << (seen ? *seen : Rect()) << ", expected " << expected;
         return ::testing::AssertionFailure() << why.str();
+    }
+
+    // The settings window (titled "Vortaxis") while it is shown.
+    std::optional<Rect> settingsWindow() { return shownWindow("Vortaxis"); }
+    // A second start asks the running program to open its settings, then leaves.
+    ::testing::AssertionResult openSettingsBySecondStart() {
+        auto second = Program::start(desktop());
+        if (!second)
+            return ::testing::AssertionFailure() << "the second start did not start";
+        const auto status = second->process.wait(deadlineIn(kWait));
+        if (!status || !WIFEXITED(*status) || WEXITSTATUS(*status) != 0)
+            return ::testing::AssertionFailure() << "the second start did not leave cleanly";
+        if (!desktop().waitUntil([&] { return settingsWindow().has_value(); }))
+            return ::testing::AssertionFailure() << "no settings window on screen";
+        return ::testing::AssertionSuccess();
+    }
+    std::optional<xcb_window_t> settingsWindowId() {
+        auto found = desktop().tool({"xdotool", "search", "--onlyvisible", "--name", "^Vortaxis$"});
+        if (!found || found->exitCode != 0)
+            return std::nullopt;
+        return static_cast<xcb_window_t>(std::stoul(found->output)); // decimal
+    }
+    // How many of the window's pixels are within a small distance of `colour`:
+    // what Qt painted, which X does not announce, so callers poll it.
+    std::size_t pixelsNear(xcb_window_t window, const Rgb& colour) {
+        const auto rect = shownWindow({"-id", std::to_string(window)});
+        if (!rect)
+            return 0;
+        auto* reply =
+            xcb_get_image_reply(c().raw(),
+                                xcb_get_image(c().raw(), XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
+                                              static_cast<std::uint16_t>(rect->width()),
+                                              static_cast<std::uint16_t>(rect->height()), ~0u),
+                                nullptr);
+        if (!reply)
+            return 0;
+        const std::uint8_t* px = xcb_get_image_data(reply);
+        const auto bytes = static_cast<std::size_t>(xcb_get_image_data_length(reply));
+        auto near = [](std::uint8_t v, double unit) { return std::abs(v - unit * 255) < 24; };
+        std::size_t count = 0;
+        for (std::size_t i = 0; i + 3 < bytes; i += 4) // BGRX on a 24-bit TrueColor screen
+            if (near(px[i + 2], colour.red) && near(px[i + 1], colour.green) &&
+                near(px[i], colour.blue))
+                ++count;
+        std::free(reply);
+        return count;
+    }
+    void pressAndRelease(std::uint32_t key) {
+        fakeKey(c(), key, true);
+        fakeKey(c(), key, false);
     }
 
     std::optional<Client> xterm;
@@ -308,6 +376,163 @@ TEST_F(ProgramTest, AMonitorRemovedDuringTheGestureSendsTheLayoutToTheMainMonito
     // No monitor holds the pointer any more: the main one (where the window is) takes it.
     EXPECT_TRUE(frameLandsIn(slot(LayoutSector::left, left)));
 }
+
+TEST_F(ProgramTest, ATriggerRecordedInTheSettingsWindowDrivesTheNextGesture) {
+    fakeMotion(c(), 640, 512);
+    ASSERT_TRUE(openSettingsBySecondStart());
+    const Rect window = *settingsWindow();
+    // The recorder field spans the hotkey card below its title, about 120 px
+    // from the window's top (see docs/screenshots/).
+    fakeMotion(c(), static_cast<int>(window.minX()) + 150, static_cast<int>(window.minY()) + 120);
+    fakeButton(c(), 1);
+    // The keys come to the program on another connection than the click: wait
+    // until the field turned rose for recording, as a person would look.
+    const auto id = settingsWindowId();
+    ASSERT_TRUE(id);
+    ASSERT_TRUE(pumpUntil(c(), [&] { return pixelsNear(*id, palette::roseAccent) >= 30; }))
+        << "the click did not start recording";
+    // Pressed as a person would: modifiers first, the key last, and released
+    // only once recorded (an instant release could overtake the press that the
+    // window's own connection brings).
+    for (const auto key : {leftControl, leftAlt, space})
+        fakeKey(c(), key, true);
+    // Kept in the settings file (the idle status line keeps the old text until
+    // the next gesture ends, so it is no witness here).
+    const std::string settingsFile = desktop().tempDir() + "/config/vortaxis/vortaxis.conf";
+    const std::string modifiers =
+        "\\\"modifiersRaw\\\":" + std::to_string(modifier::control | modifier::option);
+    std::string stored;
+    auto recorded = [&] {
+        std::ifstream in(settingsFile);
+        stored.assign(std::istreambuf_iterator<char>(in), {});
+        return stored.find(modifiers) != std::string::npos &&
+               stored.find("\\\"keyCode\\\":49") != std::string::npos;
+    };
+    EXPECT_TRUE(pumpUntil(c(), recorded)) << "stored: " << stored;
+    for (const auto key : {space, leftAlt, leftControl})
+        fakeKey(c(), key, false);
+
+    // Going back to the xterm closes the window, as a menu would close.
+    auto activate = desktop().tool({"wmctrl", "-i", "-a", std::to_string(xterm->window)});
+    ASSERT_TRUE(activate && activate->exitCode == 0);
+    ASSERT_TRUE(desktop().waitUntil([&] { return !settingsWindow(); })) << "it stayed open";
+
+    fakeMotion(c(), 640, 512);
+    for (const auto key : {leftControl, leftAlt, space})
+        fakeKey(c(), key, true);
+    ASSERT_TRUE(vortaxis->waitForLine("^status: (Aim|Screen)")) << "the new trigger opened no menu";
+    ASSERT_TRUE(aim(640, 512, LayoutSector::left));
+    for (const auto key : {space, leftAlt, leftControl})
+        fakeKey(c(), key, false);
+    ASSERT_TRUE(vortaxis->waitForLine("^status: Snapped · " + title(LayoutSector::left)));
+    EXPECT_TRUE(frameLandsIn(slot(LayoutSector::left, left)));
+}
+
+// A tray host on the desktop: tint2 showing only its system tray, along the top.
+class ProgramInTrayTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        if (!onPath("tint2"))
+            GTEST_SKIP() << "tint2 is not installed";
+        ProgramTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        // Started after the program: the icon must move in when a tray appears.
+        const auto rc = desktop().tempDir() + "/tint2rc";
+        std::ofstream(rc) << "panel_items = S\npanel_position = top center horizontal\n"
+                             "panel_size = 100% 32\nsystray_icon_size = 24\n";
+        SpawnOptions so;
+        so.env = desktop().env();
+        tint2 = Process::spawn({"tint2", "-c", rc}, so);
+        ASSERT_TRUE(tint2);
+    }
+    void TearDown() override {
+        tint2.reset();
+        ProgramTest::TearDown();
+    }
+    // The icon: the only window of ours on screen while nothing else is open.
+    std::optional<Rect> trayIcon() {
+        auto found =
+            desktop().tool({"xdotool", "search", "--onlyvisible", "--classname", "vortaxis"});
+        if (!found || found->exitCode != 0)
+            return std::nullopt;
+        std::istringstream ids(found->output);
+        std::optional<Rect> icon;
+        for (std::string id; ids >> id;)
+            if (auto r = shownWindow({"-id", id}); r && r->width() <= 64 && r->height() <= 64)
+                icon = r;
+        return icon;
+    }
+    void click(const Rect& r) {
+        fakeMotion(c(), static_cast<int>(r.midX()), static_cast<int>(r.midY()));
+        fakeButton(c(), 1);
+    }
+
+    std::optional<Process> tint2;
+};
+
+TEST_F(ProgramInTrayTest, TheIconOpensTheSettingsAndASecondClickOrEscapeClosesThem) {
+    std::optional<Rect> icon;
+    // Embedding moves the icon between windows the harness does not watch: polled.
+    ASSERT_TRUE(pumpUntil(c(), [&] { return (icon = trayIcon()).has_value(); }))
+        << "the icon never showed in the tray";
+    EXPECT_LE(icon->maxY(), 32) << "not in the panel: " << *icon;
+
+    click(*icon);
+    ASSERT_TRUE(desktop().waitUntil([&] { return settingsWindow().has_value(); }))
+        << "a click on the icon opened nothing";
+    const Rect window = *settingsWindow();
+    EXPECT_GE(window.minY(), icon->maxY()) << "not below the icon: " << window;
+    EXPECT_LE(window.minY(), icon->maxY() + 32) << "not next to the icon: " << window;
+    EXPECT_EQ(window.width(), 312);
+
+    click(*icon);
+    EXPECT_TRUE(desktop().waitUntil([&] { return !settingsWindow(); }))
+        << "a second click left it open";
+
+    click(*icon);
+    ASSERT_TRUE(desktop().waitUntil([&] { return settingsWindow().has_value(); }))
+        << "the icon does not open it again";
+    pressAndRelease(escape);
+    EXPECT_TRUE(desktop().waitUntil([&] { return !settingsWindow(); })) << "Escape left it open";
+}
+
+// The settings window as the desktop draws it, with and without the trust a
+// window manager gives. Set VORTAXIS_SCREENSHOT_DIR to keep the pictures
+// (docs/screenshots/).
+class SettingsPictureTest : public ProgramTest, public ::testing::WithParamInterface<bool> {
+protected:
+    DesktopOptions options() const override {
+        DesktopOptions o;
+        if (!GetParam())
+            o.windowManager.clear();
+        return o;
+    }
+};
+
+TEST_P(SettingsPictureTest, ThePermissionCardShowsWhetherArrangingIsPossible) {
+    const bool trusted = GetParam();
+    fakeMotion(c(), 640, 400);
+    ASSERT_TRUE(openSettingsBySecondStart());
+    const auto window = settingsWindowId();
+    ASSERT_TRUE(window);
+    // The badge and the button carry the state's colour; the other one is nowhere.
+    const Rgb shown = trusted ? palette::greenAccent : palette::orangeAccent;
+    const Rgb other = trusted ? palette::orangeAccent : palette::greenAccent;
+    EXPECT_TRUE(pumpUntil(c(), [&] { return pixelsNear(*window, shown) >= 100; }))
+        << pixelsNear(*window, shown);
+    EXPECT_EQ(pixelsNear(*window, other), 0u);
+    if (const char* keep = std::getenv("VORTAXIS_SCREENSHOT_DIR")) {
+        const std::string file =
+            std::string(keep) + (trusted ? "/settings-granted.png" : "/settings-missing.png");
+        auto saved = desktop().tool({"import", "-window", std::to_string(*window), file});
+        EXPECT_TRUE(saved && saved->exitCode == 0) << file;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Trust, SettingsPictureTest, ::testing::Bool(), [](const auto& trust) {
+    return trust.param ? "Openbox" : "NoWindowManager";
+});
 
 } // namespace
 } // namespace vx::test

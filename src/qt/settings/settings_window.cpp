@@ -27,6 +27,10 @@ SettingsWindow::SettingsWindow(SettingsDependencies dependencies, QWidget* paren
       updates_(dependencies.updates) {
     setWindowTitle(QString::fromStdString(settings_text::windowTitle()));
     setAttribute(Qt::WA_ShowWithoutActivating, false);
+    // The window itself takes the focus when shown, so Qt does not hand it to
+    // the first control: a focused recorder field would start recording at a
+    // stray Space, and would wear a focus ring as if it were in use.
+    setFocusPolicy(Qt::StrongFocus);
     updates_.setOnOutcome([this](const UpdateCheckOutcome& outcome) {
         if (!updateWindow_)
             updateWindow_ = new UpdateWindow({}, nullptr);
@@ -113,6 +117,7 @@ void SettingsWindow::showNear(const QRect& anchor) {
         screen = QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     move(placement(size(), anchor, available, pointer));
+    setFocus(Qt::ActiveWindowFocusReason);
     show();
     raise();
     activateWindow();
@@ -127,7 +132,10 @@ void SettingsWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void SettingsWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow()) {
+    // Hiding the window deactivates it too, before it stops counting as visible;
+    // that is no focus taken by another window, and must not eat the next click.
+    if (event->type() == QEvent::ActivationChange && isVisible() && !isHidden() &&
+        !isActiveWindow()) {
         // Another window took the focus: close like a menu would.
         closedByFocusLoss_.start();
         hide();

@@ -3,6 +3,7 @@
 // system says about trust reaches the window.
 #include "fakes/fake_window_system.h"
 #include "fakes/in_memory_defaults_store.h"
+#include "qt/qt_run_loop.h"
 #include "qt/settings/hotkey_recorder_view.h"
 #include "qt/settings/settings_module.h"
 #include "qt/settings/settings_window.h"
@@ -24,7 +25,7 @@ TEST(SettingsWindowOverRealServices, RecordingAndTheSliderAreStoredAndTrustIsSho
     PermissionService permissions(trust);
     HotkeyPreferences preferences(store);
     vx::testing::FakeKeySource keys;
-    vx::testing::TestQtRunLoop loop;
+    vx::QtRunLoop loop;
     vx::testing::ScriptedFetcher network;
     AppUpdateService updates(loop, network, store, "0.1.0");
     SettingsWindow window(permissions, preferences, updates, keys, nullptr);

@@ -1,14 +1,10 @@
 // Stand-ins for the services behind the settings window, recording what the
-// window asks of them, and a run loop on Qt's event loop for the update check.
+// window asks of them.
 #pragma once
 
-#include "core/base/run_loop.h"
 #include "core/settings/settings_seams.h"
 #include "settings/settings_fakes.h"
 
-#include <QObject>
-#include <QTimer>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,37 +50,6 @@ public:
 private:
     Observable<HotkeyBinding> binding_{HotkeyBinding::defaultBinding()};
     Observable<double> delay_{0.2};
-};
-
-// Core's run loop on Qt timers, enough for the update check's deadline.
-class TestQtRunLoop final : public RunLoop {
-public:
-    void post(std::function<void()> task) override {
-        QTimer::singleShot(0, &context_, std::move(task));
-    }
-    std::unique_ptr<Timer> scheduleOnce(Seconds interval, std::function<void()> action) override {
-        auto timer = std::make_unique<QtTimer>();
-        timer->timer.setSingleShot(true);
-        QObject::connect(&timer->timer, &QTimer::timeout, std::move(action));
-        timer->timer.start(static_cast<int>(interval.count() * 1000));
-        return timer;
-    }
-    std::unique_ptr<Timer> scheduleRepeating(Seconds interval,
-                                             std::function<void()> action) override {
-        auto timer = std::make_unique<QtTimer>();
-        QObject::connect(&timer->timer, &QTimer::timeout, std::move(action));
-        timer->timer.start(static_cast<int>(interval.count() * 1000));
-        return timer;
-    }
-    TimePoint now() const override { return Clock::now(); }
-
-private:
-    struct QtTimer final : Timer {
-        QTimer timer;
-        void invalidate() override { timer.stop(); }
-        bool isValid() const override { return timer.isActive(); }
-    };
-    QObject context_;
 };
 
 } // namespace vx::testing

@@ -1,6 +1,7 @@
 // The settings window on the offscreen platform: what each card shows for the
 // services' state, what each control does to them, recording through the key
 // source, and the keyboard behaviour of the window itself.
+#include "qt/qt_run_loop.h"
 #include "qt/settings/hotkey_recorder_view.h"
 #include "qt/settings/settings_module.h"
 #include "qt/settings/settings_style.h"
@@ -33,7 +34,7 @@ struct SettingsWindowTest : ::testing::Test {
     FakePermissions permissions;
     FakeHotkeys hotkeys;
     FakeKeySource keys;
-    TestQtRunLoop loop;
+    QtRunLoop loop;
     ScriptedFetcher network;
     test::InMemoryDefaultsStore defaults;
     AppUpdateService updates{loop, network, defaults, "0.1.0"};
@@ -146,6 +147,9 @@ TEST_F(SettingsWindowTest, TheApplicationsOwnCopyOfTheRecordedKeyIsSwallowed) {
 TEST_F(SettingsWindowTest, EscapeClosesTheWindowAndTogglingOpensAndClosesIt) {
     window->toggle({});
     EXPECT_TRUE(window->isVisible());
+    // Opened, no control holds the focus: a stray Space must not start a recording.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), 2000));
+    EXPECT_EQ(QApplication::focusWidget(), window.get());
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
     window->toggle({});

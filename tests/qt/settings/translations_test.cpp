@@ -3,6 +3,7 @@
 // when the locale does.
 #include "core/base/localization.h"
 #include "core/settings/settings_texts.h"
+#include "qt/qt_run_loop.h"
 #include "qt/settings/settings_module.h"
 #include "qt/settings/settings_window.h"
 #include "qt/settings/translations.h"
@@ -40,7 +41,7 @@ TEST_F(GermanLocale, CoreAndWindowTextsComeOutInGerman) {
     FakePermissions permissions;
     FakeHotkeys hotkeys;
     FakeKeySource keys;
-    TestQtRunLoop loop;
+    QtRunLoop loop;
     ScriptedFetcher network;
     test::InMemoryDefaultsStore defaults;
     AppUpdateService updates{loop, network, defaults, "0.1.0"};

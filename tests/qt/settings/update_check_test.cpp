@@ -2,6 +2,7 @@
 // with a good feed, a newer version, garbage, an error status, too much, or
 // nothing at all; an unreachable port is tried too. Each ends in one clear
 // outcome, and the outcome window offers the download only when there is one.
+#include "qt/qt_run_loop.h"
 #include "qt/settings/qt_http_fetcher.h"
 #include "qt/settings/update_window.h"
 #include "qt_wait.h"
@@ -56,7 +57,7 @@ private:
 };
 
 struct UpdateCheckTest : ::testing::Test {
-    TestQtRunLoop loop;
+    QtRunLoop loop;
     QtHttpFetcher fetcher;
     test::InMemoryDefaultsStore defaults;
     std::vector<UpdateCheckOutcome> outcomes;

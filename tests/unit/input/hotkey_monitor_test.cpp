@@ -89,7 +89,7 @@ protected:
     void run(const std::vector<Step>& steps) {
         for (std::size_t i = 0; i < steps.size(); ++i) {
             if (auto* e = std::get_if<KeyEvent>(&steps[i]))
-                keys.emit(*e);
+                keys.send(*e);
             else if (auto* w = std::get_if<Wait>(&steps[i]))
                 wait(w->seconds);
             else

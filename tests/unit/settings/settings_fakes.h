@@ -2,12 +2,11 @@
 // a binding holder and a network that answers when told.
 #pragma once
 
-#include "core/input/key_source.h"
 #include "core/settings/app_update_service.h"
 #include "core/settings/hotkey_recorder.h"
+#include "fakes/fake_key_source.h"
 #include "fakes/in_memory_defaults_store.h"
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,38 +14,7 @@
 
 namespace vx::testing {
 
-// Several subscribers at once, each may end its subscription while being told.
-class FakeKeySource final : public KeySource {
-public:
-    Subscription subscribe(std::function<void(const KeyEvent&)> handler) override {
-        const auto key = next_++;
-        handlers_->emplace(key, std::move(handler));
-        return Subscription([weak = std::weak_ptr(handlers_), key] {
-            if (auto handlers = weak.lock())
-                handlers->erase(key);
-        });
-    }
-    void send(const KeyEvent& event) {
-        for (auto& [key, handler] : std::map(*handlers_))
-            if (handlers_->contains(key))
-                handler(event);
-    }
-    void down(KeyCode code, ModifierFlags modifiers, bool repeat = false) {
-        send({KeyEvent::Type::keyDown, code, modifiers, repeat});
-    }
-    void up(KeyCode code, ModifierFlags modifiers) {
-        send({KeyEvent::Type::keyUp, code, modifiers, false});
-    }
-    void flags(ModifierFlags modifiers) {
-        send({KeyEvent::Type::flagsChanged, 0, modifiers, false});
-    }
-    std::size_t subscriberCount() const { return handlers_->size(); }
-
-private:
-    using Handlers = std::map<int, std::function<void(const KeyEvent&)>>;
-    std::shared_ptr<Handlers> handlers_ = std::make_shared<Handlers>();
-    int next_ = 0;
-};
+using test::FakeKeySource;
 
 class FakeBindingTarget final : public BindingTarget {
 public:

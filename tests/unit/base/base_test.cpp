@@ -7,39 +7,28 @@
 #include "core/base/virtual_run_loop.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 #include <optional>
 #include <vector>
 
 using namespace vx;
 using namespace std::chrono_literals;
 
-TEST(Observable, StoresEveryWriteButNotifiesOnlyChanges) {
+TEST(Observable, NotifiesOnlyChangesAndNeverASubscriptionEndedDuringNotify) {
     Observable<std::optional<int>> value;
     std::vector<std::optional<int>> seen;
-    auto sub = value.observe([&](const auto& v) { seen.push_back(v); });
-
-    EXPECT_FALSE(value.set(std::nullopt)); // none equals none
+    int other = 0;
+    Subscription b;
+    auto a = value.observe([&](const auto& v) {
+        seen.push_back(v);
+        b.reset();
+    });
+    b = value.observe([&](const auto&) { ++other; });
+    EXPECT_FALSE(value.set(std::nullopt));
     EXPECT_TRUE(value.set(3));
     EXPECT_FALSE(value.set(3));
     EXPECT_TRUE(value.set(std::nullopt));
     EXPECT_EQ(seen, (std::vector<std::optional<int>>{3, std::nullopt}));
-}
-
-TEST(Observable, EndedSubscriptionHearsNothingEvenWhenCancelledDuringNotify) {
-    Observable<int> value;
-    int first = 0, second = 0;
-    Subscription b;
-    auto a = value.observe([&](int) {
-        ++first;
-        b.reset();
-    });
-    b = value.observe([&](int) { ++second; });
-    value.set(1);
-    value.set(2);
-    EXPECT_EQ(first, 2);
-    EXPECT_EQ(second, 0);
+    EXPECT_EQ(other, 0);
 }
 
 TEST(Lifetime, GuardedCallbackDoesNothingOnceOwnerIsGone) {
@@ -58,7 +47,7 @@ TEST(Lifetime, GuardedCallbackDoesNothingOnceOwnerIsGone) {
     EXPECT_EQ(calls, 1);
 }
 
-TEST(VirtualRunLoop, TimersFireInTimeOrderAndPostedTasksRunAfterEachFire) {
+TEST(VirtualRunLoop, TimersFireInTimeOrderWithPostedTasksAfterEachAndStopWhenDropped) {
     VirtualRunLoop loop;
     std::vector<std::string> log;
     auto late = loop.scheduleOnce(0.3s, [&] { log.push_back("late"); });
@@ -66,37 +55,21 @@ TEST(VirtualRunLoop, TimersFireInTimeOrderAndPostedTasksRunAfterEachFire) {
         log.push_back("early");
         loop.post([&] { log.push_back("posted"); });
     });
+    int ticks = 0;
+    auto repeating = loop.scheduleRepeating(Seconds(1.0 / 60), [&] { ++ticks; });
     loop.advance(0.2s);
     EXPECT_EQ(log, (std::vector<std::string>{"early", "posted"}));
-    loop.advance(0.2s);
+    EXPECT_EQ(ticks, 12);
+    repeating->invalidate();
+    auto dropped = loop.scheduleRepeating(0.1s, [&] { ++ticks; });
+    dropped.reset();
+    loop.advance(1s);
     EXPECT_EQ(log.back(), "late");
+    EXPECT_EQ(ticks, 12);
     EXPECT_EQ(loop.activeTimerCount(), 0);
 }
 
-TEST(VirtualRunLoop, RepeatingTimerStopsWhenInvalidatedOrDropped) {
-    VirtualRunLoop loop;
-    int ticks = 0;
-    auto timer = loop.scheduleRepeating(Seconds(1.0 / 60), [&] { ++ticks; });
-    loop.advance(Seconds(10.5 / 60));
-    EXPECT_EQ(ticks, 10);
-    timer->invalidate();
-    loop.advance(1s);
-    EXPECT_EQ(ticks, 10);
-
-    auto other = loop.scheduleRepeating(0.1s, [&] { ++ticks; });
-    other.reset();
-    loop.advance(1s);
-    EXPECT_EQ(ticks, 10);
-}
-
-TEST(VirtualRunLoop, ClockStartsAfterTheDistantPast) {
-    VirtualRunLoop loop;
-    EXPECT_LT(distantPast(), loop.now());
-    EXPECT_LT(loop.now(), loop.now() + Seconds(0.45));
-}
-
 TEST(Localization, ArgumentsAreFilledAfterTranslation) {
-    EXPECT_EQ(localized("Screen %1/%2", {"2", "3"}), "Screen 2/3");
     installTranslator([](std::string_view english) -> std::string {
         return english == "Screen %1/%2" ? "Bildschirm %2:%1" : "";
     });
@@ -107,9 +80,8 @@ TEST(Localization, ArgumentsAreFilledAfterTranslation) {
 }
 
 TEST(Uuid, FreshEachTimeAndVersion4) {
-    const auto a = Uuid::random(), b = Uuid::random();
-    EXPECT_NE(a, b);
-    const auto text = a.toString();
-    ASSERT_EQ(text.size(), 36u);
-    EXPECT_EQ(text[14], '4');
+    const auto a = Uuid::random();
+    EXPECT_NE(a, Uuid::random());
+    EXPECT_EQ(a.toString().size(), 36u);
+    EXPECT_EQ(a.toString()[14], '4');
 }

@@ -1,9 +1,7 @@
-// Observable values, weak callbacks, the virtual run loop and text arguments:
+// Observable values, the virtual run loop and text arguments:
 // the foundations every service builds on.
-#include "core/base/lifetime.h"
 #include "core/base/localization.h"
 #include "core/base/observable.h"
-#include "core/base/uuid.h"
 #include "core/base/virtual_run_loop.h"
 
 #include <gtest/gtest.h>
@@ -31,23 +29,7 @@ TEST(Observable, NotifiesOnlyChangesAndNeverASubscriptionEndedDuringNotify) {
     EXPECT_EQ(other, 0);
 }
 
-TEST(Lifetime, GuardedCallbackDoesNothingOnceOwnerIsGone) {
-    int calls = 0;
-    std::function<int()> cb;
-    std::function<double()> withFallback;
-    {
-        Lifetime owner;
-        cb = owner.guard([&] { return ++calls; });
-        withFallback = owner.guardOr([] { return 1.5; }, 0.2);
-        EXPECT_EQ(cb(), 1);
-        EXPECT_EQ(withFallback(), 1.5);
-    }
-    EXPECT_EQ(cb(), 0);
-    EXPECT_EQ(withFallback(), 0.2);
-    EXPECT_EQ(calls, 1);
-}
-
-TEST(VirtualRunLoop, TimersFireInTimeOrderWithPostedTasksAfterEachAndStopWhenDropped) {
+TEST(VirtualRunLoop, TimersFireInTimeOrderWithPostedTasksRightAfterTheirFire) {
     VirtualRunLoop loop;
     std::vector<std::string> log;
     auto late = loop.scheduleOnce(0.3s, [&] { log.push_back("late"); });
@@ -55,18 +37,10 @@ TEST(VirtualRunLoop, TimersFireInTimeOrderWithPostedTasksAfterEachAndStopWhenDro
         log.push_back("early");
         loop.post([&] { log.push_back("posted"); });
     });
-    int ticks = 0;
-    auto repeating = loop.scheduleRepeating(Seconds(1.0 / 60), [&] { ++ticks; });
-    loop.advance(0.2s);
-    EXPECT_EQ(log, (std::vector<std::string>{"early", "posted"}));
-    EXPECT_EQ(ticks, 12);
-    repeating->invalidate();
-    auto dropped = loop.scheduleRepeating(0.1s, [&] { ++ticks; });
+    auto dropped = loop.scheduleRepeating(0.05s, [&] { log.push_back("dropped"); });
     dropped.reset();
     loop.advance(1s);
-    EXPECT_EQ(log.back(), "late");
-    EXPECT_EQ(ticks, 12);
-    EXPECT_EQ(loop.activeTimerCount(), 0);
+    EXPECT_EQ(log, (std::vector<std::string>{"early", "posted", "late"}));
 }
 
 TEST(Localization, ArgumentsAreFilledAfterTranslation) {
@@ -77,11 +51,4 @@ TEST(Localization, ArgumentsAreFilledAfterTranslation) {
     EXPECT_EQ(localized("Ready"), "Ready"); // untranslated falls back to English
     installTranslator({});
     EXPECT_EQ(substituteArguments("100%% of %1, %3", {"a"}), "100% of a, %3");
-}
-
-TEST(Uuid, FreshEachTimeAndVersion4) {
-    const auto a = Uuid::random();
-    EXPECT_NE(a, Uuid::random());
-    EXPECT_EQ(a.toString().size(), 36u);
-    EXPECT_EQ(a.toString()[14], '4');
 }

@@ -55,8 +55,6 @@ public:
     std::vector<FakeWindow> stack; // front to back, the order of the window list
     std::optional<ProcessID> focusedApp, frontmost;
     bool listReadable = true, windowInfoReadable = true, serverRectReadable = true;
-    // Moves are held back until settle(), as a window manager answers a moment later.
-    bool deferMoves = false;
     std::vector<std::string> calls;
     LockWatch lock;
 
@@ -78,11 +76,6 @@ public:
     std::size_t count(const std::string& call) const {
         return static_cast<std::size_t>(std::count(calls.begin(), calls.end(), call));
     }
-    void settle() {
-        for (auto& [index, to] : pending_)
-            stack[index].frame.origin = to;
-        pending_.clear();
-    }
 
     AXRead<ElementRef> focusedApplication() override {
         log("focusedApplication");
@@ -103,9 +96,9 @@ public:
     AXRead<std::vector<ElementRef>> windows(ElementRef application) override {
         log("windows");
         const auto it = apps.find(appPID(application));
-        if (it == apps.end() || it->second.windowsStatus != axstatus::success)
-            return AXRead<std::vector<ElementRef>>::error(
-                it == apps.end() ? axstatus::invalidElement : it->second.windowsStatus);
+        const auto status = it == apps.end() ? axstatus::invalidElement : it->second.windowsStatus;
+        if (status != axstatus::success)
+            return AXRead<std::vector<ElementRef>>::error(status);
         std::vector<ElementRef> out;
         for (std::size_t i = 0; i < stack.size(); ++i) {
             if (stack[i].owner == it->first && stack[i].exposed && !stack[i].closed)
@@ -135,7 +128,7 @@ public:
         log("setPosition");
         auto* w = live(e);
         if (w && w->positionWriteStatus == axstatus::success)
-            moveTo(*w, {p.x + w->landingOffset.x, p.y + w->landingOffset.y});
+            w->frame.origin = {p.x + w->landingOffset.x, p.y + w->landingOffset.y};
         return w ? w->positionWriteStatus : axstatus::invalidElement;
     }
     AXStatus setSize(ElementRef e, Size s) override {
@@ -252,17 +245,9 @@ private:
     AXStatus serverMove(WindowID id, Point p) {
         auto* w = byID(id);
         if (w)
-            moveTo(*w, p);
+            w->frame.origin = p;
         return w ? axstatus::success : axstatus::failure;
     }
-    void moveTo(FakeWindow& w, Point p) {
-        if (deferMoves)
-            pending_.emplace_back(static_cast<std::size_t>(&w - stack.data()), p);
-        else
-            w.frame.origin = p;
-    }
-
-    std::vector<std::pair<std::size_t, Point>> pending_;
 };
 
 class FakeAccessTrust final : public AccessTrust {

@@ -12,6 +12,7 @@ TEST_F(SessionTest, EveryCallbackHandedOutIsInertOnceTheControllerIsGone) {
     const auto scrolled = scrollTap->onScroll;
     const auto binding = hold->bindingProvider;
     const auto delay = hold->holdDelayProvider;
+    EXPECT_EQ(hold->startCount, 1);
     ASSERT_EQ(loop.repeatingActions.size(), 1u);
     const auto tickLate = loop.repeatingActions[0];
     tickLate(); // its posted aim is still queued when the controller goes
@@ -19,6 +20,8 @@ TEST_F(SessionTest, EveryCallbackHandedOutIsInertOnceTheControllerIsGone) {
 
     hotkeys.current = {modifier::command, KeyCode{49}};
     hotkeys.delay = 0.6;
+    EXPECT_EQ(binding(), hotkeys.current); // read when the monitor asks
+    EXPECT_EQ(delay(), 0.6);
     controller.reset();
     // Destroyed mid-gesture, it leaves no anchor and no timer behind.
     EXPECT_EQ(windows.released, std::vector<AnchoredWindow>{editor});

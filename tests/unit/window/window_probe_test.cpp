@@ -15,24 +15,6 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-class ProbeTest : public ::testing::Test {
-protected:
-    ProbeTest() {
-        desktop.deferMoves = true;
-        desktop.addApp(200, "Editor");
-        desktop.addApp(300, "WeChat", "/opt/WeChat.app");
-    }
-    Lines report() {
-        return windowProbeReport(desktop, trust, [this](std::chrono::milliseconds wait) {
-            waits.push_back(static_cast<int>(wait.count()));
-            desktop.settle();
-        });
-    }
-    FakeWindowSystem desktop;
-    FakeAccessTrust trust;
-    std::vector<int> waits;
-};
-
 std::string contents(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -40,7 +22,12 @@ std::string contents(const std::filesystem::path& file) {
 
 } // namespace
 
-TEST_F(ProbeTest, WithChatWindowsListsThemProbesEachProcessOnceAndMovesTheFrontOne) {
+TEST(ProbeReport, WithChatWindowsListsThemProbesEachProcessOnceAndMovesTheFrontOne) {
+    FakeWindowSystem desktop;
+    FakeAccessTrust trust;
+    std::vector<int> waits;
+    desktop.addApp(200, "Editor");
+    desktop.addApp(300, "WeChat", "/opt/WeChat.app");
     desktop.addApp(350, "\u5fae\u4fe1");
     const auto front = desktop.addWindow(350, {50.5, 60, 900, 700}, 81);
     desktop.stack[front].title = "\u5fae\u4fe1";
@@ -56,7 +43,10 @@ TEST_F(ProbeTest, WithChatWindowsListsThemProbesEachProcessOnceAndMovesTheFrontO
     desktop.stack[unbounded].exposed = false;
     desktop.addWindow(200, {0, 0, 800, 600}, 20);
 
-    EXPECT_EQ(report(),
+    const auto report = windowProbeReport(desktop, trust, [&](std::chrono::milliseconds wait) {
+        waits.push_back(static_cast<int>(wait.count()));
+    });
+    EXPECT_EQ(report,
               (Lines{
                   "AX trusted: true (AXIsProcessTrusted=true)",
                   "=== CG windows (WeChat / \u5fae\u4fe1) ===",
@@ -84,23 +74,7 @@ TEST_F(ProbeTest, WithChatWindowsListsThemProbesEachProcessOnceAndMovesTheFrontO
                   "  CGSMoveWindowWithGroup status=0 after=(50.5, 60.0, 900.0, 700.0)",
               }));
     EXPECT_EQ(waits, (std::vector<int>{200, 150, 150}));
-    desktop.settle(); // put back where it was
     EXPECT_EQ(desktop.stack[front].frame, Rect(50.5, 60, 900, 700));
-}
-
-TEST_F(ProbeTest, WithoutChatWindowsReportsTheRunningCopiesAndNoCandidate) {
-    trust.trusted = false;
-    desktop.stack[desktop.addWindow(300, {10, 20, 800, 600}, 71)].listed = false;
-    desktop.addApp(301, "WeChat Helper", "/opt/WeChat.app/Contents/Helper").windowsStatus =
-        axstatus::attributeUnsupported;
-    const auto lines = report();
-    ASSERT_EQ(lines.size(), 12u);
-    EXPECT_EQ(lines[1].rfind("AX not trusted for this launch identity", 0), 0u);
-    EXPECT_EQ(lines[4], "running: WeChat Helper pid=301 path=/opt/WeChat.app/Contents/Helper");
-    EXPECT_EQ(lines[10], "  AXWindows status=-25205");
-    EXPECT_EQ(lines[11], "No on-screen WeChat layer-0 windows found.");
-    EXPECT_EQ(trust.requests, 1);
-    EXPECT_TRUE(waits.empty());
 }
 
 TEST(ProbeReportFile, IsAPrivateNewFileThatReplacesAPlantedLink) {
@@ -123,17 +97,26 @@ TEST(ProbeReportFile, IsAPrivateNewFileThatReplacesAPlantedLink) {
     EXPECT_TRUE(S_ISREG(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
-    // The run prints each line and where the report went; a report that could
-    // not be written is never claimed as written.
+    // Without chat windows: the running copies and no candidate. The run prints
+    // each line and where the report went, never claiming a report not written.
     FakeWindowSystem desktop;
+    desktop.addApp(301, "WeChat Helper", "/opt/WeChat.app/Contents/Helper").windowsStatus =
+        axstatus::attributeUnsupported;
     FakeAccessTrust trust;
+    trust.trusted = false;
     std::ostringstream out, err;
     EXPECT_EQ(runWindowProbe(desktop, trust, {}, out, err, dir / "missing"), 0);
-    EXPECT_EQ(out.str().find("Wrote"), std::string::npos);
     EXPECT_EQ(err.str().rfind("Could not write " + (dir / "missing" / name.filename()).string(), 0),
               0u);
-    runWindowProbe(desktop, trust, {}, out, err, dir);
-    EXPECT_NE(out.str().find("found.\nWrote " + name.string() + "\n"), std::string::npos);
-    EXPECT_EQ(contents(name).find("AX trusted: true"), 0u);
+    std::ostringstream shown;
+    runWindowProbe(desktop, trust, {}, shown, err, dir);
+    const auto text = contents(name);
+    EXPECT_EQ(out.str(), text + "\n");
+    EXPECT_EQ(shown.str(), text + "\nWrote " + name.string() + "\n");
+    for (const char* line : {"AX not trusted for this launch identity",
+                             "running: WeChat Helper pid=301 path=/opt/WeChat.app/Contents/Helper",
+                             "AXWindows status=-25205\nNo on-screen WeChat layer-0 windows found."})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    EXPECT_EQ(trust.requests, 2);
     std::filesystem::remove_all(dir);
 }

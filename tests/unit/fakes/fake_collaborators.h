@@ -13,11 +13,15 @@
 
 namespace vx::test {
 
+template <class K, class V> std::optional<V> lookup(const std::map<K, V>& map, const K& key) {
+    const auto it = map.find(key);
+    return it == map.end() ? std::nullopt : std::optional(it->second);
+}
+
 class FakePermissions final : public Permissions {
 public:
     bool trusted = true;
     int requestCount = 0;
-
     bool isAccessibilityTrusted() const override { return trusted; }
     void refresh() override {}
     void requestAccess() override { ++requestCount; }
@@ -31,7 +35,6 @@ public:
     std::function<void()> duringSetFrame;
     std::map<ProcessID, TargetAppInfo> apps;
     std::optional<TargetAppInfo> frontmostApp;
-
     int anchorCount = 0;
     std::vector<Rect> frames;
     std::vector<AnchoredWindow> released;
@@ -50,10 +53,7 @@ public:
         return {};
     }
     void releaseAnchor(const AnchoredWindow& window) override { released.push_back(window); }
-    std::optional<TargetAppInfo> targetAppInfo(ProcessID pid) override {
-        const auto it = apps.find(pid);
-        return it == apps.end() ? std::nullopt : std::optional(it->second);
-    }
+    std::optional<TargetAppInfo> targetAppInfo(ProcessID pid) override { return lookup(apps, pid); }
     std::optional<TargetAppInfo> frontmostAppInfo() override { return frontmostApp; }
     ProcessID ownProcessID() override { return 4242; }
 };
@@ -72,7 +72,6 @@ public:
     std::function<double()> holdDelayProvider;
     std::function<void()> onHoldBegan, onHoldEnded;
     int startCount = 0, cancelCount = 0;
-
     void setBindingProvider(std::function<HotkeyBinding()> p) override { bindingProvider = p; }
     void setHoldDelayProvider(std::function<double()> p) override { holdDelayProvider = p; }
     void setOnHoldBegan(std::function<void()> c) override { onHoldBegan = c; }
@@ -89,14 +88,13 @@ public:
     std::function<void()> onCenterTap;
     std::vector<std::optional<TargetAppInfo>> shownFor;
     std::vector<Point> hubLooks;
-
     bool isVisible() const override { return visible; }
     Point menuCenter() const override { return center; }
-    void show(Point at, const std::optional<TargetAppInfo>& targetApp) override {
+    void show(Point at, const std::optional<TargetAppInfo>& app) override {
         center = at;
         highlighted.reset();
         visible = true;
-        shownFor.push_back(targetApp);
+        shownFor.push_back(app);
     }
     void updateHubLook(Point pointer) override { hubLooks.push_back(pointer); }
     void setHighlightedSector(std::optional<LayoutSector> s) override { highlighted = s; }
@@ -109,11 +107,7 @@ class FakeScreenHighlight final : public ScreenHighlight {
 public:
     std::optional<DisplayID> active;
     std::vector<DisplayID> shownOn;
-
-    void show(const Screen& screen) override {
-        active = screen.number.value_or(0);
-        shownOn.push_back(*active);
-    }
+    void show(const Screen& s) override { shownOn.push_back(*(active = s.number.value_or(0))); }
     void hide() override { active.reset(); }
     std::optional<DisplayID> activeDisplayID() const override { return active; }
 };
@@ -122,7 +116,6 @@ class FakeScrollCapture final : public ScrollCapture {
 public:
     std::function<void(double, bool)> onScroll;
     bool capturing = false;
-
     void setOnScroll(std::function<void(double, bool)> c) override { onScroll = c; }
     void start() override { capturing = true; }
     void stop() override { capturing = false; }
@@ -131,10 +124,7 @@ public:
 class FakeKeyboardLayout final : public KeyboardLayout {
 public:
     std::map<KeyCode, std::string> texts;
-    std::optional<std::string> keyText(KeyCode code) const override {
-        const auto it = texts.find(code);
-        return it == texts.end() ? std::nullopt : std::optional(it->second);
-    }
+    std::optional<std::string> keyText(KeyCode k) const override { return lookup(texts, k); }
 };
 
 } // namespace vx::test

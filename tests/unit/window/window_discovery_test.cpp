@@ -30,7 +30,7 @@ TEST_F(WindowServiceTest, FocusedWindowIsAnchoredUnlessItIsThisProgramsOwn) {
     // and when that is this program too, nothing is.
     desktop.stack[0].owner = desktop.own;
     desktop.focusedApp = desktop.own;
-    desktop.apps[desktop.own].focusedWindow = 0;
+    desktop.addApp(desktop.own, "Vortaxis").focusedWindow = 0;
     desktop.addWindow(200, {0, 0, 500, 400}, 43);
     EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e1, 43}));
     desktop.frontmost = desktop.own;

@@ -108,7 +108,9 @@ TEST_F(SessionTest, HoldOpensTheMenuAtThePointerAndARepeatChangesNothing) {
     EXPECT_EQ(loop.clock.activeTimerCount(), 1);
     EXPECT_TRUE(scrollTap->capturing);
     EXPECT_EQ(target(), DisplayID{20});
-    EXPECT_TRUE(highlight->shownOn.empty()); // one display: no outline
+    scroll(10, false);
+    EXPECT_EQ(accumulated(), 0.0);
+    EXPECT_TRUE(highlight->shownOn.empty()); // one display: no outline, no switching
     EXPECT_EQ(menu->hubLooks.size(), 1u);    // the first aim runs at once
 
     // Not even a lost trust interrupts the gesture already running.

@@ -27,15 +27,6 @@ protected:
 
 } // namespace
 
-TEST_F(SessionTest, OneDisplayNeverOutlinesAndIgnoresTheWheel) {
-    holdBegan();
-    for (const double delta : {200.0, -200.0, 30.0})
-        scroll(delta, false);
-    EXPECT_EQ(accumulated(), 0.0);
-    EXPECT_EQ(target(), DisplayID{20});
-    EXPECT_TRUE(highlight->shownOn.empty());
-}
-
 TEST(TargetDisplayStart, IsTheDisplayUnderThePointerElseTheMainOne) {
     const std::pair<Point, DisplayID> cases[] = {
         {{-10, 1000}, 10},

@@ -15,7 +15,7 @@ public:
     Point pointer;
 
     std::vector<Screen> screens() const override { return list; }
-    std::optional<Screen> mainScreen() const override { return main ? main : firstOrNone(); }
+    std::optional<Screen> mainScreen() const override { return main; }
     Point pointerLocation() const override { return pointer; }
 
     // A display of `frame` whose usable area is the same minus `menuBar` at the top.
@@ -23,13 +23,6 @@ public:
         Rect visible = frame;
         visible.size.height -= menuBar;
         return Screen{id, frame, visible};
-    }
-
-private:
-    std::optional<Screen> firstOrNone() const {
-        if (list.empty())
-            return std::nullopt;
-        return list.front();
     }
 };
 

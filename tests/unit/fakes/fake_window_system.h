@@ -1,8 +1,7 @@
 // A scripted desktop behind the WindowSystem seam: applications, their windows
-// (with or without an accessibility element and a window-server id), settable
-// flags, statuses to answer, and writes that land where the script says. Every
-// call is logged, and every call checks that the caller holds no lock it
-// promised not to hold across a seam call.
+// (with or without an accessibility element and a window-server id), statuses
+// to answer, and writes that land where the script says. Every call is logged
+// and checks that the caller holds no lock it promised not to hold.
 #pragma once
 
 #include "core/window/access_trust.h"
@@ -13,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vx::test {
@@ -21,37 +21,23 @@ namespace vx::test {
 struct LockWatch {
     std::function<bool()> lockHeld;
     int callsUnderLock = 0;
-    void check() {
-        if (lockHeld && lockHeld())
-            ++callsUnderLock;
-    }
+    void check() { callsUnderLock += lockHeld && lockHeld() ? 1 : 0; }
 };
 
 struct FakeWindow {
     ProcessID owner = 0;
-    Rect frame; // top-left coordinates
-    // Reachable through accessibility (listed in the owner's windows).
-    bool exposed = true;
-    // The window-server id; absent or 0 when the platform cannot tell it.
+    Rect frame;          // top-left coordinates
+    bool exposed = true; // listed among the owner's accessibility windows
     std::optional<WindowID> id;
     AXStatus idStatus = axstatus::success;
-    std::string role = "AXWindow";
     std::string title;
-    bool positionSettable = true;
-    bool sizeSettable = true;
-    AXStatus settableStatus = axstatus::success;
-    AXStatus positionWriteStatus = axstatus::success;
-    AXStatus sizeWriteStatus = axstatus::success;
-    bool frameReadable = true;
+    bool positionSettable = true, sizeSettable = true;
+    AXStatus positionWriteStatus = axstatus::success, sizeWriteStatus = axstatus::success;
     // Where writes land: sizes never go below this, positions are off by this.
     Size minimumSize;
     Point landingOffset;
-    bool ignoresServerMoves = false;
-    // In the on-screen window list, and how it is listed there.
-    bool listed = true;
+    bool listed = true; // in the on-screen window list
     std::int64_t layer = 0;
-    bool boundsListed = true;
-    std::optional<std::string> listedOwnerName; // else the owner's name
     std::function<void(WindowListEntry&)> editEntry;
     bool closed = false;
 };
@@ -60,142 +46,98 @@ struct FakeApp {
     RunningApplication info;
     AXStatus windowsStatus = axstatus::success;
     std::optional<std::size_t> focusedWindow; // index into FakeWindowSystem::stack
-    std::optional<Image> icon;
 };
 
 class FakeWindowSystem final : public WindowSystem {
 public:
     ProcessID own = 100;
     std::map<ProcessID, FakeApp> apps;
-    // Front to back: the order of the window list.
-    std::vector<FakeWindow> stack;
-    std::optional<ProcessID> focusedApp;
-    std::optional<ProcessID> frontmost;
-    bool listReadable = true;
-    bool windowInfoReadable = true;
-    bool serverRectReadable = true;
-    // Position writes and server moves are held back until settle(), as a
-    // window manager answers a moment later.
-    bool deferMoves = false;
-
+    std::vector<FakeWindow> stack; // front to back, the order of the window list
+    std::optional<ProcessID> focusedApp, frontmost;
+    bool listReadable = true, windowInfoReadable = true, serverRectReadable = true;
     std::vector<std::string> calls;
     LockWatch lock;
 
-    // --- scripting ---
     FakeApp& addApp(ProcessID pid, std::optional<std::string> name,
                     std::optional<std::string> bundlePath = std::nullopt) {
         auto& app = apps[pid];
-        app.info.processID = pid;
-        app.info.localizedName = std::move(name);
-        app.info.bundlePath = std::move(bundlePath);
+        app.info = {pid, std::move(name), std::nullopt, std::move(bundlePath)};
         return app;
     }
     // Answers the window's index in `stack`.
     std::size_t addWindow(ProcessID owner, Rect frame, std::optional<WindowID> id = std::nullopt) {
-        FakeWindow window;
-        window.owner = owner;
-        window.frame = frame;
-        window.id = id;
-        stack.push_back(std::move(window));
+        FakeWindow& w = stack.emplace_back();
+        w.owner = owner;
+        w.frame = frame;
+        w.id = id;
         return stack.size() - 1;
     }
     static ElementRef element(std::size_t index) { return ElementRef{index + 1}; }
-    FakeWindow& window(ElementRef e) { return stack.at(e.handle - 1); }
     std::size_t count(const std::string& call) const {
         return static_cast<std::size_t>(std::count(calls.begin(), calls.end(), call));
     }
-    void settle() {
-        for (auto& [index, to] : pending_)
-            stack[index].frame.origin = to;
-        pending_.clear();
-    }
 
-    // --- accessibility ---
     AXRead<ElementRef> focusedApplication() override {
         log("focusedApplication");
-        if (!focusedApp)
-            return AXRead<ElementRef>::error(axstatus::noValue);
-        return AXRead<ElementRef>::of(applicationElement(*focusedApp));
+        return focusedApp ? AXRead<ElementRef>::of(appElement(*focusedApp))
+                          : AXRead<ElementRef>::error(axstatus::noValue);
     }
-    ProcessID pid(ElementRef application) override {
-        log("pid");
-        return isApp(application) ? appPID(application) : 0;
-    }
+    ProcessID pid(ElementRef application) override { return log("pid"), appPID(application); }
     ElementRef applicationElement(ProcessID pid) override {
-        log("applicationElement");
-        return ElementRef{appBase + static_cast<std::uint64_t>(pid)};
+        return log("applicationElement"), appElement(pid);
     }
     AXRead<ElementRef> focusedWindow(ElementRef application) override {
         log("focusedWindow");
         const auto it = apps.find(appPID(application));
-        if (!isApp(application) || it == apps.end() || !it->second.focusedWindow)
+        if (it == apps.end() || !it->second.focusedWindow)
             return AXRead<ElementRef>::error(axstatus::noValue);
         return AXRead<ElementRef>::of(element(*it->second.focusedWindow));
     }
     AXRead<std::vector<ElementRef>> windows(ElementRef application) override {
         log("windows");
         const auto it = apps.find(appPID(application));
-        if (!isApp(application) || it == apps.end())
-            return AXRead<std::vector<ElementRef>>::error(axstatus::invalidElement);
-        if (it->second.windowsStatus != axstatus::success)
-            return AXRead<std::vector<ElementRef>>::error(it->second.windowsStatus);
+        const auto status = it == apps.end() ? axstatus::invalidElement : it->second.windowsStatus;
+        if (status != axstatus::success)
+            return AXRead<std::vector<ElementRef>>::error(status);
         std::vector<ElementRef> out;
         for (std::size_t i = 0; i < stack.size(); ++i) {
-            if (stack[i].owner == appPID(application) && stack[i].exposed && !stack[i].closed)
+            if (stack[i].owner == it->first && stack[i].exposed && !stack[i].closed)
                 out.push_back(element(i));
         }
         return AXRead<std::vector<ElementRef>>::of(out);
     }
     AXRead<Point> position(ElementRef e) override {
-        log("position");
-        if (auto* w = live(e); w && w->frameReadable)
-            return AXRead<Point>::of(w->frame.origin);
-        return AXRead<Point>::error(axstatus::noValue);
+        return read(e, "position", [](FakeWindow& w) { return w.frame.origin; });
     }
     AXRead<Size> size(ElementRef e) override {
-        log("size");
-        if (auto* w = live(e); w && w->frameReadable)
-            return AXRead<Size>::of(w->frame.size);
-        return AXRead<Size>::error(axstatus::noValue);
+        return read(e, "size", [](FakeWindow& w) { return w.frame.size; });
     }
     AXRead<std::string> role(ElementRef e) override {
-        log("role");
-        if (auto* w = live(e))
-            return AXRead<std::string>::of(w->role);
-        return AXRead<std::string>::error(axstatus::invalidElement);
+        return read(e, "role", [](FakeWindow&) { return std::string("AXWindow"); });
     }
     AXRead<std::string> title(ElementRef e) override {
-        log("title");
-        if (auto* w = live(e))
-            return AXRead<std::string>::of(w->title);
-        return AXRead<std::string>::error(axstatus::invalidElement);
+        return read(e, "title", [](FakeWindow& w) { return w.title; });
     }
     AXRead<bool> isPositionSettable(ElementRef e) override {
-        log("isPositionSettable");
-        return settable(e, &FakeWindow::positionSettable);
+        return read(e, "isPositionSettable", [](FakeWindow& w) { return w.positionSettable; });
     }
     AXRead<bool> isSizeSettable(ElementRef e) override {
-        log("isSizeSettable");
-        return settable(e, &FakeWindow::sizeSettable);
+        return read(e, "isSizeSettable", [](FakeWindow& w) { return w.sizeSettable; });
     }
-    AXStatus setPosition(ElementRef e, Point topLeft) override {
+    AXStatus setPosition(ElementRef e, Point p) override {
         log("setPosition");
         auto* w = live(e);
-        if (!w)
-            return axstatus::invalidElement;
-        if (w->positionWriteStatus == axstatus::success)
-            moveTo(e.handle - 1, {topLeft.x + w->landingOffset.x, topLeft.y + w->landingOffset.y});
-        return w->positionWriteStatus;
+        if (w && w->positionWriteStatus == axstatus::success)
+            w->frame.origin = {p.x + w->landingOffset.x, p.y + w->landingOffset.y};
+        return w ? w->positionWriteStatus : axstatus::invalidElement;
     }
-    AXStatus setSize(ElementRef e, Size size) override {
+    AXStatus setSize(ElementRef e, Size s) override {
         log("setSize");
         auto* w = live(e);
-        if (!w)
-            return axstatus::invalidElement;
-        if (w->sizeWriteStatus == axstatus::success)
-            w->frame.size = {std::max(size.width, w->minimumSize.width),
-                             std::max(size.height, w->minimumSize.height)};
-        return w->sizeWriteStatus;
+        if (w && w->sizeWriteStatus == axstatus::success)
+            w->frame.size = {std::max(s.width, w->minimumSize.width),
+                             std::max(s.height, w->minimumSize.height)};
+        return w ? w->sizeWriteStatus : axstatus::invalidElement;
     }
     AXRead<WindowID> windowID(ElementRef e) override {
         log("windowID");
@@ -205,24 +147,15 @@ public:
         return AXRead<WindowID>::of(*w->id);
     }
 
-    // --- processes and applications ---
-    ProcessID ownProcessID() override {
-        log("ownProcessID");
-        return own;
-    }
+    ProcessID ownProcessID() override { return log("ownProcessID"), own; }
     std::optional<RunningApplication> frontmostApplication() override {
         log("frontmostApplication");
-        if (!frontmost)
-            return std::nullopt;
-        if (const auto it = apps.find(*frontmost); it != apps.end())
-            return it->second.info;
-        return RunningApplication{*frontmost, {}, {}, {}};
+        return frontmost ? runningApplication(*frontmost) : std::nullopt;
     }
     std::optional<RunningApplication> runningApplication(ProcessID pid) override {
         log("runningApplication");
-        if (const auto it = apps.find(pid); it != apps.end())
-            return it->second.info;
-        return std::nullopt;
+        const auto it = apps.find(pid);
+        return it == apps.end() ? std::nullopt : std::optional(it->second.info);
     }
     std::vector<RunningApplication> runningApplications() override {
         log("runningApplications");
@@ -231,14 +164,10 @@ public:
             out.push_back(app.info);
         return out;
     }
-    std::optional<Image> applicationIcon(ProcessID pid) override {
-        log("applicationIcon");
-        if (const auto it = apps.find(pid); it != apps.end())
-            return it->second.icon;
-        return std::nullopt;
+    std::optional<Image> applicationIcon(ProcessID) override {
+        return log("applicationIcon"), std::nullopt;
     }
 
-    // --- window server ---
     std::optional<std::vector<WindowListEntry>> onScreenWindows() override {
         log("onScreenWindows");
         if (!listReadable)
@@ -260,17 +189,14 @@ public:
     AXRead<Rect> serverScreenRect(WindowID id) override {
         log("serverScreenRect");
         auto* w = byID(id);
-        if (!serverRectReadable || !w)
-            return AXRead<Rect>::error(axstatus::failure);
-        return AXRead<Rect>::of(w->frame);
+        return serverRectReadable && w ? AXRead<Rect>::of(w->frame)
+                                       : AXRead<Rect>::error(axstatus::failure);
     }
-    AXStatus moveWindowWithGroup(WindowID id, Point topLeft) override {
-        log("moveWindowWithGroup");
-        return serverMove(id, topLeft);
+    AXStatus moveWindowWithGroup(WindowID id, Point p) override {
+        return log("moveWindowWithGroup"), serverMove(id, p);
     }
-    AXStatus moveWindow(WindowID id, Point topLeft) override {
-        log("moveWindow");
-        return serverMove(id, topLeft);
+    AXStatus moveWindow(WindowID id, Point p) override {
+        return log("moveWindow"), serverMove(id, p);
     }
 
 private:
@@ -280,15 +206,24 @@ private:
         lock.check();
         calls.emplace_back(call);
     }
-    static bool isApp(ElementRef e) { return e.handle >= appBase; }
+    static ElementRef appElement(ProcessID pid) {
+        return ElementRef{appBase + static_cast<std::uint64_t>(pid)};
+    }
     static ProcessID appPID(ElementRef e) {
-        return isApp(e) ? static_cast<ProcessID>(e.handle - appBase) : 0;
+        return e.handle >= appBase ? static_cast<ProcessID>(e.handle - appBase) : 0;
     }
     FakeWindow* live(ElementRef e) {
-        if (isApp(e) || e.handle == 0 || e.handle > stack.size())
+        if (e.handle == 0 || e.handle > stack.size() || stack[e.handle - 1].closed)
             return nullptr;
-        auto& w = stack[e.handle - 1];
-        return w.closed ? nullptr : &w;
+        return &stack[e.handle - 1];
+    }
+    template <class F>
+    auto read(ElementRef e, const char* call, F get)
+        -> AXRead<decltype(get(std::declval<FakeWindow&>()))> {
+        log(call);
+        using T = decltype(get(std::declval<FakeWindow&>()));
+        auto* w = live(e);
+        return w ? AXRead<T>::of(get(*w)) : AXRead<T>::error(axstatus::invalidElement);
     }
     FakeWindow* byID(WindowID id) {
         for (auto& w : stack) {
@@ -297,51 +232,22 @@ private:
         }
         return nullptr;
     }
-    AXRead<bool> settable(ElementRef e, bool FakeWindow::*flag) {
-        auto* w = live(e);
-        if (!w)
-            return AXRead<bool>::error(axstatus::invalidElement);
-        if (w->settableStatus != axstatus::success)
-            return AXRead<bool>::error(w->settableStatus);
-        return AXRead<bool>::of(w->*flag);
-    }
     WindowListEntry entry(const FakeWindow& w) const {
-        WindowListEntry e;
-        e.ownerPID = w.owner;
-        e.layer = w.layer;
-        e.number = w.id;
-        if (w.listedOwnerName)
-            e.ownerName = w.listedOwnerName;
-        else if (const auto it = apps.find(w.owner); it != apps.end())
-            e.ownerName = it->second.info.localizedName;
-        if (w.boundsListed)
-            e.bounds = WindowListBounds{w.frame.origin.x, w.frame.origin.y, w.frame.size.width,
-                                        w.frame.size.height};
+        const auto app = apps.find(w.owner);
+        WindowListEntry e{w.owner, w.layer, w.id,
+                          app == apps.end() ? std::nullopt : app->second.info.localizedName,
+                          WindowListBounds{w.frame.origin.x, w.frame.origin.y, w.frame.size.width,
+                                           w.frame.size.height}};
         if (w.editEntry)
             w.editEntry(e);
         return e;
     }
-    AXStatus serverMove(WindowID id, Point topLeft) {
-        for (std::size_t i = 0; i < stack.size(); ++i) {
-            auto& w = stack[i];
-            if (w.id != id || w.closed)
-                continue;
-            if (w.ignoresServerMoves)
-                return axstatus::success;
-            moveTo(i, topLeft);
-            return axstatus::success;
-        }
-        return axstatus::failure;
+    AXStatus serverMove(WindowID id, Point p) {
+        auto* w = byID(id);
+        if (w)
+            w->frame.origin = p;
+        return w ? axstatus::success : axstatus::failure;
     }
-
-    void moveTo(std::size_t index, Point topLeft) {
-        if (deferMoves)
-            pending_.emplace_back(index, topLeft);
-        else
-            stack[index].frame.origin = topLeft;
-    }
-
-    std::vector<std::pair<std::size_t, Point>> pending_;
 };
 
 class FakeAccessTrust final : public AccessTrust {
@@ -352,21 +258,14 @@ public:
     int settingsOpened = 0;
     LockWatch lock;
 
-    bool isTrusted() override {
-        lock.check();
-        return trusted;
-    }
+    bool isTrusted() override { return lock.check(), trusted; }
     bool requestTrust() override {
         lock.check();
         ++requests;
-        if (grantOnRequest)
-            trusted = true;
+        trusted = trusted || grantOnRequest;
         return trusted;
     }
-    void openSettings() override {
-        lock.check();
-        ++settingsOpened;
-    }
+    void openSettings() override { lock.check(), ++settingsOpened; }
 };
 
 } // namespace vx::test

@@ -15,7 +15,7 @@ const ElementRef e0 = FakeWindowSystem::element(0);
 const ElementRef e1 = FakeWindowSystem::element(1);
 } // namespace
 
-TEST_F(WindowServiceTest, FocusedWindowOfAnotherProgramIsAnchoredWithoutReadingTheList) {
+TEST_F(WindowServiceTest, FocusedWindowIsAnchoredUnlessItIsThisProgramsOwn) {
     addFocusedApp(200, "Editor", 42);
     EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e0, 42}));
     EXPECT_EQ(desktop.count("onScreenWindows"), 0u);
@@ -23,19 +23,18 @@ TEST_F(WindowServiceTest, FocusedWindowOfAnotherProgramIsAnchoredWithoutReadingT
     ASSERT_TRUE(anchor);
     EXPECT_EQ(anchor->processID, 200);
     EXPECT_NE(service.anchorFrontmostWindow()->id, anchor->id);
-
     trust.trusted = false;
     EXPECT_FALSE(service.anchorFrontmostWindow());
-}
 
-TEST_F(WindowServiceTest, ThisProgramBeingFrontmostIsNeverTheTarget) {
-    addFocusedApp(desktop.own, "Vortaxis", 7);
-    EXPECT_FALSE(service.anchorFrontmostWindow());
-    // Its menu holds the focus, but the user was working in another application.
-    desktop.addApp(200, "Editor");
-    desktop.addWindow(200, {0, 0, 500, 400}, 42);
-    desktop.frontmost = 200;
-    EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e1, 42}));
+    // This program's menu holds the focus: the frontmost application is meant,
+    // and when that is this program too, nothing is.
+    desktop.stack[0].owner = desktop.own;
+    desktop.focusedApp = desktop.own;
+    desktop.addApp(desktop.own, "Vortaxis").focusedWindow = 0;
+    desktop.addWindow(200, {0, 0, 500, 400}, 43);
+    EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e1, 43}));
+    desktop.frontmost = desktop.own;
+    EXPECT_FALSE(findTargetWindow(desktop, desktop.own));
 }
 
 TEST_F(WindowServiceTest, ElementWithoutIdTakesTheIdFromTheWindowListOrGoesWithout) {
@@ -43,7 +42,6 @@ TEST_F(WindowServiceTest, ElementWithoutIdTakesTheIdFromTheWindowListOrGoesWitho
     desktop.stack[w].listed = false;
     desktop.stack[desktop.addWindow(200, {0, 0, 300, 300}, 77)].exposed = false;
     EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e0, 77}));
-
     desktop.stack[1].listed = false;
     EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e0, std::nullopt}));
     EXPECT_TRUE(service.anchorFrontmostWindow());
@@ -62,8 +60,7 @@ TEST_F(WindowServiceTest, ApplicationHidingItsWindowsIsReachedThroughTheList) {
     EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, std::nullopt, 55}));
     EXPECT_TRUE(service.anchorFrontmostWindow());
 
-    // A helper process inside the application's bundle owns the window: the
-    // anchor belongs to the helper.
+    // A helper process inside the application's bundle owns the window.
     desktop.apps[200].info.bundlePath = "/opt/Chat.app";
     desktop.addApp(201, "Renderer", "/opt/Chat.app/Contents/Renderer");
     desktop.stack[1].owner = 201;
@@ -71,47 +68,45 @@ TEST_F(WindowServiceTest, ApplicationHidingItsWindowsIsReachedThroughTheList) {
 }
 
 TEST_F(WindowServiceTest, AnotherApplicationsWindowNeverStandsInForTheTarget) {
-    // A chat window lies in front of the target's own window.
     desktop.addApp(200, "Browser");
     desktop.addApp(300, "WeChat");
-    desktop.addWindow(300, {0, 0, 600, 500}, 61);
-    desktop.stack[desktop.addWindow(200, {0, 0, 600, 500}, 62)].listedOwnerName = "Renderer";
+    desktop.addWindow(300, {0, 0, 600, 500}, 61); // in front of the target's own
+    desktop.stack[desktop.addWindow(200, {0, 0, 600, 500}, 62)].editEntry = [](WindowListEntry& e) {
+        e.ownerName = "Renderer";
+    };
     EXPECT_EQ(matchingWindowFromList(desktop, 200, desktop.own)->windowID, 62u);
     desktop.stack[1].owner = 400;
     EXPECT_FALSE(matchingWindowFromList(desktop, 200, desktop.own));
-
     // The chat program's other spelling does name the same owner.
     desktop.addApp(301, "\u5fae\u4fe1");
     desktop.stack[0].owner = 301;
     EXPECT_EQ(matchingWindowFromList(desktop, 300, desktop.own), Found({301, e0, 61}));
 }
 
-TEST(OwnerNames, MatchWhenEqualOrWhenBothSpellTheChatProgram) {
+TEST(OwnerNamesAndPaths, MatchOnlyTheSameApplication) {
     using Name = std::optional<std::string>;
-    const std::tuple<Name, Name, bool> cases[] = {
+    const std::tuple<Name, Name, bool> names[] = {
         {"Terminal", "Terminal", true},    {"Terminal", "terminal", false},
         {"WeChat", "\u5fae\u4fe1", true},  {"\u5fae\u4fe1", "WECHAT Helper", true},
         {"WeChat", "Terminal", false},     {"Terminal", "WeChat", false},
         {"Terminal", std::nullopt, false}, {std::nullopt, std::nullopt, false},
     };
-    for (const auto& [target, owner, match] : cases)
+    for (const auto& [target, owner, match] : names)
         EXPECT_EQ(ownerNamesMatch(target, owner), match)
-            << target.value_or("-") << " / " << owner.value_or("-");
-}
-
-TEST(BundlePaths, MatchTheSameBundleOrAPathInsideIt) {
-    const std::tuple<std::string, std::string, bool> cases[] = {
+            << target.value_or("-") << owner.value_or("-");
+    const std::tuple<std::string, std::string, bool> paths[] = {
         {"/opt/Studio.app", "/opt/Studio.app", true},
         {"/opt/Studio.app/Contents/Helper", "/opt/Studio.app", true},
         {"/opt/Studio.app", "/opt/Studio.app/Contents/Helper", true},
         {"/opt/Studio.app/A/Helper.app", "/opt/Studio.app/B", true},
         {"/opt/Studio.app", "/opt/Other.app", false},
         {"/usr/bin/x", "/usr/bin/xterm", false}, // a name prefix is not a path prefix
+        {"/usr/bin/xterm", "/usr/bin/x", false},
         {"/opt/Studio.apple/bin", "/opt/Studio.app/bin", false},
         {"", "/opt/Studio.app", false},
         {"/opt/Studio.app", "", false},
     };
-    for (const auto& [owner, target, match] : cases)
+    for (const auto& [owner, target, match] : paths)
         EXPECT_EQ(bundlePathsMatch(owner, target), match) << owner << " / " << target;
 }
 
@@ -131,7 +126,6 @@ TEST_F(WindowServiceTest, ListedWindowsMustBeOrdinaryAndAtLeastFortyPoints) {
         EXPECT_EQ(frontWindowID(desktop, 200, std::nullopt).has_value(), picked);
         EXPECT_EQ(matchingWindowFromList(desktop, 200, desktop.own).has_value(), picked);
     }
-
     desktop.stack.clear();
     desktop.stack[desktop.addWindow(200, {0, 0, 500, 500}, 1)].layer = 25;
     desktop.stack[desktop.addWindow(200, {0, 0, 500, 500}, 2)].editEntry = [](WindowListEntry& e) {
@@ -149,41 +143,13 @@ TEST_F(WindowServiceTest, BestElementIsTheLargestMovableWindowLaterWinningTies) 
     EXPECT_EQ(windowElement(desktop, 200, std::nullopt), e1);
     desktop.stack[1].frame.size = {100, 100};
     EXPECT_EQ(windowElement(desktop, 200, std::nullopt), e0);
-
-    // A larger window that cannot move loses; none movable gives the first.
+    // A larger window that cannot move loses; one that can only be resized is
+    // movable; none movable gives the first.
     desktop.stack[0].positionSettable = desktop.stack[0].sizeSettable = false;
+    desktop.stack[1].positionSettable = false;
     EXPECT_EQ(windowElement(desktop, 200, std::nullopt), e1);
-    desktop.stack[1].settableStatus = axstatus::failure;
+    desktop.stack[1].sizeSettable = false;
     EXPECT_EQ(windowElement(desktop, 200, std::nullopt), e0);
-    // With an id, the window that has it, even a small one.
-    desktop.stack[1].id = 9;
+    desktop.stack[1].id = 9; // with an id, the window that has it, even a small one
     EXPECT_EQ(windowElement(desktop, 200, 9u), e1);
-}
-
-TEST_F(WindowServiceTest, BoundsReadsFallBackToTheServerAndRejectEmptyRects) {
-    desktop.addApp(200, "Editor");
-    desktop.addWindow(200, {-10, 20, 300, 200}, 5);
-    desktop.stack[0].editEntry = [](WindowListEntry& e) { e.bounds->x.reset(); };
-    EXPECT_EQ(cgWindowBounds(desktop, 5), Rect(0, 20, 300, 200)); // missing X reads 0
-    desktop.stack[0].editEntry = [](WindowListEntry& e) { e.bounds->height.reset(); };
-    EXPECT_EQ(currentWindowRect(desktop, 5), Rect(-10, 20, 300, 200)); // from the server
-    desktop.stack[0].frame.size.height = 0;
-    EXPECT_FALSE(currentWindowRect(desktop, 5));
-}
-
-TEST_F(WindowServiceTest, HubInfoNamesTheApplicationWithFallbacks) {
-    desktop.addApp(200, "Editor").icon = Image{1, 1, {1, 2, 3, 4}};
-    desktop.addApp(201, std::nullopt).info.bundleIdentifier = "org.example.tool";
-    desktop.addApp(202, std::nullopt);
-    desktop.addApp(desktop.own, "Vortaxis");
-
-    EXPECT_EQ(service.targetAppInfo(200)->icon, desktop.apps[200].icon);
-    EXPECT_EQ(service.targetAppInfo(201)->name, "org.example.tool");
-    EXPECT_EQ(service.targetAppInfo(202)->name, "App");
-    for (const ProcessID none : {0, 999, desktop.own})
-        EXPECT_FALSE(service.targetAppInfo(none));
-    desktop.frontmost = desktop.own;
-    EXPECT_FALSE(service.frontmostAppInfo());
-    desktop.frontmost = 200;
-    EXPECT_EQ(service.frontmostAppInfo(), (TargetAppInfo{200, "Editor", {}}));
 }

@@ -15,24 +15,19 @@ class WindowServiceTest : public ::testing::Test {
 protected:
     WindowServiceTest() {
         screens.list = {FakeScreens::make(1, {0, 0, 1440, 900})};
-        const auto held = [this] { return service.isAnchorLockHeld(); };
-        desktop.lock.lockHeld = held;
-        trust.lock.lockHeld = held;
+        desktop.lock.lockHeld = trust.lock.lockHeld = [this] { return service.isAnchorLockHeld(); };
     }
     ~WindowServiceTest() override {
-        EXPECT_EQ(desktop.lock.callsUnderLock, 0);
-        EXPECT_EQ(trust.lock.callsUnderLock, 0);
+        EXPECT_EQ(desktop.lock.callsUnderLock + trust.lock.callsUnderLock, 0);
     }
 
-    // An application with one focused window that has an element and an id.
+    // An application whose focused window has an element and an id.
     std::size_t addFocusedApp(ProcessID pid, const std::string& name, WindowID id,
                               Rect frame = {100, 100, 800, 600}) {
         auto& app = desktop.addApp(pid, name);
-        const auto index = desktop.addWindow(pid, frame, id);
-        app.focusedWindow = index;
-        desktop.focusedApp = pid;
-        desktop.frontmost = pid;
-        return index;
+        app.focusedWindow = desktop.addWindow(pid, frame, id);
+        desktop.focusedApp = desktop.frontmost = pid;
+        return *app.focusedWindow;
     }
 
     FakeWindowSystem desktop;

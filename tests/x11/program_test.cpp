@@ -237,6 +237,21 @@ TEST_F(ProgramTest, ReleasingInTheCentreCancelsAndLeavesTheWindowAlone) {
     EXPECT_EQ(desktop().oracleFrame(xterm->window), before);
 }
 
+TEST_F(ProgramTest, AClickInTheHubMaximizesAndTheLaterReleaseSaysNothingMore) {
+    ASSERT_TRUE(open(1920, 512)); // the pointer rests on the hub, on the right monitor
+    fakeButton(c(), 1);
+    ASSERT_TRUE(vortaxis->waitForLine("^status: Snapped · Full screen$"));
+    EXPECT_TRUE(frameLandsIn(Rect(right.x, right.y, right.width, right.height)));
+    const auto reported = vortaxis->lines.size();
+
+    fakeKey(c(), leftControl, false);
+    // The next gesture's first line fences everything the release could have said.
+    ASSERT_TRUE(open(1920, 512));
+    for (auto i = reported; i + 1 < vortaxis->lines.size(); ++i)
+        EXPECT_THAT(vortaxis->lines[i], ::testing::Not(::testing::StartsWith("status:")));
+    ASSERT_TRUE(release("Cancelled"));
+}
+
 TEST_F(ProgramTest, ScrollingSendsTheWindowToTheOtherMonitorAndKeepsTheWheelFromOthers) {
     // A window of another client under the pointer, away from the menu, that
     // records the buttons it gets.

@@ -111,8 +111,7 @@ protected:
         return vortaxis->waitForLine("^status: (" + expected + ")");
     }
 
-    // The sector's slot on a monitor of the test desktop, in root pixels (no
-    // panels, so the visible frame is the monitor).
+    // The sector's slot in a monitor's visible area, in root pixels.
     static Rect slot(LayoutSector s, const MonitorSpec& m) {
         const int primaryBottom = 1024;
         const Rect desktopFrame(m.x, primaryBottom - (m.y + m.height), m.width, m.height);
@@ -227,6 +226,36 @@ TEST_F(ProgramTest, AMaximizedWindowIsRestoredBeforeItSnaps) {
     ASSERT_TRUE(release("Snapped · " + title(LayoutSector::left)));
     EXPECT_TRUE(frameLandsIn(slot(LayoutSector::left, left)));
     EXPECT_FALSE(isMaximized());
+}
+
+TEST_F(ProgramTest, ARealPanelKeepsSnapsOnItsMonitorClearOfItAndLeavesTheOtherWhole) {
+    if (!onPath("tint2"))
+        GTEST_SKIP() << "tint2 is not installed";
+    const auto rc = desktop().tempDir() + "/tint2rc";
+    std::ofstream(rc) << "panel_monitor = 2\npanel_position = bottom center horizontal\n"
+                         "panel_size = 100% 80\nstrut_policy = follow_size\n"
+                         "panel_layer = top\npanel_items = C\ntime1_format = %H:%M\n";
+    SpawnOptions options;
+    options.env = desktop().env();
+    options.logFile = desktop().tempDir() + "/tint2.log";
+    auto panel = Process::spawn({"tint2", "-c", rc}, options);
+    ASSERT_TRUE(panel);
+    // In place once the window manager has taken the panel's room off the work area.
+    ASSERT_TRUE(desktop().waitUntil([&] {
+        const auto area = c().cardinals(c().root(), c().atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL);
+        return area && area->size() >= 4 && (*area)[3] == 1024 - 80;
+    })) << "the panel reserved no room";
+
+    const MonitorSpec rightAbovePanel{"RIGHT", 1280, 0, 1280, 1024 - 80};
+    for (const auto& [monitor, visible] :
+         {std::pair{left, left}, std::pair{right, rightAbovePanel}}) {
+        SCOPED_TRACE(monitor.name);
+        const int cx = monitor.x + monitor.width / 2, cy = monitor.y + monitor.height / 2;
+        ASSERT_TRUE(open(cx, cy));
+        ASSERT_TRUE(aim(cx, cy, LayoutSector::bottom));
+        ASSERT_TRUE(release("Snapped · " + title(LayoutSector::bottom)));
+        EXPECT_TRUE(frameLandsIn(slot(LayoutSector::bottom, visible)));
+    }
 }
 
 TEST_F(ProgramTest, ReleasingInTheCentreCancelsAndLeavesTheWindowAlone) {

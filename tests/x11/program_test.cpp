@@ -7,6 +7,7 @@
 #include "input_helpers.h"
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <regex>
@@ -118,17 +119,16 @@ protected:
         const Rect r = frame(s, desktopFrame);
         return Rect(r.origin.x, primaryBottom - r.maxY(), r.width(), r.height());
     }
-    static bool near(const Rect& a, const Rect& b) {
-        return std::abs(a.minX() - b.minX()) <= tolerance &&
-               std::abs(a.minY() - b.minY()) <= tolerance &&
-               std::abs(a.maxX() - b.maxX()) <= tolerance &&
-               std::abs(a.maxY() - b.maxY()) <= tolerance;
+    static bool near(const Rect& a, const Rect& b, double slack) {
+        return std::abs(a.minX() - b.minX()) <= slack && std::abs(a.minY() - b.minY()) <= slack &&
+               std::abs(a.maxX() - b.maxX()) <= slack && std::abs(a.maxY() - b.maxY()) <= slack;
     }
-    ::testing::AssertionResult frameLandsIn(const Rect& expected) {
+    ::testing::AssertionResult frameLandsIn(const Rect& expected, xcb_window_t window = 0,
+                                            double slack = tolerance) {
         std::optional<Rect> seen;
         const bool ok = desktop().waitUntil([&] {
-            seen = desktop().oracleFrame(xterm->window);
-            return seen && near(*seen, expected);
+            seen = desktop().oracleFrame(window ? window : xterm->window);
+            return seen && near(*seen, expected, slack);
         });
         if (ok)
             return ::testing::AssertionSuccess();
@@ -255,6 +255,40 @@ TEST_F(ProgramTest, ARealPanelKeepsSnapsOnItsMonitorClearOfItAndLeavesTheOtherWh
         ASSERT_TRUE(aim(cx, cy, LayoutSector::bottom));
         ASSERT_TRUE(release("Snapped · " + title(LayoutSector::bottom)));
         EXPECT_TRUE(frameLandsIn(slot(LayoutSector::bottom, visible)));
+    }
+}
+
+TEST_F(ProgramTest, GtkWindowsSnapIntoTheirSlots) {
+    if (!onPath("zenity"))
+        GTEST_SKIP() << "zenity is not installed";
+    struct Case {
+        const char* name;
+        std::vector<std::string> argv;
+        bool headerBars; // the toolkit draws its own frame; the manager draws none
+    };
+    const std::vector<Case> cases = {
+        {"decorated by the manager", {"zenity", "--list", "--column=Name", "one"}, false},
+        {"decorated by itself", {"zenity", "--file-selection"}, true},
+    };
+    for (const auto& gtkCase : cases) {
+        SCOPED_TRACE(gtkCase.name);
+        const auto settings = desktop().tempDir() + "/config/gtk-3.0";
+        std::filesystem::create_directories(settings);
+        std::ofstream(settings + "/settings.ini")
+            << "[Settings]\ngtk-dialogs-use-header=" << (gtkCase.headerBars ? "true" : "false")
+            << "\n";
+        auto gtk = desktop().launch(gtkCase.argv);
+        ASSERT_TRUE(gtk) << "zenity did not come up";
+        for (const auto& [monitor, s] : {std::pair{left, LayoutSector::topLeft},
+                                         std::pair{right, LayoutSector::bottomRight}}) {
+            SCOPED_TRACE(monitor.name + " " + title(s));
+            const int cx = monitor.x + monitor.width / 2, cy = monitor.y + monitor.height / 2;
+            ASSERT_TRUE(open(cx, cy));
+            ASSERT_TRUE(aim(cx, cy, s));
+            ASSERT_TRUE(release("Snapped · " + title(s)));
+            // No size steps here: the read-back tolerance alone.
+            EXPECT_TRUE(frameLandsIn(slot(s, monitor), gtk->window, 24));
+        }
     }
 }
 

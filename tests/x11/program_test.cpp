@@ -8,6 +8,7 @@
 #include "input_helpers.h"
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <regex>
@@ -124,25 +125,23 @@ protected:
         return vortaxis->waitForLine("^status: (" + expected + ")");
     }
 
-    // The sector's slot on a monitor of the test desktop, in root pixels (no
-    // panels, so the visible frame is the monitor).
+    // The sector's slot in a monitor's visible area, in root pixels.
     static Rect slot(LayoutSector s, const MonitorSpec& m) {
         const int primaryBottom = 1024;
         const Rect desktopFrame(m.x, primaryBottom - (m.y + m.height), m.width, m.height);
         const Rect r = frame(s, desktopFrame);
         return Rect(r.origin.x, primaryBottom - r.maxY(), r.width(), r.height());
     }
-    static bool near(const Rect& a, const Rect& b) {
-        return std::abs(a.minX() - b.minX()) <= tolerance &&
-               std::abs(a.minY() - b.minY()) <= tolerance &&
-               std::abs(a.maxX() - b.maxX()) <= tolerance &&
-               std::abs(a.maxY() - b.maxY()) <= tolerance;
+    static bool near(const Rect& a, const Rect& b, double slack) {
+        return std::abs(a.minX() - b.minX()) <= slack && std::abs(a.minY() - b.minY()) <= slack &&
+               std::abs(a.maxX() - b.maxX()) <= slack && std::abs(a.maxY() - b.maxY()) <= slack;
     }
-    ::testing::AssertionResult frameLandsIn(const Rect& expected) {
+    ::testing::AssertionResult frameLandsIn(const Rect& expected, xcb_window_t window = 0,
+                                            double slack = tolerance) {
         std::optional<Rect> seen;
         const bool ok = desktop().waitUntil([&] {
-            seen = desktop().oracleFrame(xterm->window);
-            return seen && near(*seen, expected);
+            seen = desktop().oracleFrame(window ? window : xterm->window);
+            return seen && near(*seen, expected, slack);
         });
         if (ok)
             return ::testing::AssertionSuccess();
@@ -297,12 +296,91 @@ TEST_F(ProgramTest, AMaximizedWindowIsRestoredBeforeItSnaps) {
     EXPECT_FALSE(isMaximized());
 }
 
+TEST_F(ProgramTest, ARealPanelKeepsSnapsOnItsMonitorClearOfItAndLeavesTheOtherWhole) {
+    if (!onPath("tint2"))
+        GTEST_SKIP() << "tint2 is not installed";
+    const auto rc = desktop().tempDir() + "/tint2rc";
+    std::ofstream(rc) << "panel_monitor = 2\npanel_position = bottom center horizontal\n"
+                         "panel_size = 100% 80\nstrut_policy = follow_size\n"
+                         "panel_layer = top\npanel_items = C\ntime1_format = %H:%M\n";
+    SpawnOptions options;
+    options.env = desktop().env();
+    options.logFile = desktop().tempDir() + "/tint2.log";
+    auto panel = Process::spawn({"tint2", "-c", rc}, options);
+    ASSERT_TRUE(panel);
+    // In place once the window manager has taken the panel's room off the work area.
+    ASSERT_TRUE(desktop().waitUntil([&] {
+        const auto area = c().cardinals(c().root(), c().atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL);
+        return area && area->size() >= 4 && (*area)[3] == 1024 - 80;
+    })) << "the panel reserved no room";
+
+    const MonitorSpec rightAbovePanel{"RIGHT", 1280, 0, 1280, 1024 - 80};
+    for (const auto& [monitor, visible] :
+         {std::pair{left, left}, std::pair{right, rightAbovePanel}}) {
+        SCOPED_TRACE(monitor.name);
+        const int cx = monitor.x + monitor.width / 2, cy = monitor.y + monitor.height / 2;
+        ASSERT_TRUE(open(cx, cy));
+        ASSERT_TRUE(aim(cx, cy, LayoutSector::bottom));
+        ASSERT_TRUE(release("Snapped · " + title(LayoutSector::bottom)));
+        EXPECT_TRUE(frameLandsIn(slot(LayoutSector::bottom, visible)));
+    }
+}
+
+TEST_F(ProgramTest, GtkWindowsSnapIntoTheirSlots) {
+    if (!onPath("zenity"))
+        GTEST_SKIP() << "zenity is not installed";
+    struct Case {
+        const char* name;
+        std::vector<std::string> argv;
+        bool headerBars; // the toolkit draws its own frame; the manager draws none
+    };
+    const std::vector<Case> cases = {
+        {"decorated by the manager", {"zenity", "--list", "--column=Name", "one"}, false},
+        {"decorated by itself", {"zenity", "--file-selection"}, true},
+    };
+    for (const auto& gtkCase : cases) {
+        SCOPED_TRACE(gtkCase.name);
+        const auto settings = desktop().tempDir() + "/config/gtk-3.0";
+        std::filesystem::create_directories(settings);
+        std::ofstream(settings + "/settings.ini")
+            << "[Settings]\ngtk-dialogs-use-header=" << (gtkCase.headerBars ? "true" : "false")
+            << "\n";
+        auto gtk = desktop().launch(gtkCase.argv);
+        ASSERT_TRUE(gtk) << "zenity did not come up";
+        for (const auto& [monitor, s] : {std::pair{left, LayoutSector::topLeft},
+                                         std::pair{right, LayoutSector::bottomRight}}) {
+            SCOPED_TRACE(monitor.name + " " + title(s));
+            const int cx = monitor.x + monitor.width / 2, cy = monitor.y + monitor.height / 2;
+            ASSERT_TRUE(open(cx, cy));
+            ASSERT_TRUE(aim(cx, cy, s));
+            ASSERT_TRUE(release("Snapped · " + title(s)));
+            // No size steps here: the read-back tolerance alone.
+            EXPECT_TRUE(frameLandsIn(slot(s, monitor), gtk->window, 24));
+        }
+    }
+}
+
 TEST_F(ProgramTest, ReleasingInTheCentreCancelsAndLeavesTheWindowAlone) {
     const auto before = desktop().oracleFrame(xterm->window);
     ASSERT_TRUE(before);
     ASSERT_TRUE(open(640, 512));
     ASSERT_TRUE(release("Cancelled"));
     EXPECT_EQ(desktop().oracleFrame(xterm->window), before);
+}
+
+TEST_F(ProgramTest, AClickInTheHubMaximizesAndTheLaterReleaseSaysNothingMore) {
+    ASSERT_TRUE(open(1920, 512)); // the pointer rests on the hub, on the right monitor
+    fakeButton(c(), 1);
+    ASSERT_TRUE(vortaxis->waitForLine("^status: Snapped · Full screen$"));
+    EXPECT_TRUE(frameLandsIn(Rect(right.x, right.y, right.width, right.height)));
+    const auto reported = vortaxis->lines.size();
+
+    fakeKey(c(), leftControl, false);
+    // The next gesture's first line fences everything the release could have said.
+    ASSERT_TRUE(open(1920, 512));
+    for (auto i = reported; i + 1 < vortaxis->lines.size(); ++i)
+        EXPECT_THAT(vortaxis->lines[i], ::testing::Not(::testing::StartsWith("status:")));
+    ASSERT_TRUE(release("Cancelled"));
 }
 
 TEST_F(ProgramTest, ScrollingSendsTheWindowToTheOtherMonitorAndKeepsTheWheelFromOthers) {

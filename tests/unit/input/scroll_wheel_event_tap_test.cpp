@@ -12,80 +12,52 @@
 #include <vector>
 
 using namespace vx;
-using vx::test::FakeScrollSource;
 
 namespace {
+
+using Steps = std::vector<std::pair<double, bool>>;
+constexpr auto swallow = ScrollDisposition::swallow;
+constexpr auto pass = ScrollDisposition::pass;
 
 class ScrollTapTest : public ::testing::Test {
 protected:
     VirtualRunLoop loop;
-    FakeScrollSource source;
+    test::FakeScrollSource source;
     ScrollWheelEventTap tap{source, loop};
-    std::vector<std::pair<double, bool>> steps;
-    vx::test::LogCapture capture;
-    std::vector<std::string>& log = capture.lines;
+    Steps steps;
+    test::LogCapture log;
 
     void SetUp() override {
         tap.setOnScroll([this](double delta, bool precise) { steps.emplace_back(delta, precise); });
     }
 };
 
-constexpr auto swallow = ScrollDisposition::swallow;
-constexpr auto pass = ScrollDisposition::pass;
-
 } // namespace
 
-TEST_F(ScrollTapTest, NotStartedEveryEventReachesApplications) {
-    EXPECT_EQ(source.swipe(3.0), pass);
-    EXPECT_EQ(source.wheel(-1.0), pass);
-    loop.drain();
-    EXPECT_TRUE(steps.empty());
-    EXPECT_FALSE(tap.isCapturing());
-}
-
 TEST_F(ScrollTapTest, StepsArePostedWithTheirScaleAndEveryEventIsSwallowed) {
+    EXPECT_EQ(source.wheel(-1.0), pass); // not started
     tap.start();
-    struct Case {
-        ScrollEvent event;
-        std::optional<std::pair<double, bool>> step;
-    };
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    const Case cases[] = {
-        {{true, 3.0, 0}, std::pair{3.0, true}},
-        {{false, 0, -1.0}, std::pair{-10.0, false}},
-        {{false, 7.0, 0.5}, std::pair{5.0, false}}, // a wheel's point delta is not read
-        {{true, -0.011, 4.0}, std::pair{-0.011, true}},
-        {{true, 0.005, 0}, std::nullopt},  // noise
-        {{true, 0.01, 0}, std::nullopt},   // the floor itself is noise too
-        {{false, 0, 0.001}, std::nullopt}, // 0.01 after scaling
-        {{false, 0, 0}, std::nullopt},     // horizontal-only scrolling
-        {{true, nan, 0}, std::nullopt},
-        {{false, 0, inf}, std::nullopt},
+    const std::pair<ScrollEvent, Steps> cases[] = {
+        {{true, 3.0, 0}, {{3.0, true}}},
+        {{false, 0, -1.0}, {{-10.0, false}}},
+        {{false, 7.0, 0.5}, {{5.0, false}}}, // a wheel's point delta is not read
+        {{true, -0.011, 4.0}, {{-0.011, true}}},
+        {{true, 0.01, 0}, {}},   // the floor itself is noise
+        {{false, 0, 0.001}, {}}, // 0.01 after scaling
+        {{false, 0, 0}, {}},     // horizontal-only scrolling
+        {{true, nan, 0}, {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [event, expected] : cases) {
         steps.clear();
-        EXPECT_EQ(source.scroll(c.event), swallow);
+        EXPECT_EQ(source.scroll(event), swallow);
         EXPECT_TRUE(steps.empty()) << "never called inside the platform's callback";
         loop.drain();
-        if (c.step)
-            EXPECT_EQ(steps, std::vector{*c.step});
-        else
-            EXPECT_TRUE(steps.empty()) << c.event.pointDelta << " " << c.event.lineDelta;
+        EXPECT_EQ(steps, expected) << event.pointDelta << " " << event.lineDelta;
     }
-}
-
-TEST_F(ScrollTapTest, StartingTwiceHoldsOneCaptureAndStopReleasesIt) {
-    tap.start();
-    tap.start();
-    EXPECT_EQ(source.overlappingStarts, 0);
-    EXPECT_EQ(source.starts, 2);
-    EXPECT_TRUE(source.capturing);
-    tap.stop();
     tap.stop();
     EXPECT_FALSE(source.capturing);
-    EXPECT_FALSE(tap.isCapturing());
-    EXPECT_EQ(source.swipe(5.0), pass);
+    EXPECT_EQ(source.wheel(5.0), pass);
 }
 
 TEST_F(ScrollTapTest, StepQueuedBeforeStopStillReachesTheClosureOfItsTime) {
@@ -96,37 +68,23 @@ TEST_F(ScrollTapTest, StepQueuedBeforeStopStillReachesTheClosureOfItsTime) {
     int later = 0;
     tap.setOnScroll([&](double, bool) { ++later; }); // ... and a new one is set
     loop.drain();
-    EXPECT_EQ(steps, (std::vector<std::pair<double, bool>>{{10.0, false}}));
+    EXPECT_EQ(steps, (Steps{{10.0, false}}));
     EXPECT_EQ(later, 0);
-
-    // A queued step outlives the tap itself.
-    std::vector<std::pair<double, bool>> afterDestruction;
-    {
-        FakeScrollSource other;
-        ScrollWheelEventTap shortLived(other, loop);
-        shortLived.setOnScroll([&](double d, bool p) { afterDestruction.emplace_back(d, p); });
-        shortLived.start();
-        other.swipe(-2.5);
-    }
-    loop.drain();
-    EXPECT_EQ(afterDestruction, (std::vector<std::pair<double, bool>>{{-2.5, true}}));
 }
 
 TEST_F(ScrollTapTest, RefusedCaptureIsLoggedOncePerStartAndScrollingFlows) {
     source.refusal = "grab refused";
     tap.start();
     tap.start();
-    EXPECT_EQ(log, (std::vector<std::string>(2, "[Vortaxis] ScrollWheelEventTap: "
-                                                "CGEvent.tapCreate failed")));
-    EXPECT_FALSE(tap.isCapturing());
+    EXPECT_EQ(log.lines, std::vector<std::string>(2, "[Vortaxis] ScrollWheelEventTap: "
+                                                     "CGEvent.tapCreate failed"));
     EXPECT_EQ(source.wheel(1.0), pass);
     tap.stop();
     EXPECT_EQ(source.stops, 0); // nothing was installed to release
-
     source.refusal.reset();
     tap.start();
     EXPECT_TRUE(tap.isCapturing());
-    EXPECT_EQ(log.size(), 2u);
+    EXPECT_EQ(log.lines.size(), 2u);
 }
 
 TEST_F(ScrollTapTest, InterruptedCaptureIsTakenBackUnlessStoppedMeanwhile) {
@@ -134,7 +92,6 @@ TEST_F(ScrollTapTest, InterruptedCaptureIsTakenBackUnlessStoppedMeanwhile) {
     source.interrupt();
     EXPECT_EQ(source.wheel(1.0), pass); // lost until the restart runs
     loop.drain();
-    EXPECT_EQ(source.starts, 2);
     EXPECT_EQ(source.wheel(1.0), swallow);
 
     source.interrupt();
@@ -142,11 +99,4 @@ TEST_F(ScrollTapTest, InterruptedCaptureIsTakenBackUnlessStoppedMeanwhile) {
     loop.drain();
     EXPECT_EQ(source.starts, 2);
     EXPECT_FALSE(source.capturing);
-
-    tap.start();
-    source.refusal = "gone";
-    source.interrupt();
-    loop.drain();
-    EXPECT_FALSE(tap.isCapturing());
-    EXPECT_EQ(log.size(), 1u);
 }

@@ -21,7 +21,6 @@ public:
         });
     }
     bool hasSubscriber() const { return !handlers_->empty(); }
-    std::size_t subscriberCount() const { return handlers_->size(); }
 
     // Not called emit: Qt defines that as a macro.
     void send(const KeyEvent& event) {
@@ -29,14 +28,10 @@ public:
             if (handlers_->contains(key))
                 handler(event);
     }
-    void down(KeyCode code, ModifierFlags modifiers, bool repeat = false) {
-        send({KeyEvent::Type::keyDown, code, modifiers, repeat});
-    }
-    void up(KeyCode code, ModifierFlags modifiers) {
-        send({KeyEvent::Type::keyUp, code, modifiers, false});
-    }
-    void flags(ModifierFlags modifiers) {
-        send({KeyEvent::Type::flagsChanged, 0, modifiers, false});
+    void flags(ModifierFlags m) { send({KeyEvent::Type::flagsChanged, 0, m, false}); }
+    void up(KeyCode k, ModifierFlags m) { send({KeyEvent::Type::keyUp, k, m, false}); }
+    void down(KeyCode k, ModifierFlags m, bool repeat = false) {
+        send({KeyEvent::Type::keyDown, k, m, repeat});
     }
 
 private:

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <optional>
-#include <string>
 #include <vector>
 
 using namespace vx;
@@ -12,170 +11,112 @@ using namespace vx::testing;
 
 namespace {
 
-constexpr ModifierFlags ctrl = modifier::control;
-constexpr ModifierFlags opt = modifier::option;
-constexpr ModifierFlags shift = modifier::shift;
-constexpr ModifierFlags cmd = modifier::command;
-constexpr ModifierFlags caps = modifier::capsLock;
+constexpr ModifierFlags ctrl = modifier::control, opt = modifier::option, shift = modifier::shift,
+                        cmd = modifier::command, caps = modifier::capsLock;
 constexpr KeyCode space = 49, escape = 53, f5 = 96, leftControl = 59, leftShift = 56, capsKey = 57;
 
+// A step: a key down ('d'), auto-repeat ('r'), flags change ('f') or a click ('c').
 struct Step {
-    enum Kind { down, repeat, up, flags, click } kind;
-    KeyCode code = 0;
+    char kind;
     ModifierFlags modifiers = 0;
-};
-Step down(KeyCode c, ModifierFlags m = 0) {
-    return {Step::down, c, m};
-}
-Step repeat(KeyCode c, ModifierFlags m = 0) {
-    return {Step::repeat, c, m};
-}
-Step up(KeyCode c, ModifierFlags m = 0) {
-    return {Step::up, c, m};
-}
-Step flags(ModifierFlags m) {
-    return {Step::flags, 0, m};
-}
-Step click() {
-    return {Step::click};
-}
-
-struct Case {
-    std::string name;
-    std::vector<Step> steps; // after the first click
-    std::optional<HotkeyBinding> recorded;
-    bool stillRecording;
+    KeyCode code = 0;
 };
 
-class RecorderTable : public ::testing::TestWithParam<Case> {};
+} // namespace
 
-TEST_P(RecorderTable, RecordsWhatWasPressed) {
-    FakeKeySource keys;
-    FakeBindingTarget target;
-    target.value = {opt | cmd, 0}; // something that is neither default nor recorded below
-    HotkeyRecorderControl recorder(keys, target);
-    recorder.toggleRecording();
-    ASSERT_TRUE(recorder.isRecording().get());
-
-    for (const auto& step : GetParam().steps) {
-        switch (step.kind) {
-        case Step::down:
-            keys.down(step.code, step.modifiers);
-            break;
-        case Step::repeat:
-            keys.down(step.code, step.modifiers, true);
-            break;
-        case Step::up:
-            keys.up(step.code, step.modifiers);
-            break;
-        case Step::flags:
-            keys.flags(step.modifiers);
-            break;
-        case Step::click:
-            recorder.toggleRecording();
-            break;
+TEST(HotkeyRecorder, StateTable) {
+    const struct {
+        const char* name;
+        std::vector<Step> steps; // after the first click
+        std::optional<HotkeyBinding> recorded;
+        bool stillRecording = false;
+    } cases[] = {
+        {"control alone", {{'f', ctrl}, {'f', 0}}, HotkeyBinding{ctrl, {}}},
+        {"combo, later release ignored",
+         {{'f', ctrl}, {'d', ctrl, space}, {'f', 0}},
+         HotkeyBinding{ctrl, space}},
+        {"peak survives releasing one first",
+         {{'f', opt}, {'f', opt | shift}, {'f', opt}, {'f', 0}},
+         HotkeyBinding{opt | shift, {}}},
+        {"all four in any order",
+         {{'f', cmd}, {'f', cmd | shift | opt}, {'f', cmd | shift | opt | ctrl}, {'f', 0}},
+         HotkeyBinding{ctrl | opt | shift | cmd, {}}},
+        {"bare function key", {{'d', 0, f5}}, HotkeyBinding{0, f5}},
+        {"escape cancels", {{'f', ctrl}, {'d', ctrl, escape}}, {}},
+        {"second click cancels", {{'f', ctrl}, {'c'}}, {}},
+        {"caps lock alone keeps listening",
+         {{'d', caps, capsKey}, {'f', caps}, {'f', 0}},
+         {},
+         true},
+        {"caps lock is no part of a combo",
+         {{'f', caps | ctrl}, {'d', caps | ctrl, space}},
+         HotkeyBinding{ctrl, space}},
+        {"modifier key-downs are not keys",
+         {{'d', ctrl, leftControl}, {'d', ctrl | shift, leftShift}},
+         {},
+         true},
+        {"auto-repeat ignored", {{'r', 0, space}}, {}, true},
+        {"combo uses the modifiers of its moment",
+         {{'f', ctrl | shift}, {'f', ctrl}, {'d', ctrl, space}},
+         HotkeyBinding{ctrl, space}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeKeySource keys;
+        FakeBindingTarget target;
+        HotkeyRecorderControl recorder(keys, target);
+        recorder.toggleRecording();
+        for (const auto& s : c.steps) {
+            if (s.kind == 'c')
+                recorder.toggleRecording();
+            else if (s.kind == 'f')
+                keys.flags(s.modifiers);
+            else
+                keys.down(s.code, s.modifiers, s.kind == 'r');
         }
+        EXPECT_EQ(target.writes,
+                  c.recorded ? std::vector{*c.recorded} : std::vector<HotkeyBinding>{});
+        EXPECT_EQ(recorder.isRecording().get(), c.stillRecording);
     }
-    if (GetParam().recorded) {
-        ASSERT_EQ(target.writes.size(), 1u);
-        EXPECT_EQ(target.writes.front(), *GetParam().recorded);
-    } else {
-        EXPECT_TRUE(target.writes.empty());
-    }
-    EXPECT_EQ(recorder.isRecording().get(), GetParam().stillRecording);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    StateTable, RecorderTable,
-    ::testing::Values(Case{"ControlPressedAndReleasedAlone",
-                           {flags(ctrl), flags(0)},
-                           HotkeyBinding{ctrl, std::nullopt},
-                           false},
-                      Case{"ControlHeldThenSpaceRecordsComboAndIgnoresLaterRelease",
-                           {flags(ctrl), down(space, ctrl), up(space, ctrl), flags(0)},
-                           HotkeyBinding{ctrl, space},
-                           false},
-                      Case{"PeakOfOptionAndShiftSurvivesReleasingOneFirst",
-                           {flags(opt), flags(opt | shift), flags(opt), flags(0)},
-                           HotkeyBinding{opt | shift, std::nullopt},
-                           false},
-                      Case{"BareFunctionKey", {down(f5)}, HotkeyBinding{0, f5}, false},
-                      Case{"EscapeCancels", {down(escape)}, std::nullopt, false},
-                      Case{"EscapeWithModifiersCancelsToo",
-                           {flags(ctrl), down(escape, ctrl)},
-                           std::nullopt,
-                           false},
-                      Case{"SecondClickCancels", {flags(ctrl), click()}, std::nullopt, false},
-                      Case{"CapsLockAloneRecordsNothingAndKeepsListening",
-                           {down(capsKey, caps), flags(caps), flags(0)},
-                           std::nullopt,
-                           true},
-                      Case{"CapsLockBitIsNotPartOfACombo",
-                           {flags(caps | ctrl), down(space, caps | ctrl)},
-                           HotkeyBinding{ctrl, space},
-                           false},
-                      Case{"ModifierKeyDownsAreNotKeys",
-                           {down(leftControl, ctrl), down(leftShift, ctrl | shift)},
-                           std::nullopt,
-                           true},
-                      Case{"AutoRepeatIsIgnored", {repeat(space)}, std::nullopt, true},
-                      Case{"ComboUsesModifiersHeldAtThatMomentNotThePeak",
-                           {flags(ctrl | shift), flags(ctrl), down(space, ctrl)},
-                           HotkeyBinding{ctrl, space},
-                           false},
-                      Case{"AllFourModifiersInAnyOrder",
-                           {flags(cmd), flags(cmd | shift), flags(cmd | shift | opt),
-                            flags(cmd | shift | opt | ctrl), flags(0)},
-                           HotkeyBinding{ctrl | opt | shift | cmd, std::nullopt},
-                           false}),
-    [](const auto& param) { return param.param.name; });
-
-TEST(HotkeyRecorder, HearsNothingWhileIdleAndResetRestoresControlAlone) {
+TEST(HotkeyRecorder, IdleHearsNothingRestartAndResetForgetTheAbandonedModifiers) {
     FakeKeySource keys;
     FakeBindingTarget target;
-    target.value = {opt, space};
-    HotkeyRecorderControl recorder(keys, target);
-
+    auto recorder = std::make_unique<HotkeyRecorderControl>(keys, target);
     keys.flags(ctrl);
     keys.flags(0);
     keys.down(space, 0);
     EXPECT_TRUE(target.writes.empty());
-    EXPECT_FALSE(recorder.isSwallowingKeys());
 
-    recorder.startRecording();
+    recorder->startRecording();
     keys.flags(shift);
-    recorder.reset();
-    EXPECT_FALSE(recorder.isRecording().get());
-    ASSERT_EQ(target.writes.size(), 1u);
-    EXPECT_EQ(target.writes.back(), HotkeyBinding::defaultBinding());
-    keys.flags(0); // the shift release after reset must not record shift
-    EXPECT_EQ(target.writes.size(), 1u);
-}
-
-TEST(HotkeyRecorder, ARestartForgetsModifiersOfTheAbandonedRecording) {
-    FakeKeySource keys;
-    FakeBindingTarget target;
-    HotkeyRecorderControl recorder(keys, target);
-    recorder.startRecording();
-    keys.flags(shift);
-    recorder.startRecording();
+    recorder->startRecording();
     keys.flags(ctrl);
     keys.flags(0);
-    ASSERT_EQ(target.writes.size(), 1u);
-    EXPECT_EQ(target.writes.back(), (HotkeyBinding{ctrl, std::nullopt}));
+    EXPECT_EQ(target.writes, (std::vector{HotkeyBinding{ctrl, {}}}));
+
+    recorder->startRecording();
+    keys.flags(shift);
+    recorder->reset();
+    keys.flags(0); // the shift release after reset must not record shift
+    EXPECT_EQ(target.writes.back(), HotkeyBinding::defaultBinding());
+    EXPECT_EQ(target.writes.size(), 2u);
+
+    recorder->startRecording();
+    recorder.reset();
+    EXPECT_FALSE(keys.hasSubscriber());
 }
 
 TEST(HotkeyRecorder, SwallowsTheEndingKeyUntilItIsReleased) {
     FakeKeySource keys;
     FakeBindingTarget target;
     HotkeyRecorderControl recorder(keys, target);
-
+    EXPECT_FALSE(recorder.isSwallowingKeys());
     recorder.startRecording();
-    EXPECT_TRUE(recorder.isSwallowingKeys());
-    EXPECT_EQ(recorder.onKeyDown({KeyEvent::Type::keyDown, leftControl, ctrl, false}),
-              HotkeyRecorderControl::Disposition::pass);
-    EXPECT_EQ(recorder.onKeyDown({KeyEvent::Type::keyDown, space, ctrl, false}),
-              HotkeyRecorderControl::Disposition::consume);
+    using D = HotkeyRecorderControl::Disposition;
+    EXPECT_EQ(recorder.onKeyDown({KeyEvent::Type::keyDown, leftControl, ctrl, false}), D::pass);
+    EXPECT_EQ(recorder.onKeyDown({KeyEvent::Type::keyDown, space, ctrl, false}), D::consume);
     EXPECT_FALSE(recorder.isRecording().get());
     EXPECT_TRUE(recorder.isSwallowingKeys()); // the application's copy of Space may still come
     keys.up(f5, 0);
@@ -185,22 +126,7 @@ TEST(HotkeyRecorder, SwallowsTheEndingKeyUntilItIsReleased) {
 
     recorder.startRecording();
     keys.down(escape, 0);
-    EXPECT_FALSE(recorder.isRecording().get());
     EXPECT_TRUE(recorder.isSwallowingKeys()); // so the window does not close as well
     keys.up(escape, 0);
     EXPECT_FALSE(recorder.isSwallowingKeys());
 }
-
-TEST(HotkeyRecorder, StopsListeningWhenDestroyed) {
-    FakeKeySource keys;
-    FakeBindingTarget target;
-    {
-        HotkeyRecorderControl recorder(keys, target);
-        recorder.startRecording();
-    }
-    EXPECT_EQ(keys.subscriberCount(), 0u);
-    keys.down(space, 0); // must not reach freed memory
-    EXPECT_TRUE(target.writes.empty());
-}
-
-} // namespace

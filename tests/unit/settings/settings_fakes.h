@@ -8,7 +8,6 @@
 #include "fakes/in_memory_defaults_store.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,36 +29,31 @@ public:
 // Holds each request until the test answers it.
 class ScriptedFetcher final : public HttpFetcher {
 public:
+    using Done = std::function<void(Result<std::string, FetchError>)>;
     struct Request {
         std::string url;
         Seconds timeout{};
-        std::function<void(Result<std::string, FetchError>)> done;
+        Done done;
         std::shared_ptr<bool> abandoned;
     };
+    std::vector<Request> requests;
 
-    std::unique_ptr<PendingFetch>
-    fetch(const std::string& url, Seconds timeout,
-          std::function<void(Result<std::string, FetchError>)> done) override {
+    std::unique_ptr<PendingFetch> fetch(const std::string& url, Seconds timeout,
+                                        Done done) override {
+        struct Handle final : PendingFetch {
+            std::shared_ptr<bool> flag;
+            explicit Handle(std::shared_ptr<bool> f) : flag(std::move(f)) {}
+            ~Handle() override { *flag = true; }
+        };
         auto abandoned = std::make_shared<bool>(false);
         requests.push_back({url, timeout, std::move(done), abandoned});
         return std::make_unique<Handle>(abandoned);
     }
-
     // Answers the last request as the network would, unless it was abandoned.
-    void answer(Result<std::string, FetchError> result) {
-        auto& request = requests.back();
-        if (!*request.abandoned)
-            request.done(std::move(result));
+    void answer(std::string body) {
+        if (!*requests.back().abandoned)
+            requests.back().done(std::move(body));
     }
-
-    std::vector<Request> requests;
-
-private:
-    struct Handle final : PendingFetch {
-        explicit Handle(std::shared_ptr<bool> flag) : flag_(std::move(flag)) {}
-        ~Handle() override { *flag_ = true; }
-        std::shared_ptr<bool> flag_;
-    };
 };
 
 } // namespace vx::testing

@@ -1,13 +1,10 @@
 // The Qt run loop against what core relies on: order of posted tasks, timers
 // that never fire early, never after invalidation, and handles that may outlive
-// the loop; and the watcher that reads the X connection when it has input.
-#include "qt/qt_fd_watcher.h"
+// the loop.
 #include "qt/qt_run_loop.h"
 #include "qt_wait.h"
 
-#include <array>
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <vector>
 
 namespace vx {
@@ -66,29 +63,6 @@ TEST(QtRunLoop, TasksAndHandlesMayOutliveTheLoop) {
     auto later = sentinelLoop.scheduleOnce(Seconds(0.03), [&] { sentinel = true; });
     ASSERT_TRUE(runEventsUntil([&] { return sentinel; }));
     EXPECT_FALSE(ran);
-}
-
-TEST(QtFdWatcher, ReportsReadableInputAndStopsWhenToldTo) {
-    std::array<int, 2> fds{};
-    ASSERT_EQ(::pipe(fds.data()), 0);
-    std::string received;
-    int idleHooks = 0;
-    QtFdWatcher watcher(
-        fds[0],
-        [&] {
-            char buffer[16];
-            const auto n = ::read(fds[0], buffer, sizeof buffer);
-            received.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
-        },
-        [&] { ++idleHooks; });
-    ASSERT_EQ(::write(fds[1], "ab", 2), 2);
-    ASSERT_TRUE(runEventsUntil([&] { return received == "ab"; }));
-    EXPECT_GT(idleHooks, 0) << "the loop went idle without telling the watcher";
-    watcher.stop();
-    ASSERT_EQ(::write(fds[1], "c", 1), 1);
-    EXPECT_FALSE(runEventsUntil([&] { return received != "ab"; }, std::chrono::milliseconds(50)));
-    ::close(fds[0]);
-    ::close(fds[1]);
 }
 
 } // namespace

@@ -1,17 +1,14 @@
 // The update check over a real socket: a tiny HTTP server on loopback answers
 // with a good feed, a newer version, garbage, too much, or nothing at all; an
-// unreachable port is tried too. Each ends in one clear outcome, and the
-// outcome window offers the download only when there is one.
+// unreachable port is tried too. Each ends in one clear outcome.
 #include "qt/qt_run_loop.h"
 #include "qt/settings/qt_http_fetcher.h"
 #include "qt/settings/update_window.h"
 #include "qt_wait.h"
 #include "settings/settings_fakes.h"
 
-#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -93,16 +90,4 @@ TEST(UpdateCheck, EachServerAnswerEndsInItsOwnMessage) {
     }
     EXPECT_EQ(check(url)->message,
               "The update server could not be reached. Check your connection and try again.");
-}
-
-TEST(UpdateWindow, OffersTheDownloadOnlyForANewVersionAndOpensItsAddress) {
-    std::vector<QUrl> opened;
-    qt::UpdateWindow window([&](const QUrl& url) { return opened.push_back(url), true; });
-    window.showOutcome(outcomeForFeed(
-        parseUpdateFeed(R"({"version":"2.0.0","downloadURL":"https://e.org/2.0"})"), "1.2.0"));
-    QTest::mouseClick(window.downloadButton(), Qt::LeftButton);
-    EXPECT_EQ(opened, std::vector{QUrl("https://e.org/2.0")});
-    EXPECT_FALSE(window.isVisible());
-    window.showOutcome(outcomeForFetchError({FetchError::Kind::timedOut, 0, {}}));
-    EXPECT_TRUE(window.downloadButton()->isHidden());
 }

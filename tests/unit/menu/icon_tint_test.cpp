@@ -41,7 +41,7 @@ TEST(IconTint, ThresholdsAreInclusiveWhereTheyShouldBe) {
     EXPECT_FALSE(dominantIconColor(Image{3, 3, {}})); // broken image
 }
 
-TEST(IconTint, ReadsThePremultipliedMeanOfTheWinningBucketAtAnySize) {
+TEST(IconTint, ReadsThePremultipliedMeanOfTheWinningBucket) {
     // Half-transparent red is read darkened, as premultiplied bytes are.
     EXPECT_NEAR(dominantIconColor(filled({255, 0, 0, 128}))->red, 128 / 255.0, 1e-9);
 
@@ -57,13 +57,6 @@ TEST(IconTint, ReadsThePremultipliedMeanOfTheWinningBucketAtAnySize) {
     ASSERT_TRUE(winner);
     EXPECT_NEAR(winner->red, 203 / 255.0, 1e-9);
     EXPECT_NEAR(winner->blue, 18 / 255.0, 1e-9);
-
-    // A 48-pixel icon is sampled at 24: the transparent half adds no black.
-    Image big = filled({0, 0, 0, 0}, 48);
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 24; ++x)
-            put(big, x, y, {0, 180, 0, 255});
-    EXPECT_NEAR(dominantIconColor(big)->green, 180 / 255.0, 1e-9);
 }
 
 TEST(IconTint, DullColoursAreLiftedAndBrightOnesKeepTheirHue) {
@@ -73,7 +66,7 @@ TEST(IconTint, DullColoursAreLiftedAndBrightOnesKeepTheirHue) {
     EXPECT_NEAR(lifted.brightness, 0.55, 1e-9);
     EXPECT_EQ(lifted.alpha, 1.0);
 
-    const HSB vivid = adjustedHighlightTint({0.1, 0.9, 0.5, 1}).hsb();
+    const HSB vivid = adjustedHighlightTint({0.1, 0.9, 0.5, 1}).hsb(); // vivid: hue kept
     EXPECT_NEAR(vivid.hue, (Color{0.1, 0.9, 0.5, 1}.hsb().hue), 1e-9);
     EXPECT_NEAR(vivid.saturation, 1.0, 1e-9); // 0.889 × 1.15 capped
     EXPECT_NEAR(vivid.brightness, 0.9, 1e-9);

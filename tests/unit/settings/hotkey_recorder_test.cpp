@@ -22,6 +22,8 @@ struct Step {
     KeyCode code = 0;
 };
 
+using B = HotkeyBinding;
+
 } // namespace
 
 TEST(HotkeyRecorder, StateTable) {
@@ -31,34 +33,27 @@ TEST(HotkeyRecorder, StateTable) {
         std::optional<HotkeyBinding> recorded;
         bool stillRecording = false;
     } cases[] = {
-        {"control alone", {{'f', ctrl}, {'f', 0}}, HotkeyBinding{ctrl, {}}},
-        {"combo, later release ignored",
-         {{'f', ctrl}, {'d', ctrl, space}, {'f', 0}},
-         HotkeyBinding{ctrl, space}},
-        {"peak survives releasing one first",
-         {{'f', opt}, {'f', opt | shift}, {'f', opt}, {'f', 0}},
-         HotkeyBinding{opt | shift, {}}},
-        {"all four in any order",
-         {{'f', cmd}, {'f', cmd | shift | opt}, {'f', cmd | shift | opt | ctrl}, {'f', 0}},
-         HotkeyBinding{ctrl | opt | shift | cmd, {}}},
-        {"bare function key", {{'d', 0, f5}}, HotkeyBinding{0, f5}},
+        {"control alone", {{'f', ctrl}, {'f', 0}}, B{ctrl, {}}},
+        {"later release ignored", {{'f', ctrl}, {'d', ctrl, space}, {'f', 0}}, B{ctrl, space}},
+        {"peak kept", {{'f', opt}, {'f', opt | shift}, {'f', opt}, {'f', 0}}, B{opt | shift, {}}},
+        {"all four",
+         {{'f', cmd}, {'f', cmd | shift | opt | ctrl}, {'f', 0}},
+         B{ctrl | opt | shift | cmd, {}}},
+        {"bare function key", {{'d', 0, f5}}, B{0, f5}},
         {"escape cancels", {{'f', ctrl}, {'d', ctrl, escape}}, {}},
         {"second click cancels", {{'f', ctrl}, {'c'}}, {}},
-        {"caps lock alone keeps listening",
-         {{'d', caps, capsKey}, {'f', caps}, {'f', 0}},
-         {},
-         true},
-        {"caps lock is no part of a combo",
+        {"caps lock alone", {{'d', caps, capsKey}, {'f', caps}, {'f', 0}}, {}, true},
+        {"caps lock not in a combo",
          {{'f', caps | ctrl}, {'d', caps | ctrl, space}},
-         HotkeyBinding{ctrl, space}},
-        {"modifier key-downs are not keys",
+         B{ctrl, space}},
+        {"modifier key-downs",
          {{'d', ctrl, leftControl}, {'d', ctrl | shift, leftShift}},
          {},
          true},
         {"auto-repeat ignored", {{'r', 0, space}}, {}, true},
-        {"combo uses the modifiers of its moment",
+        {"modifiers of the moment",
          {{'f', ctrl | shift}, {'f', ctrl}, {'d', ctrl, space}},
-         HotkeyBinding{ctrl, space}},
+         B{ctrl, space}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

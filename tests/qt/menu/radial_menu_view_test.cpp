@@ -5,7 +5,7 @@
 #include "qt/menu/overlay_panels.h"
 #include "qt_wait.h"
 
-#include <QMouseEvent>
+#include <QTest>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
@@ -64,7 +64,7 @@ TEST(MenuDrawing, OnlyTheHubTakesClicks) {
     RadialMenuView view{model};
     int taps = 0;
     model.setOnCenterTap([&] { ++taps; });
-    const std::tuple<QPointF, QPointF, int> cases[] = {
+    const std::tuple<QPoint, QPoint, int> cases[] = {
         {{110, 110}, {110, 110}, 1},
         {{110 + 32, 110}, {110 - 30, 115}, 1}, // the margin round the icon counts
         {{110, 110 - 70}, {110, 110 - 70}, 0}, // on the ring
@@ -72,12 +72,8 @@ TEST(MenuDrawing, OnlyTheHubTakesClicks) {
     };
     for (const auto& [press, release, expected] : cases) {
         taps = 0;
-        QMouseEvent down(QEvent::MouseButtonPress, press, view.mapToGlobal(press), Qt::LeftButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent up(QEvent::MouseButtonRelease, release, view.mapToGlobal(release),
-                       Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&view, &down);
-        QCoreApplication::sendEvent(&view, &up);
+        QTest::mousePress(&view, Qt::LeftButton, {}, press);
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, release);
         EXPECT_EQ(taps, expected) << press.x() << "," << press.y();
     }
 }

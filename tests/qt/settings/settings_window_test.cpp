@@ -2,6 +2,7 @@
 // services' state, what each control does to them, recording through the key
 // source, and the keyboard behaviour of the window itself.
 #include "core/settings/settings_adapters.h"
+#include "fakes/fake_window_system.h"
 #include "qt/qt_run_loop.h"
 #include "qt/settings/hotkey_recorder_view.h"
 #include "qt/settings/settings_module.h"
@@ -27,23 +28,10 @@ namespace {
 
 constexpr KeyCode space = 49, escape = 53;
 
-// Tells the window what the system says about trust, and records what it asks.
-class FakePermissions final : public SettingsPermissions {
-public:
-    bool isAccessibilityTrusted() const override { return trusted.get(); }
-    Subscription observeTrust(std::function<void(bool)> observer) override {
-        return trusted.observe(std::move(observer));
-    }
-    void refresh() override { calls.push_back("refresh"), trusted.set(systemAnswer); }
-    void requestAccess() override { calls.push_back("request"), trusted.set(systemAnswer); }
-    void openAccessibilitySettings() override { calls.push_back("open"); }
-    Observable<bool> trusted{false};
-    bool systemAnswer = false; // what the system says at the next refresh
-    std::vector<std::string> calls;
-};
-
 struct SettingsWindowTest : ::testing::Test {
-    FakePermissions permissions;
+    test::FakeAccessTrust trust;
+    PermissionService service{trust};
+    PermissionServiceSettings permissions{service};
     test::InMemoryDefaultsStore defaults;
     HotkeyPreferences preferences{defaults};
     HotkeyPreferencesSettings hotkeys{preferences};
@@ -134,16 +122,17 @@ TEST_F(SettingsWindowTest, SliderStepsInFiftyMillisecondsToBothEnds) {
 
 TEST_F(SettingsWindowTest, PermissionCardReReadsOnEachShowingAndOffersTheRightAction) {
     const IconBadge& badge = view.permissionsCard()->badge();
-    QTest::mouseClick(view.permissionButton(), Qt::LeftButton);
-    EXPECT_EQ(permissions.calls, (std::vector<std::string>{"refresh", "request", "open"}));
-    window.hide(); // granted meanwhile: the next showing shows it
-    permissions.systemAnswer = true;
+    window.hide();
+    trust.trusted = false; // revoked meanwhile: the next showing asks again
     window.showNear({});
-    EXPECT_EQ(badge.tint(), style::color(palette::greenAccent));
-    permissions.calls.clear();
-    permissions.systemAnswer = false; // revoked: "Refresh status" notices
+    EXPECT_EQ(badge.tint(), style::color(palette::orangeAccent));
+    trust.grantOnRequest = true;
     QTest::mouseClick(view.permissionButton(), Qt::LeftButton);
-    EXPECT_EQ(permissions.calls, std::vector<std::string>{"refresh"});
+    EXPECT_EQ(trust.requests, 1);
+    EXPECT_EQ(badge.tint(), style::color(palette::greenAccent));
+    trust.trusted = false; // "Refresh status" notices a revocation without asking
+    QTest::mouseClick(view.permissionButton(), Qt::LeftButton);
+    EXPECT_EQ(trust.requests, 1);
     EXPECT_EQ(badge.tint(), style::color(palette::orangeAccent));
 }
 

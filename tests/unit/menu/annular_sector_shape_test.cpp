@@ -27,7 +27,6 @@ TEST(AnnularSectorShape, FallsBackToSharpCornersWhenRoundingCannotFit) {
         {"reversed span", {1, 0.5, 40, 100, 6}},
         {"ring exactly 2 thick", {0, 1, 40, 42, 6}},
         {"no rounding asked", {0, 1, 40, 100, 0}},
-        {"negative rounding", {0, 1, 40, 100, -4}},
         {"not a number", {0, 1, 40, 100, std::nan("")}},
         {"cut below 0.75 on a small ring", {0, 0.045, 20, 40, 6}},
         {"corners would meet", {0, 0.1, 20, 100, 14}},

@@ -39,25 +39,15 @@ public:
     TimePoint now() const override { return clock.now(); }
 };
 
-// A scenario step: a key event, time passing, the reports so far ("B" per hold
-// began, "E" per hold ended), or an action.
-struct Wait {
-    double seconds;
-};
-struct Reports {
-    const char* expected;
-};
+// A scenario step: a key event, seconds passing, the reports so far ("B" per
+// hold began, "E" per hold ended), or an action.
 enum class Act { cancel, stop, start, destroy, holdPosts, runHeld };
-using Step = std::variant<KeyEvent, Wait, Reports, Act>;
-KeyEvent flags(ModifierFlags m) {
-    return {KeyEvent::Type::flagsChanged, 0, m, false};
-}
-KeyEvent down(KeyCode k, ModifierFlags m, bool repeat = false) {
-    return {KeyEvent::Type::keyDown, k, m, repeat};
-}
-KeyEvent up(KeyCode k, ModifierFlags m) {
-    return {KeyEvent::Type::keyUp, k, m, false};
-}
+using Step = std::variant<KeyEvent, double, const char*, Act>;
+using T = KeyEvent::Type;
+const auto flags = [](ModifierFlags m) { return KeyEvent{T::flagsChanged, 0, m, false}; };
+const auto down = [](KeyCode k, ModifierFlags m) { return KeyEvent{T::keyDown, k, m, false}; };
+const auto repeat = [](KeyCode k, ModifierFlags m) { return KeyEvent{T::keyDown, k, m, true}; };
+const auto up = [](KeyCode k, ModifierFlags m) { return KeyEvent{T::keyUp, k, m, false}; };
 
 struct Scenario {
     const char* name;
@@ -82,10 +72,10 @@ void run(const Scenario& s) {
         const Step& step = s.steps[i];
         if (auto* e = std::get_if<KeyEvent>(&step))
             keys.send(*e);
-        else if (auto* w = std::get_if<Wait>(&step))
-            loop.clock.advance(Seconds(w->seconds));
-        else if (auto* r = std::get_if<Reports>(&step))
-            EXPECT_EQ(reports, r->expected) << "at step " << i;
+        else if (auto* seconds = std::get_if<double>(&step))
+            loop.clock.advance(Seconds(*seconds));
+        else if (auto* expected = std::get_if<const char*>(&step))
+            EXPECT_EQ(reports, *expected) << "at step " << i;
         else
             switch (std::get<Act>(step)) {
             case Act::cancel:
@@ -118,9 +108,9 @@ void run(const Scenario& s) {
 
 // The timer fired and posted its handling; `between` happens before it runs.
 std::vector<Step> beforeTheFiredTask(std::vector<Step> between, const char* expected) {
-    std::vector<Step> steps{flags(ctrl), Act::holdPosts, Wait{0.2}};
+    std::vector<Step> steps{flags(ctrl), Act::holdPosts, 0.2};
     steps.insert(steps.end(), between.begin(), between.end());
-    steps.insert(steps.end(), {Act::runHeld, Wait{0.19}, Reports{expected}});
+    steps.insert(steps.end(), {Act::runHeld, 0.19, expected});
     return steps;
 }
 
@@ -129,28 +119,23 @@ std::vector<Step> beforeTheFiredTask(std::vector<Step> between, const char* expe
 TEST(HotkeyMonitor, LoneModifiers) {
     const Scenario scenarios[] = {
         {"short press, then held past the delay",
-         {flags(ctrl), Wait{0.1}, flags(0), Wait{0.5}, flags(ctrl), Wait{0.199}, Reports{""},
-          Wait{0.001}, Reports{"B"}, flags(0), Reports{"BE"}}},
+         {flags(ctrl), 0.1, flags(0), 0.5, flags(ctrl), 0.199, "", 0.001, "B", flags(0), "BE"}},
         {"extra modifier cancels arming; letting it go re-arms with a full delay",
-         {flags(ctrl), Wait{0.1}, flags(ctrl | shift), Wait{0.3}, flags(ctrl), Wait{0.19},
-          Reports{""}, Wait{0.01}, Reports{"B"}, flags(ctrl | shift), flags(ctrl), Reports{"B"}}},
+         {flags(ctrl), 0.1, flags(ctrl | shift), 0.3, flags(ctrl), 0.19, "", 0.01, "B",
+          flags(ctrl | shift), flags(ctrl), "B"}},
         {"keys and bits outside the four do not count",
-         {flags(ctrl | caps | 0x100), Wait{0.05}, down(keyC, ctrl), up(keyC, ctrl), Wait{0.15},
-          Reports{"B"}, flags(caps), Reports{"BE"}}},
+         {flags(ctrl | caps | 0x100), 0.05, down(keyC, ctrl), up(keyC, ctrl), 0.15, "B",
+          flags(caps), "BE"}},
         {"two modifiers: one alone arms nothing, the hold lasts until both are let go",
-         {flags(ctrl), Wait{0.5}, flags(ctrl | opt), Wait{0.2}, Reports{"B"}, flags(ctrl),
-          Reports{"B"}, flags(0), Reports{"BE"}},
+         {flags(ctrl), 0.5, flags(ctrl | opt), 0.2, "B", flags(ctrl), "B", flags(0), "BE"},
          {ctrl | opt, {}}},
-        {"the delay is read at each arming",
-         {flags(ctrl), Wait{0.59}, Reports{""}, Wait{0.01}, Reports{"B"}},
-         {ctrl, {}},
-         0.6},
+        {"the delay is read at each arming", {flags(ctrl), 0.59, "", 0.01, "B"}, {ctrl, {}}, 0.6},
         {"zero delay: a hundredth of a second, never on the press",
-         {flags(ctrl), Reports{""}, Wait{0.0099}, Reports{""}, Wait{0.0001}, Reports{"B"}},
+         {flags(ctrl), "", 0.0099, "", 0.0001, "B"},
          {ctrl, {}},
          0.0},
         {"not a number: a hundredth too",
-         {flags(ctrl), Wait{0.0099}, Reports{""}, Wait{0.0001}, Reports{"B"}},
+         {flags(ctrl), 0.0099, "", 0.0001, "B"},
          {ctrl, {}},
          std::numeric_limits<double>::quiet_NaN()},
     };
@@ -162,18 +147,16 @@ TEST(HotkeyMonitor, CombosAndBareKeys) {
     const HotkeyBinding combo{ctrl | opt, space};
     const Scenario scenarios[] = {
         {"combo needs exactly its modifiers and is released before the delay",
-         {down(space, ctrl | opt | shift), down(space, ctrl), down(keyC, ctrl | opt), Wait{0.5},
-          down(space, ctrl | opt), Wait{0.1}, flags(ctrl), Wait{0.5}, Reports{""},
-          down(space, ctrl | opt | caps), Wait{0.2}, Reports{"B"}},
+         {down(space, ctrl | opt | shift), down(space, ctrl), down(keyC, ctrl | opt), 0.5,
+          down(space, ctrl | opt), 0.1, flags(ctrl), 0.5, "", down(space, ctrl | opt | caps), 0.2,
+          "B"},
          combo},
         {"combo ignores repeats and other keys, survives extra modifiers",
-         {down(space, ctrl | opt), Wait{0.1}, down(space, ctrl | opt, true), down(keyC, ctrl | opt),
-          Wait{0.1}, Reports{"B"}, flags(ctrl | opt | shift), Reports{"B"}, up(space, ctrl | opt),
-          Reports{"BE"}},
+         {down(space, ctrl | opt), 0.1, repeat(space, ctrl | opt), down(keyC, ctrl | opt), 0.1, "B",
+          flags(ctrl | opt | shift), "B", up(space, ctrl | opt), "BE"},
          combo},
         {"bare key ends only with its own key-up",
-         {down(f5, 0), Wait{0.2}, flags(ctrl), flags(0), up(keyC, 0), Reports{"B"}, up(f5, shift),
-          Reports{"BE"}},
+         {down(f5, 0), 0.2, flags(ctrl), flags(0), up(keyC, 0), "B", up(f5, shift), "BE"},
          {0, f5}},
     };
     for (const auto& s : scenarios)
@@ -191,15 +174,15 @@ TEST(HotkeyMonitor, ReleaseCancelAndStopAtEachMoment) {
         {"release and press again",
          [] {
              auto steps = beforeTheFiredTask({flags(0), flags(ctrl)}, "");
-             steps.insert(steps.end(), {Wait{0.01}, Reports{"B"}});
+             steps.insert(steps.end(), {0.01, "B"});
              return steps;
          }()},
         {"cancel latches until release",
-         {flags(ctrl), Wait{0.2}, Act::cancel, flags(ctrl), Wait{1}, flags(0), Reports{"B"},
-          flags(ctrl), Wait{0.2}, flags(0), Reports{"BBE"}}},
+         {flags(ctrl), 0.2, Act::cancel, flags(ctrl), 1.0, flags(0), "B", flags(ctrl), 0.2, flags(0),
+          "BBE"}},
         {"stop ends the hold silently and forgets the press",
-         {flags(ctrl), Wait{0.2}, Act::stop, flags(0), flags(ctrl), Wait{1}, Reports{"B"},
-          Act::start, flags(ctrl), Wait{0.2}, flags(0), Reports{"BBE"}}},
+         {flags(ctrl), 0.2, Act::stop, flags(0), flags(ctrl), 1.0, "B", Act::start, flags(ctrl), 0.2,
+          flags(0), "BBE"}},
     };
     for (const auto& s : scenarios)
         run(s);

@@ -110,8 +110,7 @@ TEST(OverlayPanels, NeverTakeFocusAndOnlyTheHubTakesClicks) {
     std::vector<std::pair<QWidget*, QRegion>> inputRegions;
     auto factories = makeOverlayPanelFactories(
         {[](const Rect& r) {
-             return QRect(static_cast<int>(r.origin.x), static_cast<int>(r.origin.y),
-                          static_cast<int>(r.width()), static_cast<int>(r.height()));
+             return QRectF(r.origin.x, r.origin.y, r.width(), r.height()).toRect();
          },
          [] { return true; },
          [&](QWidget& w, const QRegion& region) { inputRegions.emplace_back(&w, region); }});

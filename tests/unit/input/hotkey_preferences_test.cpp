@@ -56,14 +56,10 @@ TEST(HotkeyPreferences, BindingFallsBackThroughTheEarlierSetting) {
 
 TEST(HotkeyPreferences, WrongTypesReadAsAbsentAndDelayIsClampedWithoutWriting) {
     using V = InMemoryDefaultsStore::Value;
-    const std::pair<V, double> cases[] = {{0.0, 0.05},
-                                          {5.0, 1.0},
-                                          {0.35, 0.35},
-                                          {notANumber, 0.05},
-                                          {inf, 1.0},
-                                          {-3.0, 0.05},
-                                          {std::string("fast"), 0.05},
-                                          {InMemoryDefaultsStore::bytes("0.4"), 0.05}};
+    const V text = std::string("fast"), bytes = InMemoryDefaultsStore::bytes("0.4");
+    const std::pair<V, double> cases[] = {{0.0, 0.05},        {5.0, 1.0},   {0.35, 0.35},
+                                          {notANumber, 0.05}, {inf, 1.0},   {-3.0, 0.05},
+                                          {text, 0.05},       {bytes, 0.05}};
     for (const auto& [stored, expected] : cases) {
         InMemoryDefaultsStore store;
         store.values["hotkey.holdDelay"] = stored;

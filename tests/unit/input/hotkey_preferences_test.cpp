@@ -107,9 +107,8 @@ TEST(HotkeyPreferences, FailedWriteKeepsTheChangeAndIsLogged) {
     EXPECT_EQ(prefs.binding(), HotkeyBinding({modifier::command, {}}));
     prefs.setBinding({0, 96});
     prefs.setHoldDelay(0.7);
-    EXPECT_EQ(prefs.binding(), HotkeyBinding({0, 96}));
+    EXPECT_EQ(HotkeyPreferences(store).binding(), HotkeyBinding({0, 96})); // kept for the run
     EXPECT_EQ(prefs.holdDelay(), 0.7);
     ASSERT_EQ(log.lines.size(), 3u);
-    EXPECT_NE(log.lines[2].find("hotkey.holdDelay"), std::string::npos);
-    EXPECT_NE(log.lines[2].find("disk full"), std::string::npos);
+    EXPECT_NE(log.lines[2].find("hotkey.holdDelay: disk full"), std::string::npos) << log.lines[2];
 }

@@ -32,21 +32,19 @@ public:
     using Done = std::function<void(Result<std::string, FetchError>)>;
     struct Request {
         std::string url;
-        Seconds timeout{};
         Done done;
         std::shared_ptr<bool> abandoned;
     };
     std::vector<Request> requests;
 
-    std::unique_ptr<PendingFetch> fetch(const std::string& url, Seconds timeout,
-                                        Done done) override {
+    std::unique_ptr<PendingFetch> fetch(const std::string& url, Seconds, Done done) override {
         struct Handle final : PendingFetch {
             std::shared_ptr<bool> flag;
             explicit Handle(std::shared_ptr<bool> f) : flag(std::move(f)) {}
             ~Handle() override { *flag = true; }
         };
         auto abandoned = std::make_shared<bool>(false);
-        requests.push_back({url, timeout, std::move(done), abandoned});
+        requests.push_back({url, std::move(done), abandoned});
         return std::make_unique<Handle>(abandoned);
     }
     // Answers the last request as the network would, unless it was abandoned.

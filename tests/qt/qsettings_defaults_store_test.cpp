@@ -48,8 +48,6 @@ TEST_F(SettingsFileTest, DamagedFileStartsWithFallbacksAndIsKeptAsideBeforeRewri
          controlAlone, 0.2, true},
         {"truncated", "[General]\nhotkey.holdDelay=0.7\nhotkey.binding=\"@ByteArray({\\\"mod",
          controlAlone, 0.7, true},
-        {"wrong types", "[General]\nhotkey.holdDelay=fast\nhotkey.binding=1,2\n", controlAlone,
-         0.05, true},
         {"comments", "; mine\n[General]\nhotkey.holdDelay=0.4\nnote=a\\\n b\n", controlAlone, 0.4,
          false},
         {"earlier setting",
@@ -98,7 +96,6 @@ TEST_F(SettingsFileTest, UnreadableFileIsNeverWrittenOverAndChangesStayInMemory)
     prefs.setHoldDelay(0.6);
     prefs.setBinding(controlOptionSpace);
     EXPECT_EQ(HotkeyPreferences(store).holdDelay(), 0.6);
-    EXPECT_TRUE(QFileInfo(path).isDir());
     ASSERT_EQ(log.lines.size(), 2u);
     EXPECT_NE(log.lines[0].find("not writing over it"), std::string::npos);
 }

@@ -14,7 +14,6 @@
 
 using namespace vx;
 using namespace std::chrono_literals;
-using Kind = UpdateCheckOutcome::Kind;
 
 namespace {
 
@@ -65,23 +64,21 @@ std::optional<UpdateCheckOutcome> check(const QString& url, Seconds timeout = 5s
 TEST(UpdateCheck, EachServerAnswerEndsInItsOwnMessage) {
     const char* const notInformation =
         "The update server sent something that is not update information.";
-    const std::tuple<const char*, std::optional<QByteArray>, Kind, const char*> cases[] = {
-        {"current", LoopbackServer::ok(R"({"version":"1.2.0","downloadURL":"https://e.org/d"})"),
-         Kind::upToDate, "Vortaxis 1.2.0 is the newest version."},
-        {"newer", LoopbackServer::ok(R"({"version":"1.3.0","downloadURL":"https://e.org/1.3"})"),
-         Kind::updateAvailable, "Vortaxis 1.3.0 is available \u2014 you have 1.2.0."},
-        {"malformed", LoopbackServer::ok("<html>oops</html>"), Kind::failed, notInformation},
-        {"too large", LoopbackServer::ok(QByteArray(qt::QtHttpFetcher::maximumSize + 1024, ' ')),
-         Kind::failed, notInformation},
-        {"silent", std::nullopt, Kind::failed,
-         "The update server did not answer in time. Try again later."},
+    const std::pair<std::optional<QByteArray>, const char*> cases[] = {
+        {LoopbackServer::ok(R"({"version":"1.2.0","downloadURL":"https://e.org/d"})"),
+         "Vortaxis 1.2.0 is the newest version."},
+        {LoopbackServer::ok(R"({"version":"1.3.0","downloadURL":"https://e.org/1.3"})"),
+         "Vortaxis 1.3.0 is available \u2014 you have 1.2.0."},
+        {LoopbackServer::ok("<html>oops</html>"), notInformation},
+        {LoopbackServer::ok(QByteArray(qt::QtHttpFetcher::maximumSize + 1024, ' ')),
+         notInformation},
+        {std::nullopt, "The update server did not answer in time. Try again later."},
     };
-    for (const auto& [name, response, kind, message] : cases) {
+    for (const auto& [response, message] : cases) {
         LoopbackServer server(response);
         const auto outcome = check(server.url(), response ? 5s : 0.3s);
-        ASSERT_TRUE(outcome) << name;
-        EXPECT_EQ(outcome->kind, kind) << name;
-        EXPECT_EQ(outcome->message, message) << name;
+        ASSERT_TRUE(outcome) << message;
+        EXPECT_EQ(outcome->message, message);
     }
     QString url;
     {

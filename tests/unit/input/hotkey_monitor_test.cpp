@@ -117,6 +117,8 @@ std::vector<Step> beforeTheFiredTask(std::vector<Step> between, const char* expe
 } // namespace
 
 TEST(HotkeyMonitor, LoneModifiers) {
+    const HotkeyBinding alone{ctrl, {}};
+    const double notANumber = std::numeric_limits<double>::quiet_NaN();
     const Scenario scenarios[] = {
         {"short press, then held past the delay",
          {flags(ctrl), 0.1, flags(0), 0.5, flags(ctrl), 0.199, "", 0.001, "B", flags(0), "BE"}},
@@ -129,15 +131,10 @@ TEST(HotkeyMonitor, LoneModifiers) {
         {"two modifiers: one alone arms nothing, the hold lasts until both are let go",
          {flags(ctrl), 0.5, flags(ctrl | opt), 0.2, "B", flags(ctrl), "B", flags(0), "BE"},
          {ctrl | opt, {}}},
-        {"the delay is read at each arming", {flags(ctrl), 0.59, "", 0.01, "B"}, {ctrl, {}}, 0.6},
-        {"zero delay: a hundredth of a second, never on the press",
-         {flags(ctrl), "", 0.0099, "", 0.0001, "B"},
-         {ctrl, {}},
-         0.0},
-        {"not a number: a hundredth too",
-         {flags(ctrl), 0.0099, "", 0.0001, "B"},
-         {ctrl, {}},
-         std::numeric_limits<double>::quiet_NaN()},
+        // The delay is read at each arming, and is never below a hundredth of a second.
+        {"0.6 s", {flags(ctrl), 0.59, "", 0.01, "B"}, alone, 0.6},
+        {"zero", {flags(ctrl), "", 0.0099, "", 0.0001, "B"}, alone, 0.0},
+        {"not a number", {flags(ctrl), 0.0099, "", 0.0001, "B"}, alone, notANumber},
     };
     for (const auto& s : scenarios)
         run(s);

@@ -27,7 +27,6 @@ TEST(HotkeyPreferences, BindingFallsBackThroughTheEarlierSetting) {
     const Case cases[] = {
         {{}, {}, controlAlone, false},
         {{}, "option", {modifier::option, {}}, true},
-        {{}, "command", {modifier::command, {}}, true},
         {{}, "Option", controlAlone, false}, // names are exact
         {R"({"modifiersRaw":786432,"keyCode":49})", "option", {0xC0000, 49}, false},
         {R"({"modifiersRaw":65536})", "command", {modifier::command, {}}, true}, // Caps Lock only

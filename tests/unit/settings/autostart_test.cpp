@@ -21,7 +21,6 @@ TEST(Autostart, ExecLineQuotesWhatTheDesktopWouldMisread) {
     };
     for (const auto& [path, exec] : cases)
         EXPECT_EQ(AutostartEntry::quoteExecArgument(path), exec) << path;
-    EXPECT_EQ(AutostartEntry::configHome("relative/cfg", "/home/u"), fs::path("/home/u/.config"));
 }
 
 TEST(Autostart, SwitchingWritesAndRemovesTheEntryAndAFailureIsAnError) {

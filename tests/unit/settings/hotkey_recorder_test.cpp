@@ -22,7 +22,6 @@ struct Step {
     ModifierFlags modifiers = 0;
     KeyCode code = 0;
 };
-
 using B = HotkeyBinding;
 
 } // namespace

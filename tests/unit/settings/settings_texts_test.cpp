@@ -16,7 +16,6 @@ TEST(SettingsTexts, HoldDelayVersionAndResetRead) {
     };
     for (const auto& [seconds, text] : delays)
         EXPECT_EQ(settings_text::holdDelay(seconds), text) << seconds;
-    EXPECT_EQ(settings_text::version("1.2", "7"), "v1.2 (7)");
     EXPECT_EQ(settings_text::version(std::nullopt, "9"), "v1.0.0 (9)");
     EXPECT_FALSE(RecorderLook::showsReset(HotkeyBinding::defaultBinding()));
     EXPECT_TRUE(RecorderLook::showsReset({modifier::control | modifier::capsLock, std::nullopt}));

@@ -80,11 +80,7 @@ TEST(UpdateCheck, EachServerAnswerEndsInItsOwnMessage) {
         ASSERT_TRUE(outcome) << message;
         EXPECT_EQ(outcome->message, message);
     }
-    QString url;
-    {
-        LoopbackServer closed(std::nullopt); // its port is free again once it is gone
-        url = closed.url();
-    }
+    const QString url = LoopbackServer(std::nullopt).url(); // its port is free once it is gone
     EXPECT_EQ(check(url)->message,
               "The update server could not be reached. Check your connection and try again.");
 }

@@ -42,7 +42,6 @@ TEST(HotkeyBinding, LayoutTextFollowsUnicodeRules) {
         {"\u00DF", "SS"},       // upper-casing may lengthen
         {"i", "I"},             // root locale, never a dotted capital
         {"\u3042", "\u3042"},   // alphabetic without case: unchanged
-        {"ab", "ab"},           // two characters: unchanged
         {"\uFB01", "FI"},       // one ligature; its capital is two letters
         {"\u00A0x\u2028", "X"}, // no-break space and line separator trimmed
         {"\u3000\t\n\v\f\r \u0085", std::nullopt},

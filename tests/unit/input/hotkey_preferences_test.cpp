@@ -68,8 +68,6 @@ TEST(HotkeyPreferences, WrongTypesReadAsAbsentAndDelayIsClampedWithoutWriting) {
         EXPECT_EQ(prefs.binding(), controlAlone);
         EXPECT_TRUE(store.writes.empty());
     }
-    InMemoryDefaultsStore empty;
-    EXPECT_EQ(HotkeyPreferences(empty).holdDelay(), 0.2);
 }
 
 TEST(HotkeyPreferences, ChangesNotifyAndWriteOnlyWhenTheyChangeSomething) {

@@ -1,7 +1,16 @@
-// Display text of a binding: modifier symbols and the key's name.
+// The trigger as a value: its JSON form and the text that shows it to the user.
 #include "core/input/hotkey_binding.h"
 
 #include <array>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <unicode/ubrk.h>
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <vector>
 
 namespace vx {
 
@@ -31,11 +40,10 @@ std::optional<std::string_view> fixedKeyName(KeyCode keyCode) {
         const std::string_view first[] = {"A", "S", "D", "F", "H", "G", "Z", "X", "C", "V"};
         for (std::size_t i = 0; i < 10; ++i)
             t[i] = first[i];
-        const std::string_view row2[] = {"B", "Q", "W", "E", "R", "Y", "T", "1", "2", "3",
-                                         "4", "6", "5", "=", "9", "7", "-", "8", "0", "]",
-                                         "O", "U", "[", "I", "P", "Return", "L", "J", "'", "K",
-                                         ";", "\\", ",", "/", "N", "M", ".", "Tab", "Space", "`",
-                                         "Delete"};
+        const std::string_view row2[] = {
+            "B", "Q", "W", "E",  "R", "Y", "T", "1", "2", "3",   "4",     "6",      "5",     "=",
+            "9", "7", "-", "8",  "0", "]", "O", "U", "[", "I",   "P",     "Return", "L",     "J",
+            "'", "K", ";", "\\", ",", "/", "N", "M", ".", "Tab", "Space", "`",      "Delete"};
         for (std::size_t i = 0; i < std::size(row2); ++i)
             t[11 + i] = row2[i];
         t[53] = "Esc";
@@ -50,7 +58,7 @@ std::optional<std::string_view> fixedKeyName(KeyCode keyCode) {
         t[103] = "F11";
         t[109] = "F10";
         t[111] = "F12";
-        const std::string_view nav[] = {"Home", "PageUp", "FwdDel", "F4",
+        const std::string_view nav[] = {"Home", "PageUp", "FwdDel",   "F4",
                                         "End",  "F2",     "PageDown", "F1"};
         for (std::size_t i = 0; i < std::size(nav); ++i)
             t[115 + i] = nav[i];
@@ -78,23 +86,177 @@ std::string HotkeyBinding::displayString(const KeyboardLayout* layout) const {
 
 } // namespace vx
 
+// Key names follow Unicode's rules, not ASCII's: a layout may give "é" or a
+// non-breaking space, and the name must not depend on the process's C locale.
+// ICU answers the three questions (white space, grapheme count, Alphabetic)
+// the same way everywhere; it stays inside this file.
 namespace vx {
+namespace {
 
-// First cut: ASCII trimming and upper-casing; the Unicode rules replace it.
+using U16 = std::vector<UChar>;
+
+std::optional<U16> toUtf16(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max() / 2))
+        return std::nullopt;
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    const auto inLength = static_cast<int32_t>(text.size());
+    // Malformed bytes become U+FFFD rather than losing the whole name.
+    u_strFromUTF8WithSub(nullptr, 0, &length, text.data(), inLength, 0xFFFD, nullptr, &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status))
+        return std::nullopt;
+    U16 out(static_cast<std::size_t>(length) + 1);
+    status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, text.data(),
+                         inLength, 0xFFFD, nullptr, &status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    out.resize(static_cast<std::size_t>(length));
+    return out;
+}
+
+std::optional<std::string> toUtf8(const UChar* text, int32_t length) {
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t needed = 0;
+    u_strToUTF8(nullptr, 0, &needed, text, length, &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status))
+        return std::nullopt;
+    std::string out(static_cast<std::size_t>(needed) + 1, '\0');
+    status = U_ZERO_ERROR;
+    u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &needed, text, length, &status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    out.resize(static_cast<std::size_t>(needed));
+    return out;
+}
+
+bool isSingleGrapheme(const UChar* text, int32_t length) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UBreakIterator, decltype(&ubrk_close)> it(
+        ubrk_open(UBRK_CHARACTER, "", text, length, &status), &ubrk_close);
+    if (U_FAILURE(status) || !it)
+        return false;
+    ubrk_first(it.get());
+    return ubrk_next(it.get()) == length;
+}
+
+std::optional<std::string> upperCased(const UChar* text, int32_t length) {
+    // Root locale: the name must not change with the user's language (no Turkish dotted I).
+    U16 out(static_cast<std::size_t>(length) * 3 + 4);
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t written =
+        u_strToUpper(out.data(), static_cast<int32_t>(out.size()), text, length, "", &status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    return toUtf8(out.data(), written);
+}
+
+// ICU's stepping macros mix signed and unsigned arithmetic inside; keep that here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wsign-conversion"
+UChar32 nextScalar(const UChar* s, int32_t& i, int32_t length) {
+    UChar32 c;
+    U16_NEXT(s, i, length, c);
+    return c;
+}
+UChar32 previousScalar(const UChar* s, int32_t start, int32_t& i) {
+    UChar32 c;
+    U16_PREV(s, start, i, c);
+    return c;
+}
+#pragma GCC diagnostic pop
+
+} // namespace
+
+std::optional<std::string> keyNameFromLayoutText(std::string_view text) {
+    auto u16 = toUtf16(text);
+    if (!u16)
+        return std::nullopt;
+    const UChar* s = u16->data();
+    const auto length = static_cast<int32_t>(u16->size());
+
+    int32_t begin = 0;
+    while (begin < length) {
+        int32_t next = begin;
+        if (!u_isUWhiteSpace(nextScalar(s, next, length)))
+            break;
+        begin = next;
+    }
+    int32_t end = length;
+    while (end > begin) {
+        int32_t previous = end;
+        if (!u_isUWhiteSpace(previousScalar(s, begin, previous)))
+            break;
+        end = previous;
+    }
+    if (begin == end)
+        return std::nullopt;
+
+    const UChar* trimmed = s + begin;
+    const int32_t trimmedLength = end - begin;
+    // A layout that hands back a control character (Escape as U+001B, Delete as
+    // U+007F) gives nothing a user could read; the fixed table names those keys.
+    for (int32_t i = 0; i < trimmedLength;) {
+        if (u_charType(nextScalar(trimmed, i, trimmedLength)) == U_CONTROL_CHAR)
+            return std::nullopt;
+    }
+
+    int32_t firstEnd = 0;
+    const UChar32 first = nextScalar(trimmed, firstEnd, trimmedLength);
+    if (isSingleGrapheme(trimmed, trimmedLength) && u_hasBinaryProperty(first, UCHAR_ALPHABETIC)) {
+        if (auto upper = upperCased(trimmed, trimmedLength))
+            return upper;
+    }
+    return toUtf8(trimmed, trimmedLength);
+}
+
 std::optional<std::string> layoutKeyName(const KeyboardLayout* layout, KeyCode keyCode) {
     if (!layout)
         return std::nullopt;
     auto text = layout->keyText(keyCode);
     if (!text)
         return std::nullopt;
-    const auto first = text->find_first_not_of(" \t\n\r\v\f");
-    if (first == std::string::npos)
+    return keyNameFromLayoutText(*text);
+}
+
+// The JSON form is read back from a file the user may have edited, so decoding
+// checks every value instead of trusting the library's conversions.
+std::string encodeJSON(const HotkeyBinding& binding) {
+    nlohmann::ordered_json object;
+    object["modifiersRaw"] = binding.modifiersRaw;
+    if (binding.keyCode)
+        object["keyCode"] = *binding.keyCode;
+    return object.dump();
+}
+
+std::optional<HotkeyBinding> decodeJSON(std::string_view json) {
+    // The parser takes a NUL byte for the end of the text and would accept
+    // whatever follows it; stored bytes with one are damaged, not a binding.
+    if (json.find('\0') != std::string_view::npos)
         return std::nullopt;
-    const auto last = text->find_last_not_of(" \t\n\r\v\f");
-    std::string name = text->substr(first, last - first + 1);
-    if (name.size() == 1 && name[0] >= 'a' && name[0] <= 'z')
-        name[0] = static_cast<char>(name[0] - 'a' + 'A');
-    return name;
+    try {
+        const auto object = nlohmann::json::parse(json, nullptr, /*allow_exceptions=*/false);
+        if (!object.is_object())
+            return std::nullopt;
+        const auto modifiers = object.find("modifiersRaw");
+        if (modifiers == object.end() || !modifiers->is_number_unsigned())
+            return std::nullopt;
+        HotkeyBinding binding;
+        binding.modifiersRaw = modifiers->get<std::uint64_t>();
+        const auto key = object.find("keyCode");
+        if (key != object.end() && !key->is_null()) {
+            if (!key->is_number_unsigned())
+                return std::nullopt;
+            const auto code = key->get<std::uint64_t>();
+            if (code > std::numeric_limits<KeyCode>::max())
+                return std::nullopt;
+            binding.keyCode = static_cast<KeyCode>(code);
+        }
+        return binding;
+    } catch (const std::exception&) {
+        // Only memory exhaustion gets here; an unreadable binding is the answer.
+        return std::nullopt;
+    }
 }
 
 } // namespace vx

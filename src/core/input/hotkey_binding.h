@@ -44,6 +44,10 @@ std::string modifierSymbols(ModifierFlags modifiers);
 // upper-cased; absent when nothing printable is left.
 std::optional<std::string> layoutKeyName(const KeyboardLayout* layout, KeyCode keyCode);
 
+// The same rules on a text the layout gave: Unicode white space trimmed from
+// both ends, one alphabetic character upper-cased, control characters refused.
+std::optional<std::string> keyNameFromLayoutText(std::string_view text);
+
 // The fixed name table for key codes 0 to 126; absent for empty slots.
 std::optional<std::string_view> fixedKeyName(KeyCode keyCode);
 

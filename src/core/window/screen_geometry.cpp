@@ -5,7 +5,9 @@
 
 namespace vx {
 
-DisplayID displayID(const Screen& screen) { return screen.number.value_or(0); }
+DisplayID displayID(const Screen& screen) {
+    return screen.number.value_or(0);
+}
 
 std::optional<Screen> screen(Point p, const std::vector<Screen>& screens) {
     for (const auto& s : screens) {

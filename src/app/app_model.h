@@ -1,0 +1,59 @@
+// The root of the program's objects: creates every long-lived service once, in
+// the order they depend on each other, hands the shared ones to the session
+// controller and starts it. From then on the program only reacts to the
+// trigger and to the settings window.
+#pragma once
+
+#include "app/placeholder_update_service.h"
+#include "core/base/defaults_store.h"
+#include "core/base/run_loop.h"
+#include "core/input/hotkey_preferences.h"
+#include "core/input/key_source.h"
+#include "core/input/keyboard_layout.h"
+#include "core/input/scroll_source.h"
+#include "core/session/vortax_session_controller.h"
+#include "core/window/accessibility_window_service.h"
+#include "core/window/permission_service.h"
+
+#include <functional>
+#include <memory>
+
+namespace vx {
+
+// What the platform gives the model; all of it outlives the model.
+struct AppPlatform {
+    RunLoop& runLoop;
+    const Screens& screens;
+    WindowSystem& windowSystem;
+    AccessTrust& trust;
+    KeySource& keys;
+    const KeyboardLayout& layout;
+    ScrollSource& scroll;
+    DefaultsStore& defaults;
+    std::function<std::unique_ptr<RadialMenu>()> makeMenu;
+    std::function<std::unique_ptr<ScreenHighlight>()> makeScreenHighlight;
+};
+
+class AppModel {
+public:
+    explicit AppModel(const AppPlatform& platform);
+    AppModel(const AppModel&) = delete;
+    AppModel& operator=(const AppModel&) = delete;
+
+    PermissionService& permissions() { return permissions_; }
+    HotkeyPreferences& hotkeys() { return hotkeys_; }
+    PlaceholderUpdateService& updates() { return updates_; }
+    AccessibilityWindowService& windowService() { return windowService_; }
+    VortaxSessionController& session() { return *session_; }
+
+private:
+    // Declared in creation order; the session goes first at teardown, while the
+    // services it shares still exist.
+    PermissionService permissions_;
+    HotkeyPreferences hotkeys_;
+    PlaceholderUpdateService updates_;
+    AccessibilityWindowService windowService_;
+    std::unique_ptr<VortaxSessionController> session_;
+};
+
+} // namespace vx

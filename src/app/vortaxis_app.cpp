@@ -1,0 +1,151 @@
+// Start-up order: the diagnostic mode before anything else; then the
+// application object, the single-instance check, the X platform, the model
+// (which starts the session and so the key monitoring), and the tray icon.
+#include "vortaxis_app.h"
+
+#include "app/app_model.h"
+#include "app/placeholder_settings_window.h"
+#include "app/single_instance.h"
+#include "app/x11_platform.h"
+#include "core/base/localization.h"
+#include "core/base/system_log.h"
+#include "core/window/window_probe.h"
+#include "qt/qsettings_defaults_store.h"
+#include "qt/qt_run_loop.h"
+
+#include <QApplication>
+#include <QSystemTrayIcon>
+#include <cstdio>
+#include <iostream>
+#include <syslog.h>
+
+namespace vx {
+
+namespace {
+
+void installLogSink() {
+    ::openlog("vortaxis", LOG_PID, LOG_USER);
+    installSystemLogSink([](std::string_view line) {
+        ::syslog(LOG_WARNING, "%.*s", static_cast<int>(line.size()), line.data());
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+        std::fflush(stderr);
+    });
+}
+
+std::string displayName(const CommandLine& line) {
+    if (line.display)
+        return *line.display;
+    const char* env = std::getenv("DISPLAY");
+    return env ? env : "";
+}
+
+int runProbe(const std::string& display) {
+    // No application object and no tray: the probe only needs the X connection,
+    // and its waits run on the connection itself.
+    int argc = 1;
+    char name[] = "vortaxis";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    QtRunLoop runLoop;
+    std::string error;
+    auto platform = X11Platform::open(
+        display, runLoop, [](const std::string&) {}, &error);
+    if (!platform) {
+        std::cerr << "vortaxis: " << error << '\n';
+        return 1;
+    }
+    return runWindowProbe(
+        platform->windowSystem(), platform->trust(),
+        [&](std::chrono::milliseconds atMost) { platform->settle(atMost); }, std::cout, std::cerr);
+}
+
+} // namespace
+
+int runVortaxis(const CommandLine& line, int& argc, char** argv) {
+    const std::string display = displayName(line);
+    if (line.probe)
+        return runProbe(display);
+    if (display.empty()) {
+        std::cerr << "vortaxis: " << localized("no X display (DISPLAY is not set)") << '\n';
+        return 1;
+    }
+    // An X11 program: on a desktop that offers both, Qt must not pick Wayland,
+    // or its panels would not share coordinates with the windows we move.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("DISPLAY", QByteArray::fromStdString(display));
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vortaxis"));
+    QApplication::setApplicationVersion(QStringLiteral(VORTAXIS_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(SingleInstance::socketName(QString::fromStdString(display)));
+    if (instance.notifyRunningInstance()) {
+        if (line.verbose)
+            std::cerr << "vortaxis: " << localized("already running; asked it to open its settings")
+                      << '\n';
+        return 0;
+    }
+
+    installLogSink();
+    QtRunLoop runLoop;
+    int lostStatus = 0;
+    std::string error;
+    auto platform = X11Platform::open(
+        display, runLoop,
+        [&](const std::string& why) {
+            std::cerr << "vortaxis: " << localized("lost the X server (%1); exiting", {why})
+                      << '\n';
+            lostStatus = 1;
+            QCoreApplication::exit(1);
+        },
+        &error);
+    if (!platform) {
+        std::cerr << "vortaxis: " << error << '\n';
+        return 1;
+    }
+
+    QSettingsDefaultsStore store;
+    AppModel model(
+        AppPlatform{runLoop, platform->screens(), platform->windowSystem(), platform->trust(),
+                    platform->keys(), platform->layout(), platform->scroll(), store,
+                    [&] {
+                        return std::make_unique<PlaceholderRadialMenu>(platform->desktopToRoot(),
+                                                                       platform->scaleFactor());
+                    },
+                    [&] {
+                        return std::make_unique<PlaceholderScreenHighlight>(
+                            platform->desktopToRoot(), platform->scaleFactor());
+                    }});
+
+    Subscription verbose;
+    if (line.verbose) {
+        auto print = [](const std::string& text) {
+            std::fprintf(stderr, "status: %s\n", text.c_str());
+            std::fflush(stderr);
+        };
+        print(model.session().statusMessage().get());
+        verbose = model.session().statusMessage().observe(print);
+    }
+
+    PlaceholderSettingsWindow settings(model, platform->layout());
+    QString listenError;
+    if (!instance.listen([&] { settings.present(); }, &listenError))
+        std::cerr << "vortaxis: "
+                  << localized("cannot watch for a second start: %1", {listenError.toStdString()})
+                  << '\n';
+
+    // Shown whether or not a tray is there now: Qt puts the icon in place when a
+    // tray appears later. Without one the program still works from the trigger.
+    QSystemTrayIcon tray(vortaxisIcon());
+    tray.setToolTip(QString::fromStdString(localized("Vortaxis")));
+    QObject::connect(&tray, &QSystemTrayIcon::activated, &settings,
+                     [&](QSystemTrayIcon::ActivationReason) { settings.present(); });
+    tray.show();
+
+    const int status = QApplication::exec();
+    return lostStatus != 0 ? lostStatus : status;
+}
+
+} // namespace vx

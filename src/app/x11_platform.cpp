@@ -1,0 +1,116 @@
+// The connection's events reach the seams through one dispatch: the socket
+// notifier calls it when X sent something, and the connection asks for it (a
+// posted task) when a reply wait read events off the socket behind its back.
+#include "x11_platform.h"
+
+#include "qt/qt_fd_watcher.h"
+#include "x11/connection.h"
+#include "x11/x11_access_trust.h"
+#include "x11/x11_key_source.h"
+#include "x11/x11_keyboard_layout.h"
+#include "x11/x11_screens.h"
+#include "x11/x11_scroll_source.h"
+#include "x11/x11_window_system.h"
+
+namespace vx {
+
+struct X11Platform::Parts {
+    RunLoop& runLoop;
+    std::function<void(const std::string&)> onLost;
+    std::unique_ptr<x11::Connection> connection;
+    std::unique_ptr<x11::X11KeyboardLayout> layout;
+    std::unique_ptr<x11::X11KeySource> keys;
+    std::unique_ptr<x11::X11ScrollSource> scroll;
+    std::unique_ptr<x11::X11Screens> screens;
+    std::unique_ptr<x11::X11WindowSystem> windowSystem;
+    std::unique_ptr<x11::X11AccessTrust> trust;
+    std::unique_ptr<QtFdWatcher> watcher;
+    bool lost = false;
+
+    void dispatch() {
+        if (lost)
+            return;
+        if (auto why = connection->dispatch()) {
+            lost = true;
+            watcher->stop();
+            // Not from inside the notifier's own signal: the owner may tear down.
+            runLoop.post([onLost = onLost, why = *why] { onLost(why); });
+        }
+    }
+};
+
+std::unique_ptr<X11Platform> X11Platform::open(const std::string& display, RunLoop& runLoop,
+                                               std::function<void(const std::string&)> onLost,
+                                               std::string* error) {
+    auto parts = std::unique_ptr<Parts>(
+        new Parts{runLoop, std::move(onLost), {}, {}, {}, {}, {}, {}, {}, {}, false});
+    parts->connection = x11::Connection::open(display, error);
+    if (!parts->connection)
+        return nullptr;
+    auto& conn = *parts->connection;
+    parts->layout = x11::X11KeyboardLayout::create(conn, error);
+    if (!parts->layout)
+        return nullptr;
+    parts->keys = x11::X11KeySource::create(conn, *parts->layout, error);
+    if (!parts->keys)
+        return nullptr;
+    parts->scroll = std::make_unique<x11::X11ScrollSource>(conn);
+    parts->screens = std::make_unique<x11::X11Screens>(conn);
+    parts->windowSystem = std::make_unique<x11::X11WindowSystem>(conn, *parts->screens);
+    parts->trust = std::make_unique<x11::X11AccessTrust>(conn);
+
+    auto* raw = parts.get();
+    parts->watcher = std::make_unique<QtFdWatcher>(
+        conn.fd(), [raw] { raw->dispatch(); }, nullptr);
+    conn.setWakeup([raw] { raw->runLoop.post([raw] { raw->dispatch(); }); });
+    conn.flush();
+    raw->dispatch(); // anything that arrived while the seams were set up
+    return std::unique_ptr<X11Platform>(new X11Platform(std::move(parts)));
+}
+
+X11Platform::X11Platform(std::unique_ptr<Parts> parts) : parts_(std::move(parts)) {}
+
+X11Platform::~X11Platform() {
+    if (parts_->connection)
+        parts_->connection->setWakeup(nullptr);
+}
+
+const Screens& X11Platform::screens() const {
+    return *parts_->screens;
+}
+WindowSystem& X11Platform::windowSystem() {
+    return *parts_->windowSystem;
+}
+AccessTrust& X11Platform::trust() {
+    return *parts_->trust;
+}
+KeySource& X11Platform::keys() {
+    return *parts_->keys;
+}
+const KeyboardLayout& X11Platform::layout() const {
+    return *parts_->layout;
+}
+ScrollSource& X11Platform::scroll() {
+    return *parts_->scroll;
+}
+
+DesktopToRoot X11Platform::desktopToRoot() const {
+    auto* screens = parts_->screens.get();
+    return [screens](Point p) {
+        const auto root = screens->rootPixels(p);
+        return QPointF(root.x, root.y);
+    };
+}
+
+ScaleFactor X11Platform::scaleFactor() const {
+    auto* screens = parts_->screens.get();
+    return [screens] { return screens->scaleFactor(); };
+}
+
+void X11Platform::settle(std::chrono::milliseconds atMost) {
+    parts_->connection->waitFor([](const xcb_generic_event_t&) { return false; },
+                                x11::deadlineIn(atMost));
+    parts_->dispatch();
+}
+
+} // namespace vx

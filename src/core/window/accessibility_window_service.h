@@ -1,0 +1,67 @@
+// The window service: anchors the window a gesture acts on, tells whether it is
+// still there, and places it at a frame. Accessibility writes do the work; the
+// window server's direct move is the fallback for windows that resist them.
+#pragma once
+
+#include "core/session/collaborators.h"
+#include "core/window/access_trust.h"
+#include "core/window/screens.h"
+#include "core/window/window_discovery.h"
+#include "core/window/window_system.h"
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+
+namespace vx {
+
+// The hub's description of a running application.
+TargetAppInfo targetAppInfo(WindowSystem& system, const RunningApplication& application);
+
+class AccessibilityWindowService final : public WindowService {
+public:
+    AccessibilityWindowService(WindowSystem& system, AccessTrust& trust, const Screens& screens);
+
+    std::optional<AnchoredWindow> anchorFrontmostWindow() override;
+    bool isAnchorValid(const AnchoredWindow& window) override;
+    Status<WindowServiceError> setFrame(const Rect& frame, const AnchoredWindow& window) override;
+    void releaseAnchor(const AnchoredWindow& window) override;
+
+    std::optional<TargetAppInfo> targetAppInfo(ProcessID pid) override;
+    std::optional<TargetAppInfo> frontmostAppInfo() override;
+    ProcessID ownProcessID() override;
+
+    // For tests: whether the anchor table's lock is held right now. Seam fakes
+    // ask it on every call to prove that no seam call happens under the lock.
+    bool isAnchorLockHeld() const { return lockHeld_.load(); }
+
+private:
+    struct AnchorRecord {
+        std::optional<ElementRef> element;
+        std::optional<WindowID> windowID;
+        ProcessID processID = 0;
+    };
+
+    // The anchor table; each takes the lock around the map operation only.
+    std::optional<AnchorRecord> record(const Uuid& id) const;
+    void insertRecord(const Uuid& id, const AnchorRecord& record);
+    void rewriteRecord(const Uuid& id, const AnchorRecord& record);
+    void rewriteWindowID(const Uuid& id, WindowID windowID);
+    template <class F> auto withAnchors(F&& body) const;
+
+    // `target` in top-left coordinates.
+    bool applyFrameAX(ElementRef element, const Rect& target);
+    bool frameMatches(ElementRef element, const Rect& target);
+    bool moveWindowServer(WindowID windowID, const Rect& target);
+
+    WindowSystem& system_;
+    AccessTrust& trust_;
+    const Screens& screens_;
+
+    mutable std::mutex lock_;
+    mutable std::atomic<bool> lockHeld_{false};
+    std::unordered_map<Uuid, AnchorRecord> anchors_;
+};
+
+} // namespace vx

@@ -1,0 +1,32 @@
+// The GoogleTest fixture every X test derives from: a fresh desktop per test,
+// and what the tools saw printed when a test fails.
+#pragma once
+
+#include "harness/desktop.h"
+
+#include <gtest/gtest.h>
+#include <iostream>
+
+namespace vx::test {
+
+class DesktopTest : public ::testing::Test {
+protected:
+    virtual DesktopOptions options() const { return {}; }
+
+    void SetUp() override {
+        std::string error;
+        desktop_ = Desktop::start(options(), &error);
+        ASSERT_TRUE(desktop_) << error;
+    }
+    void TearDown() override {
+        if (HasFailure() && desktop_) {
+            std::cerr << desktop_->dump();
+        }
+        desktop_.reset();
+    }
+    Desktop& desktop() { return *desktop_; }
+
+    std::unique_ptr<Desktop> desktop_;
+};
+
+} // namespace vx::test

@@ -1,0 +1,66 @@
+// Child processes for the X tests (the server, the window manager, clients),
+// owned RAII-style: a process still running when its owner goes is terminated
+// and reaped. Every wait on a child is bounded and waits on its pidfd.
+#pragma once
+
+#include "x11/connection.h"
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace vx::test {
+
+using x11::Deadline;
+using x11::deadlineIn;
+
+struct SpawnOptions {
+    std::vector<std::string> env; // NAME=value added to (or replacing in) ours
+    std::string logFile;          // stdout and stderr go here; /dev/null when empty
+    int passFd = -1;              // handed to the child as fd 3
+    bool captureStdout = false;   // stdout to a pipe readable with readLine()/readAll()
+};
+
+class Process {
+public:
+    static std::optional<Process> spawn(const std::vector<std::string>& argv,
+                                        const SpawnOptions& options = {});
+    Process(Process&& o) noexcept;
+    Process& operator=(Process&& o) noexcept;
+    Process(const Process&) = delete;
+    ~Process();
+
+    pid_t pid() const { return pid_; }
+    bool running();
+    // The exit status (as waitpid gives it) once the child ended before the deadline.
+    std::optional<int> wait(Deadline deadline);
+    // SIGTERM, then SIGKILL when it does not end within a second.
+    void terminate();
+    void kill(int signal);
+    // One line of captured stdout, without the newline.
+    std::optional<std::string> readLine(Deadline deadline);
+    // Captured stdout until the child closes it.
+    std::optional<std::string> readAll(Deadline deadline);
+
+private:
+    Process() = default;
+    void release();
+    pid_t pid_ = -1;
+    int pidfd_ = -1;
+    int out_ = -1;
+    std::string buffered_;
+    std::optional<int> status_;
+};
+
+struct CommandResult {
+    int exitCode = -1;
+    std::string output;
+};
+// Runs a command to the end (stdout captured, stderr discarded).
+std::optional<CommandResult> run(const std::vector<std::string>& argv,
+                                 const std::vector<std::string>& env, Deadline deadline);
+
+bool onPath(const std::string& program);
+
+} // namespace vx::test

@@ -31,7 +31,13 @@ public:
     // store still holds it for the rest of the run.
     virtual std::optional<StoreError> setData(const std::string& key, const Bytes& value) = 0;
     virtual std::optional<StoreError> setDouble(const std::string& key, double value) = 0;
-    virtual std::optional<StoreError> setString(const std::string& key, const std::string& value) = 0;
+    virtual std::optional<StoreError> setString(const std::string& key,
+                                                const std::string& value) = 0;
+
+    // The value under `key` was found but could not be used (its bytes are no
+    // valid setting). A store that persists to a file keeps the damaged file
+    // aside before it rewrites it; others may ignore this.
+    virtual void noteUnreadable(const std::string& key) { (void)key; }
 };
 
 } // namespace vx

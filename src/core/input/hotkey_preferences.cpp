@@ -49,8 +49,11 @@ HotkeyPreferences::HotkeyPreferences(DefaultsStore& store) : store_(store) {
 HotkeyBinding HotkeyPreferences::loadBinding() {
     if (const auto data = store_.data(defaults_key::binding)) {
         const std::string_view text(reinterpret_cast<const char*>(data->data()), data->size());
-        if (const auto stored = decodeJSON(text); stored && stored->isUsable())
+        const auto stored = decodeJSON(text);
+        if (stored && stored->isUsable())
             return *stored;
+        if (!stored)
+            store_.noteUnreadable(defaults_key::binding);
     }
     const auto name = store_.string(defaults_key::triggerModifier);
     if (!name)

@@ -3,49 +3,33 @@
 
 #include "core/input/key_source.h"
 
-#include <map>
 #include <memory>
 
 namespace vx::test {
 
 class FakeKeySource final : public KeySource {
 public:
+    // One subscriber at a time is all a monitor needs; a new one replaces it.
     Subscription subscribe(std::function<void(const KeyEvent&)> handler) override {
-        const auto key = state_->next++;
-        state_->handlers.emplace(key, std::move(handler));
-        return Subscription([weak = std::weak_ptr<State>(state_), key] {
-            if (auto state = weak.lock())
-                state->handlers.erase(key);
+        *handler_ = std::move(handler);
+        return Subscription([weak = std::weak_ptr(handler_)] {
+            if (auto h = weak.lock())
+                *h = nullptr;
         });
     }
-
-    std::size_t subscriberCount() const { return state_->handlers.size(); }
+    bool hasSubscriber() const { return *handler_ != nullptr; }
 
     void emit(const KeyEvent& event) {
-        auto keep = state_;
-        for (auto it = keep->handlers.begin(); it != keep->handlers.end();) {
-            const auto key = it->first;
-            auto handler = it->second;
+        if (auto handler = *handler_) // a copy: the handler may unsubscribe itself
             handler(event);
-            it = keep->handlers.upper_bound(key);
-        }
     }
     void flags(ModifierFlags modifiers) {
         emit({KeyEvent::Type::flagsChanged, 0, modifiers, false});
     }
-    void down(KeyCode code, ModifierFlags modifiers, bool isRepeat = false) {
-        emit({KeyEvent::Type::keyDown, code, modifiers, isRepeat});
-    }
-    void up(KeyCode code, ModifierFlags modifiers) {
-        emit({KeyEvent::Type::keyUp, code, modifiers, false});
-    }
 
 private:
-    struct State {
-        std::map<unsigned long, std::function<void(const KeyEvent&)>> handlers;
-        unsigned long next = 0;
-    };
-    std::shared_ptr<State> state_ = std::make_shared<State>();
+    std::shared_ptr<std::function<void(const KeyEvent&)>> handler_ =
+        std::make_shared<std::function<void(const KeyEvent&)>>();
 };
 
 } // namespace vx::test

@@ -18,6 +18,7 @@ public:
     std::map<std::string, Value> values;
     std::vector<std::string> writes; // keys, in write order
     bool failWrites = false;
+    std::vector<std::string> unreadable; // keys reported as damaged
 
     bool hasObject(const std::string& key) const override { return values.count(key) != 0; }
     std::optional<Bytes> data(const std::string& key) const override { return get<Bytes>(key); }
@@ -37,6 +38,8 @@ public:
     std::optional<StoreError> setString(const std::string& key, const std::string& value) override {
         return write(key, value);
     }
+
+    void noteUnreadable(const std::string& key) override { unreadable.push_back(key); }
 
     static Bytes bytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
     std::string text(const std::string& key) const {

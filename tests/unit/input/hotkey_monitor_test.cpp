@@ -9,6 +9,7 @@
 #include <limits>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 using namespace vx;
@@ -18,7 +19,7 @@ using vx::test::FakeKeySource;
 namespace {
 
 constexpr ModifierFlags ctrl = modifier::control, opt = modifier::option, shift = modifier::shift,
-                        cmd = modifier::command;
+                        caps = modifier::capsLock;
 constexpr KeyCode space = 49, keyC = 8, f5 = 96;
 
 // The virtual clock with one more power: posted tasks can be held back, so a
@@ -44,11 +45,29 @@ public:
     }
     TimePoint now() const override { return clock.now(); }
     void runHeld() {
-        auto tasks = std::exchange(held, {});
-        for (auto& task : tasks)
+        for (auto& task : std::exchange(held, {}))
             task();
     }
 };
+
+// One step of a scenario: a key event, time passing, or the reports so far
+// ("B" per hold began, "E" per hold ended).
+struct Wait {
+    double seconds;
+};
+struct Reports {
+    const char* expected;
+};
+using Step = std::variant<KeyEvent, Wait, Reports>;
+KeyEvent flags(ModifierFlags m) {
+    return {KeyEvent::Type::flagsChanged, 0, m, false};
+}
+KeyEvent down(KeyCode k, ModifierFlags m, bool repeat = false) {
+    return {KeyEvent::Type::keyDown, k, m, repeat};
+}
+KeyEvent up(KeyCode k, ModifierFlags m) {
+    return {KeyEvent::Type::keyUp, k, m, false};
+}
 
 class HotkeyMonitorTest : public ::testing::Test {
 protected:
@@ -57,7 +76,7 @@ protected:
     HotkeyMonitor monitor{keys, loop};
     HotkeyBinding binding = HotkeyBinding::defaultBinding();
     double delay = 0.2;
-    std::string reports; // "B" per hold began, "E" per hold ended
+    std::string reports;
 
     void SetUp() override {
         monitor.setBindingProvider([this] { return binding; });
@@ -67,128 +86,85 @@ protected:
         monitor.start();
     }
     void wait(double seconds) { loop.clock.advance(Seconds(seconds)); }
+    void run(const std::vector<Step>& steps) {
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            if (auto* e = std::get_if<KeyEvent>(&steps[i]))
+                keys.emit(*e);
+            else if (auto* w = std::get_if<Wait>(&steps[i]))
+                wait(w->seconds);
+            else
+                EXPECT_EQ(reports, std::get<Reports>(steps[i]).expected) << "at step " << i;
+        }
+    }
 };
 
 } // namespace
 
-TEST_F(HotkeyMonitorTest, LoneControlBeginsAfterTheDelayAndShortPressesReportNothing) {
-    keys.flags(ctrl);
-    wait(0.1);
-    keys.flags(0);
-    wait(0.5);
-    EXPECT_EQ(reports, "");
-
-    keys.flags(ctrl);
-    wait(0.199);
-    EXPECT_EQ(reports, "");
-    wait(0.001);
-    EXPECT_EQ(reports, "B");
-    wait(0.1);
-    keys.flags(0);
-    EXPECT_EQ(reports, "BE");
-    EXPECT_FALSE(monitor.isTriggerDown());
-    EXPECT_EQ(loop.clock.activeTimerCount(), 0);
+TEST_F(HotkeyMonitorTest, Scenarios) {
+    struct Scenario {
+        const char* name;
+        HotkeyBinding binding;
+        std::vector<Step> steps;
+    };
+    const HotkeyBinding control = HotkeyBinding::defaultBinding();
+    const Scenario scenarios[] = {
+        {"short press reports nothing",
+         control,
+         {flags(ctrl), Wait{0.1}, flags(0), Wait{0.5}, Reports{""}}},
+        {"held past the delay",
+         control,
+         {flags(ctrl), Wait{0.199}, Reports{""}, Wait{0.001}, Reports{"B"}, Wait{0.1}, flags(0),
+          Reports{"BE"}}},
+        {"extra modifier cancels arming; letting it go re-arms with a full delay",
+         control,
+         {flags(ctrl), Wait{0.1}, flags(ctrl | shift), Wait{0.3}, flags(ctrl), Wait{0.19},
+          Reports{""}, Wait{0.01}, Reports{"B"}}},
+        {"extra modifier during a hold changes nothing",
+         control,
+         {flags(ctrl), Wait{0.2}, flags(ctrl | shift), flags(ctrl), Wait{1}, flags(0),
+          Reports{"BE"}}},
+        {"keys and bits outside the four do not count",
+         control,
+         {flags(ctrl | caps | 0x100), Wait{0.05}, down(keyC, ctrl), up(keyC, ctrl), Wait{0.15},
+          down(keyC, 0), Reports{"B"}, flags(caps), Reports{"BE"}}},
+        {"two modifiers: one alone arms nothing",
+         {ctrl | opt, {}},
+         {flags(ctrl), Wait{0.5}, flags(ctrl | opt), Wait{0.2}, Reports{"B"}, flags(ctrl),
+          Wait{0.5}, Reports{"B"}, flags(0), Reports{"BE"}}},
+        {"two modifiers: one let go while armed ends it silently",
+         {ctrl | opt, {}},
+         {flags(ctrl | opt), Wait{0.1}, flags(opt), Wait{0.5}, flags(0), Reports{""}}},
+        {"combo needs exactly its modifiers",
+         {ctrl | opt, space},
+         {down(space, ctrl | opt | shift), down(space, ctrl), down(keyC, ctrl | opt), Wait{0.5},
+          Reports{""}, down(space, ctrl | opt | caps), Wait{0.2}, Reports{"B"}}},
+        {"combo ignores repeats and other keys, survives extra modifiers",
+         {ctrl | opt, space},
+         {down(space, ctrl | opt), Wait{0.1}, down(space, ctrl | opt, true), down(keyC, ctrl | opt),
+          Wait{0.1}, Reports{"B"}, flags(ctrl | opt | shift), up(keyC, ctrl | opt | shift),
+          Reports{"B"}, flags(ctrl), Reports{"BE"}, up(space, ctrl), Reports{"BE"}}},
+        {"combo ends with its key",
+         {ctrl | opt, space},
+         {down(space, ctrl | opt), Wait{0.3}, up(space, ctrl | opt), Reports{"BE"}}},
+        {"combo released before the delay",
+         {ctrl | opt, space},
+         {down(space, ctrl | opt), Wait{0.1}, flags(ctrl), Wait{0.5}, Reports{""}}},
+        {"bare key ends only with its own key-up",
+         {0, f5},
+         {down(f5, 0), Wait{0.2}, flags(ctrl), flags(0), flags(shift), up(keyC, 0), Reports{"B"},
+          up(f5, shift), Reports{"BE"}}},
+    };
+    for (const auto& s : scenarios) {
+        SCOPED_TRACE(s.name);
+        monitor.stop();
+        monitor.start();
+        reports.clear();
+        binding = s.binding;
+        run(s.steps);
+    }
 }
 
-TEST_F(HotkeyMonitorTest, ExtraModifierCancelsArmingAndLettingGoReArms) {
-    keys.flags(ctrl);
-    wait(0.1);
-    keys.flags(ctrl | shift); // not exactly the binding: the pending hold is off
-    wait(0.3);
-    EXPECT_EQ(reports, "");
-    keys.flags(ctrl); // exact set again: a fresh full delay
-    wait(0.19);
-    EXPECT_EQ(reports, "");
-    wait(0.01);
-    EXPECT_EQ(reports, "B");
-
-    // During a hold, shift down and up changes nothing; the release ends it once.
-    keys.flags(ctrl | shift);
-    keys.flags(ctrl);
-    wait(1);
-    keys.flags(0);
-    EXPECT_EQ(reports, "BE");
-}
-
-TEST_F(HotkeyMonitorTest, LoneModifierIgnoresKeysAndCapsLock) {
-    keys.flags(ctrl | modifier::capsLock | 0x100); // bits outside the four never count
-    wait(0.05);
-    keys.down(keyC, ctrl);
-    keys.up(keyC, ctrl);
-    wait(0.2);
-    EXPECT_EQ(reports, "B");
-    keys.down(keyC, 0); // a key event with no modifiers is not a release either
-    EXPECT_EQ(reports, "B");
-    keys.flags(modifier::capsLock);
-    EXPECT_EQ(reports, "BE");
-}
-
-TEST_F(HotkeyMonitorTest, MultiModifierBindingHoldsWhileAnyOfItsModifiersIsDown) {
-    binding = {ctrl | opt, std::nullopt};
-    keys.flags(ctrl);
-    wait(0.5);
-    EXPECT_FALSE(monitor.isTriggerDown());
-    keys.flags(ctrl | opt);
-    wait(0.2);
-    EXPECT_EQ(reports, "B");
-    keys.flags(ctrl); // option released alone: the hold continues
-    wait(0.5);
-    EXPECT_EQ(reports, "B");
-    keys.flags(0);
-    EXPECT_EQ(reports, "BE");
-
-    // Armed, then one of the two let go: no hold, and no report on release.
-    keys.flags(ctrl | opt);
-    wait(0.1);
-    keys.flags(opt);
-    wait(0.5);
-    keys.flags(0);
-    EXPECT_EQ(reports, "BE");
-}
-
-TEST_F(HotkeyMonitorTest, ComboNeedsExactModifiersAndIgnoresRepeats) {
-    binding = {ctrl | opt, space};
-    keys.down(space, ctrl | opt | shift); // extra modifier prevents the trigger
-    keys.down(space, ctrl);
-    keys.down(keyC, ctrl | opt);
-    wait(0.5);
-    EXPECT_FALSE(monitor.isTriggerDown());
-
-    keys.down(space, ctrl | opt | modifier::capsLock);
-    wait(0.1);
-    keys.down(space, ctrl | opt, /*isRepeat=*/true); // auto-repeat restarts nothing
-    keys.down(keyC, ctrl | opt);                     // other keys never cancel
-    wait(0.1);
-    EXPECT_EQ(reports, "B");
-    keys.flags(ctrl | opt | shift); // extra modifier during the hold: still held
-    keys.up(keyC, ctrl | opt | shift);
-    EXPECT_EQ(reports, "B");
-    keys.flags(ctrl); // option released: the hold ends
-    EXPECT_EQ(reports, "BE");
-    keys.up(space, ctrl); // the key's own release after that: nothing more
-    EXPECT_EQ(reports, "BE");
-
-    keys.down(space, ctrl | opt);
-    wait(0.3);
-    keys.up(space, ctrl | opt);
-    EXPECT_EQ(reports, "BEBE");
-}
-
-TEST_F(HotkeyMonitorTest, BareKeyEndsOnlyWithItsOwnKeyUp) {
-    binding = {0, f5};
-    keys.down(f5, 0);
-    wait(0.2);
-    keys.flags(ctrl);
-    keys.flags(0);
-    keys.flags(shift | cmd);
-    EXPECT_EQ(reports, "B");
-    keys.up(keyC, 0);
-    EXPECT_EQ(reports, "B");
-    keys.up(f5, shift | cmd);
-    EXPECT_EQ(reports, "BE");
-}
-
-TEST_F(HotkeyMonitorTest, DelayIsAtLeastOneHundredthOfASecond) {
+TEST_F(HotkeyMonitorTest, DelayIsAtLeastOneHundredthOfASecondAndReadAtEachArming) {
     for (double bad : {0.0, -5.0, std::numeric_limits<double>::quiet_NaN(),
                        -std::numeric_limits<double>::infinity()}) {
         reports.clear();
@@ -202,14 +178,9 @@ TEST_F(HotkeyMonitorTest, DelayIsAtLeastOneHundredthOfASecond) {
         EXPECT_EQ(reports, "B") << bad;
         keys.flags(0);
     }
-    // The provider is asked at each arming, so a changed setting applies at once.
     delay = 0.6;
     reports.clear();
-    keys.flags(ctrl);
-    wait(0.5);
-    EXPECT_EQ(reports, "");
-    wait(0.1);
-    EXPECT_EQ(reports, "B");
+    run({flags(ctrl), Wait{0.5}, Reports{""}, Wait{0.1}, Reports{"B"}});
 }
 
 TEST_F(HotkeyMonitorTest, WhatIsHandledBeforeThePostedTimerTaskWins) {
@@ -245,10 +216,7 @@ TEST_F(HotkeyMonitorTest, WhatIsHandledBeforeThePostedTimerTaskWins) {
         EXPECT_EQ(reports, c.expected);
         keys.flags(0);
     }
-    // The re-armed press of the last case would have begun at its own 0.2 s.
-    keys.flags(ctrl);
-    wait(0.2);
-    EXPECT_EQ(reports, "B");
+    run({flags(ctrl), Wait{0.2}, Reports{"B"}});
 }
 
 TEST_F(HotkeyMonitorTest, CancelHoldSessionLatchesUntilRelease) {
@@ -256,43 +224,29 @@ TEST_F(HotkeyMonitorTest, CancelHoldSessionLatchesUntilRelease) {
     wait(0.2);
     monitor.cancelHoldSession();
     EXPECT_TRUE(monitor.isTriggerDown());
-    keys.flags(ctrl); // still down: cannot arm again
-    wait(1);
-    keys.flags(0);
-    EXPECT_EQ(reports, "B"); // no end reported for a cancelled hold
-    keys.flags(ctrl);
-    wait(0.2);
-    keys.flags(0);
-    EXPECT_EQ(reports, "BBE");
-
+    // Still down: cannot arm again; its release reports nothing; then all is normal.
+    run({flags(ctrl), Wait{1}, flags(0), Reports{"B"}, flags(ctrl), Wait{0.2}, flags(0),
+         Reports{"BBE"}});
     // Latched, a changed set with a binding modifier still held also clears it.
     keys.flags(ctrl);
     wait(0.2);
     monitor.cancelHoldSession();
     keys.flags(ctrl | shift);
     EXPECT_FALSE(monitor.isTriggerDown());
-    keys.flags(ctrl);
-    wait(0.2);
-    EXPECT_EQ(reports, "BBEBB");
+    run({flags(ctrl), Wait{0.2}, Reports{"BBEBB"}});
 }
 
 TEST_F(HotkeyMonitorTest, StopEndsEverythingSilentlyAndStartReplacesTheSubscription) {
     keys.flags(ctrl);
     wait(0.2);
     monitor.stop();
-    keys.flags(0);
-    keys.flags(ctrl);
-    wait(1);
-    EXPECT_EQ(reports, "B");
-    EXPECT_EQ(keys.subscriberCount(), 0u);
-
+    run({flags(0), flags(ctrl), Wait{1}, Reports{"B"}});
+    EXPECT_FALSE(keys.hasSubscriber());
     monitor.start();
-    monitor.start();
-    EXPECT_EQ(keys.subscriberCount(), 1u);
-    keys.flags(ctrl); // the earlier press was forgotten by stop: this one arms
-    wait(0.2);
-    keys.flags(0);
-    EXPECT_EQ(reports, "BBE");
+    EXPECT_TRUE(keys.hasSubscriber());
+    // The press before stop was forgotten: this one arms.
+    run({flags(ctrl), Wait{0.2}, flags(0), Reports{"BBE"}});
+    EXPECT_EQ(loop.clock.activeTimerCount(), 0);
 }
 
 TEST(HotkeyMonitorLifetime, DefaultsApplyAndNothingFiresAfterDestruction) {
@@ -313,7 +267,7 @@ TEST(HotkeyMonitorLifetime, DefaultsApplyAndNothingFiresAfterDestruction) {
         loop.clock.advance(0.2s); // fired; its task is queued when the monitor goes away
         ASSERT_EQ(loop.held.size(), 1u);
     }
-    EXPECT_EQ(keys.subscriberCount(), 0u);
+    EXPECT_FALSE(keys.hasSubscriber());
     loop.runHeld();
     keys.flags(0);
     EXPECT_EQ(began, 1);

@@ -1,8 +1,8 @@
 // The trigger's settings: what a store of any age and state loads as, what each
 // change writes, and that a store that cannot keep a change does not lose it.
-#include "core/base/system_log.h"
 #include "core/input/hotkey_preferences.h"
 #include "fakes/in_memory_defaults_store.h"
+#include "fakes/log_capture.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -12,17 +12,9 @@
 
 using namespace vx;
 using vx::test::InMemoryDefaultsStore;
+using vx::test::LogCapture;
 
 namespace {
-
-// Captures the system log for the length of a test.
-struct LogCapture {
-    std::vector<std::string> lines;
-    LogCapture() {
-        installSystemLogSink([this](std::string_view line) { lines.emplace_back(line); });
-    }
-    ~LogCapture() { installSystemLogSink({}); }
-};
 
 const HotkeyBinding controlAlone = HotkeyBinding::defaultBinding();
 
@@ -35,6 +27,7 @@ TEST(HotkeyPreferencesLoading, BindingFallsBackThroughTheEarlierSetting) {
         std::optional<std::string> legacy;
         HotkeyBinding expected;
         bool migrates;
+        bool damaged = false;
     };
     const Case cases[] = {
         {"empty store", {}, {}, controlAlone, false},
@@ -54,7 +47,7 @@ TEST(HotkeyPreferencesLoading, BindingFallsBackThroughTheEarlierSetting) {
          {modifier::command, {}},
          true},
         {"empty binding, no earlier", R"({"modifiersRaw":0})", {}, controlAlone, false},
-        {"undecodable", "{\"modifiersRaw\":", "shift", {modifier::shift, {}}, true},
+        {"undecodable", "{\"modifiersRaw\":", "shift", {modifier::shift, {}}, true, true},
         {"bare key is usable", R"({"modifiersRaw":0,"keyCode":96})", {}, {0, 96}, false},
     };
     for (const auto& c : cases) {
@@ -67,6 +60,7 @@ TEST(HotkeyPreferencesLoading, BindingFallsBackThroughTheEarlierSetting) {
         HotkeyPreferences prefs(store);
         EXPECT_EQ(prefs.binding(), c.expected);
         EXPECT_EQ(prefs.holdDelay(), 0.2);
+        EXPECT_EQ(store.unreadable.size(), c.damaged ? 1u : 0u);
         if (c.migrates) {
             EXPECT_EQ(store.writes, std::vector<std::string>{"hotkey.binding"});
             EXPECT_EQ(decodeJSON(store.text("hotkey.binding")), c.expected);

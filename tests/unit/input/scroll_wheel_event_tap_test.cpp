@@ -1,9 +1,9 @@
 // Scroll capture: which events reach the owner and with what delta, which are
 // swallowed, and what survives stop, restart and a refusing platform.
-#include "core/base/system_log.h"
 #include "core/base/virtual_run_loop.h"
 #include "core/input/scroll_wheel_event_tap.h"
 #include "fakes/fake_scroll_source.h"
+#include "fakes/log_capture.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -22,13 +22,12 @@ protected:
     FakeScrollSource source;
     ScrollWheelEventTap tap{source, loop};
     std::vector<std::pair<double, bool>> steps;
-    std::vector<std::string> log;
+    vx::test::LogCapture capture;
+    std::vector<std::string>& log = capture.lines;
 
     void SetUp() override {
-        installSystemLogSink([this](std::string_view line) { log.emplace_back(line); });
         tap.setOnScroll([this](double delta, bool precise) { steps.emplace_back(delta, precise); });
     }
-    void TearDown() override { installSystemLogSink({}); }
 };
 
 constexpr auto swallow = ScrollDisposition::swallow;

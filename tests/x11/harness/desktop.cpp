@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <fcntl.h>
+#include <signal.h>
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
@@ -190,7 +191,43 @@ bool Desktop::startWindowManager(const std::string& name) {
     if (!wm_) {
         return false;
     }
-    return waitUntil([&] { return windowManagerReady(); });
+    if (!waitUntil([&] { return windowManagerReady(); })) {
+        return false;
+    }
+    return probeManagement();
+}
+
+bool Desktop::probeManagement() {
+    // Openbox announces itself before it handles map requests, and one that
+    // arrives in between is lost: map a probe window until the manager takes
+    // it, so the tests' own windows never fall into that gap.
+    auto& c = *conn_;
+    xcb_window_t probe = xcb_generate_id(c.raw());
+    std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(c.raw(), XCB_COPY_FROM_PARENT, probe, c.root(), 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                      &mask);
+    x11::OwnedWindow owned(c, probe);
+    auto managed = [&] {
+        auto list = clientList();
+        return std::find(list.begin(), list.end(), probe) != list.end();
+    };
+    auto deadline = deadlineIn(kWait);
+    bool ok = false;
+    while (!ok && std::chrono::steady_clock::now() < deadline) {
+        xcb_map_window(c.raw(), probe);
+        c.flush();
+        ok = waitUntil(managed, std::chrono::milliseconds(200));
+    }
+    owned.reset();
+    return ok && waitUntil([&] { return !managed(); });
+}
+
+void Desktop::killServer() {
+    if (server_) {
+        server_->kill(SIGKILL);
+        server_->wait(deadlineIn(kWait));
+    }
 }
 
 void Desktop::stopWindowManager() {

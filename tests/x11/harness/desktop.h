@@ -61,6 +61,8 @@ public:
                    std::chrono::milliseconds timeout = kWait);
     void watch(xcb_window_t window);
 
+    // Ends the X server as a crash would (the connections break).
+    void killServer();
     bool startWindowManager(const std::string& name);
     void stopWindowManager();
     // _NET_SUPPORTING_WM_CHECK names a window whose own property names itself,
@@ -90,6 +92,7 @@ public:
 
 private:
     Desktop() = default;
+    bool probeManagement();
     std::string dir_;
     std::string display_;
     std::optional<Process> server_;

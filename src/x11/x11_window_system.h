@@ -1,0 +1,100 @@
+// The WindowSystem seam on X11: EWMH and ICCCM over our own connection. A
+// window element is a client window, an application element a process id;
+// the window-server id is the frame the window manager put around the client.
+// Every write goes through the window manager and waits (bounded) for its answer.
+#pragma once
+
+#include "core/window/window_system.h"
+#include "x11/connection.h"
+#include "x11/monitors.h"
+
+#include <chrono>
+#include <functional>
+
+namespace vx::x11 {
+
+class X11WindowSystem : public WindowSystem {
+public:
+    struct Options {
+        double scale = 1.0; // device pixels per point
+        // How long a write waits for the window manager's answer.
+        std::chrono::milliseconds answerTimeout{400};
+    };
+    // Renders a named icon from the icon theme (the Qt side supplies it).
+    using IconLookup = std::function<std::optional<Image>(const std::string& iconName)>;
+
+    explicit X11WindowSystem(Connection& conn) : X11WindowSystem(conn, Options{}) {}
+    X11WindowSystem(Connection& conn, Options options) : conn_(conn), options_(options) {}
+    void setIconLookup(IconLookup lookup) { iconLookup_ = std::move(lookup); }
+
+    AXRead<ElementRef> focusedApplication() override;
+    ProcessID pid(ElementRef application) override;
+    ElementRef applicationElement(ProcessID pid) override;
+    AXRead<ElementRef> focusedWindow(ElementRef application) override;
+    AXRead<std::vector<ElementRef>> windows(ElementRef application) override;
+    AXRead<Point> position(ElementRef window) override;
+    AXRead<Size> size(ElementRef window) override;
+    AXRead<std::string> role(ElementRef element) override;
+    AXRead<std::string> title(ElementRef window) override;
+    AXRead<bool> isPositionSettable(ElementRef window) override;
+    AXRead<bool> isSizeSettable(ElementRef window) override;
+    AXStatus setPosition(ElementRef window, Point topLeft) override;
+    AXStatus setSize(ElementRef window, Size size) override;
+    AXRead<WindowID> windowID(ElementRef window) override;
+
+    ProcessID ownProcessID() override;
+    std::optional<RunningApplication> frontmostApplication() override;
+    std::optional<RunningApplication> runningApplication(ProcessID pid) override;
+    std::vector<RunningApplication> runningApplications() override;
+    std::optional<Image> applicationIcon(ProcessID pid) override;
+
+    std::optional<std::vector<WindowListEntry>> onScreenWindows() override;
+    std::optional<std::vector<WindowListEntry>> windowInfo(WindowID window) override;
+    AXRead<Rect> serverScreenRect(WindowID window) override;
+    AXStatus moveWindowWithGroup(WindowID window, Point topLeft) override;
+    AXStatus moveWindow(WindowID window, Point topLeft) override;
+
+    // The element of a client window (for tests and the diagnostic report).
+    static ElementRef windowElement(xcb_window_t client) { return ElementRef{client}; }
+
+private:
+    struct Extents {
+        std::int32_t left = 0, right = 0, top = 0, bottom = 0;
+    };
+    struct Geometry {
+        PixelRect client;
+        Extents frame;  // _NET_FRAME_EXTENTS: decorations around the client
+        Extents shadow; // _GTK_FRAME_EXTENTS: invisible margin inside the client
+        PixelRect visible() const;
+    };
+
+    std::optional<xcb_window_t> liveClient(ElementRef window);
+    std::optional<Geometry> geometry(xcb_window_t client);
+    std::vector<xcb_window_t> stackingFrontToBack();
+    std::optional<ProcessID> ownerPid(xcb_window_t window);
+    std::optional<xcb_window_t> frameOf(xcb_window_t client);
+    std::optional<xcb_window_t> clientForWindowID(WindowID id);
+    std::vector<xcb_atom_t> atoms(xcb_window_t window, const char* property);
+    bool hasType(xcb_window_t client, std::initializer_list<const char*> types);
+    std::optional<std::string> ownerName(ProcessID pid, std::optional<xcb_window_t> client);
+    std::optional<WindowListEntry> entry(xcb_window_t client, bool onScreenOnly);
+    bool supported(const char* atomName);
+
+    // The client size the manager will grant for a request: WM_NORMAL_HINTS'
+    // minimum, maximum and size steps applied as ICCCM says.
+    std::pair<std::int32_t, std::int32_t> constrainedSize(xcb_window_t client, std::int32_t w,
+                                                          std::int32_t h);
+    // Takes maximized and fullscreen state off and waits for the manager to say so.
+    void clearMaximized(xcb_window_t client);
+    // Asks the manager for a new frame corner (root pixels) and/or client size
+    // (only the given parts) and waits for its ConfigureNotify.
+    AXStatus configure(xcb_window_t client, std::optional<std::pair<std::int32_t, std::int32_t>> xy,
+                       std::optional<std::pair<std::int32_t, std::int32_t>> wh);
+    void awaitConfigure(xcb_window_t a, xcb_window_t b);
+
+    Connection& conn_;
+    Options options_;
+    IconLookup iconLookup_;
+};
+
+} // namespace vx::x11

@@ -119,14 +119,20 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
                             platform->desktopToRoot(), platform->scaleFactor());
                     }});
 
-    Subscription verbose;
+    Subscription verbose, verboseAim;
     if (line.verbose) {
-        auto print = [](const std::string& text) {
-            std::fprintf(stderr, "status: %s\n", text.c_str());
+        auto print = [](const char* what, const std::string& text) {
+            std::fprintf(stderr, "%s: %s\n", what, text.c_str());
             std::fflush(stderr);
         };
-        print(model.session().statusMessage().get());
-        verbose = model.session().statusMessage().observe(print);
+        print("status", model.session().statusMessage().get());
+        verbose = model.session().statusMessage().observe(
+            [print](const std::string& text) { print("status", text); });
+        // Where the aim points, so a script can tell the menu followed the pointer.
+        verboseAim = model.session().lockedSector().observe(
+            [print](const std::optional<LayoutSector>& sector) {
+                print("aim", sector ? title(*sector) : std::string("centre"));
+            });
     }
 
     PlaceholderSettingsWindow settings(model, platform->layout());

@@ -5,6 +5,7 @@
 
 #include "qt/qt_fd_watcher.h"
 #include "x11/connection.h"
+#include "x11/monitors.h"
 #include "x11/x11_access_trust.h"
 #include "x11/x11_key_source.h"
 #include "x11/x11_keyboard_layout.h"
@@ -26,6 +27,7 @@ struct X11Platform::Parts {
     std::unique_ptr<x11::X11AccessTrust> trust;
     std::unique_ptr<QtFdWatcher> watcher;
     bool lost = false;
+    double scale = 1.0;
 
     void dispatch() {
         if (lost)
@@ -43,7 +45,7 @@ std::unique_ptr<X11Platform> X11Platform::open(const std::string& display, RunLo
                                                std::function<void(const std::string&)> onLost,
                                                std::string* error) {
     auto parts = std::unique_ptr<Parts>(
-        new Parts{runLoop, std::move(onLost), {}, {}, {}, {}, {}, {}, {}, {}, false});
+        new Parts{runLoop, std::move(onLost), {}, {}, {}, {}, {}, {}, {}, {}, false, 1.0});
     parts->connection = x11::Connection::open(display, error);
     if (!parts->connection)
         return nullptr;
@@ -55,8 +57,10 @@ std::unique_ptr<X11Platform> X11Platform::open(const std::string& display, RunLo
     if (!parts->keys)
         return nullptr;
     parts->scroll = std::make_unique<x11::X11ScrollSource>(conn);
-    parts->screens = std::make_unique<x11::X11Screens>(conn);
-    parts->windowSystem = std::make_unique<x11::X11WindowSystem>(conn, *parts->screens);
+    parts->scale = x11::readScaleFactor(conn);
+    parts->screens = std::make_unique<x11::X11Screens>(conn, parts->scale);
+    parts->windowSystem = std::make_unique<x11::X11WindowSystem>(
+        conn, x11::X11WindowSystem::Options{parts->scale, std::chrono::milliseconds(400)});
     parts->trust = std::make_unique<x11::X11AccessTrust>(conn);
 
     auto* raw = parts.get();
@@ -95,16 +99,19 @@ ScrollSource& X11Platform::scroll() {
 }
 
 DesktopToRoot X11Platform::desktopToRoot() const {
-    auto* screens = parts_->screens.get();
-    return [screens](Point p) {
-        const auto root = screens->rootPixels(p);
-        return QPointF(root.x, root.y);
+    // The inverse of the screens' conversion: desktop y counts up from the
+    // primary monitor's bottom edge, in points of the one scale factor.
+    auto* parts = parts_.get();
+    return [parts](Point p) {
+        const auto primary = x11::primaryMonitor(x11::readMonitors(*parts->connection));
+        const x11::PixelRect rect = primary ? primary->rect : x11::rootSize(*parts->connection);
+        return QPointF(rect.x + p.x * parts->scale, rect.bottom() - p.y * parts->scale);
     };
 }
 
 ScaleFactor X11Platform::scaleFactor() const {
-    auto* screens = parts_->screens.get();
-    return [screens] { return screens->scaleFactor(); };
+    auto* parts = parts_.get();
+    return [parts] { return parts->scale; };
 }
 
 void X11Platform::settle(std::chrono::milliseconds atMost) {

@@ -19,7 +19,8 @@ QtFdWatcher::QtFdWatcher(int fd, std::function<void()> onReadable, std::function
     : state_(std::make_unique<State>(fd)) {
     QObject::connect(&state_->notifier, &QSocketNotifier::activated, &state_->notifier,
                      [onReadable = std::move(onReadable)] { onReadable(); });
-    if (auto* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread()))
+    auto* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread());
+    if (beforeIdle && dispatcher)
         state_->idleHook =
             QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &state_->notifier,
                              [beforeIdle = std::move(beforeIdle)] { beforeIdle(); });

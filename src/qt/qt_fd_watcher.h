@@ -12,8 +12,8 @@ namespace vx {
 
 class QtFdWatcher {
 public:
-    // `onReadable` runs when `fd` has input; `beforeIdle` each time the loop is
-    // about to block. Both on the thread that creates the watcher; neither may
+    // `onReadable` runs when `fd` has input; `beforeIdle` (when given) each time
+    // the loop is about to block. Both on the thread that creates the watcher; neither may
     // block. The descriptor stays owned by the caller.
     QtFdWatcher(int fd, std::function<void()> onReadable, std::function<void()> beforeIdle);
     ~QtFdWatcher();

@@ -323,7 +323,7 @@ std::string VortaxSessionController::bindingText() const {
 }
 
 void VortaxSessionController::setStatus(std::string text, bool retain) {
-    statusMessage_.set(std::move(text));
+    statusMessage_.set(text);
     retainStatusMessage_.set(retain);
 }
 

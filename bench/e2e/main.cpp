@@ -331,14 +331,24 @@ bool Bench::gesture(int index, bool withBaseline) {
     holdToMenu_.push_back(millisecondsBetween(expiry, *scene_.menu().paintedAt));
     holdToMap_.push_back(millisecondsBetween(expiry, *scene_.menu().mappedAt));
 
-    // Aim, and wait for the menu to show it (a repaint after the move) so the
-    // release does not race the next aim tick.
+    // Aim, and wait for the program to say it aims there (its verbose "aim:"
+    // line) so the release does not race the next aim tick.
     const double angle = sector * std::numbers::pi / 4;
-    const int paints = scene_.menu().paints;
+    const auto linesBefore = program_->lines().size();
     scene_.movePointer(cx + static_cast<int>(std::lround(aimDistance * std::cos(angle))),
                        cy - static_cast<int>(std::lround(aimDistance * std::sin(angle))));
-    if (!scene_.pumpUntil([&] { return scene_.menu().paints > paints; }, 500ms))
-        scene_.pumpFor(50ms); // a menu that does not repaint: three ticks are enough
+    const bool aimed = scene_.pumpUntil(
+        [&] {
+            const auto& lines = program_->lines();
+            for (auto i = linesBefore; i < lines.size(); ++i) {
+                if (lines[i].rfind("aim: ", 0) == 0 && lines[i] != "aim: centre")
+                    return true;
+            }
+            return false;
+        },
+        2000ms);
+    if (!aimed)
+        std::cerr << "gesture " << index << ": the program did not report its aim\n";
 
     const auto releasedAt = scene_.pressKey(keysymControlL, false);
     const bool snapped =
@@ -350,7 +360,11 @@ bool Bench::gesture(int index, bool withBaseline) {
                   << last.y << ' ' << last.width << 'x' << last.height << ", wanted " << target.x
                   << ',' << target.y << ' ' << target.width << 'x' << target.height
                   << "; last status: " << lastStatus() << '\n';
-        ++failures_;
+        if (failures_++ == 0) {
+            std::cerr << "the program said:\n";
+            for (const auto& line : program_->lines())
+                std::cerr << "  " << line << '\n';
+        }
         return false;
     }
     releaseToSnap_.push_back(millisecondsBetween(releasedAt, *scene_.frameReachedAt()));

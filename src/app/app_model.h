@@ -4,7 +4,6 @@
 // trigger and to the settings window.
 #pragma once
 
-#include "app/placeholder_update_service.h"
 #include "core/base/defaults_store.h"
 #include "core/base/run_loop.h"
 #include "core/input/hotkey_preferences.h"
@@ -12,6 +11,7 @@
 #include "core/input/keyboard_layout.h"
 #include "core/input/scroll_source.h"
 #include "core/session/vortax_session_controller.h"
+#include "core/settings/app_update_service.h"
 #include "core/window/accessibility_window_service.h"
 #include "core/window/permission_service.h"
 
@@ -30,6 +30,7 @@ struct AppPlatform {
     const KeyboardLayout& layout;
     ScrollSource& scroll;
     DefaultsStore& defaults;
+    HttpFetcher& fetcher;
     std::function<std::unique_ptr<RadialMenu>()> makeMenu;
     std::function<std::unique_ptr<ScreenHighlight>()> makeScreenHighlight;
 };
@@ -42,7 +43,7 @@ public:
 
     PermissionService& permissions() { return permissions_; }
     HotkeyPreferences& hotkeys() { return hotkeys_; }
-    PlaceholderUpdateService& updates() { return updates_; }
+    AppUpdateService& updates() { return updates_; }
     AccessibilityWindowService& windowService() { return windowService_; }
     VortaxSessionController& session() { return *session_; }
 
@@ -51,7 +52,7 @@ private:
     // services it shares still exist.
     PermissionService permissions_;
     HotkeyPreferences hotkeys_;
-    PlaceholderUpdateService updates_;
+    AppUpdateService updates_;
     AccessibilityWindowService windowService_;
     std::unique_ptr<VortaxSessionController> session_;
 };

@@ -37,7 +37,7 @@ std::string usageText() {
                      "Hold the trigger (Control by default), aim, release: the front window\n"
                      "snaps into that half or quarter of the monitor.\n"
                      "\n"
-                     "  --verbose       write every status change as one line on stderr\n"
+                     "  --verbose       write every status and aim change as one line on stderr\n"
                      "  --display NAME  the X display to use (default: $DISPLAY)\n"
                      "  --probe-wechat  write a window diagnostic report and exit\n"
                      "  --version       print the version and exit\n"

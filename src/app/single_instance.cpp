@@ -14,8 +14,13 @@ const QByteArray openSettingsMessage = "open-settings\n";
 } // namespace
 
 QString SingleInstance::socketName(const QString& display) {
+    // ":0" and ":0.0" are one display: the screen number after the dot goes.
+    QString name = display;
+    const auto colon = name.lastIndexOf(QChar(':'));
+    if (const auto dot = name.indexOf(QChar('.'), colon); colon >= 0 && dot > colon)
+        name.truncate(dot);
     QString safe;
-    for (const QChar c : display)
+    for (const QChar c : name)
         safe += c.isLetterOrNumber() ? c : QChar('_');
     return QStringLiteral("vortaxis-%1-%2").arg(::getuid()).arg(safe);
 }

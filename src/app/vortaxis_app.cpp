@@ -4,16 +4,24 @@
 #include "vortaxis_app.h"
 
 #include "app/app_model.h"
-#include "app/placeholder_settings_window.h"
 #include "app/single_instance.h"
 #include "app/x11_platform.h"
 #include "core/base/localization.h"
+#include "core/menu/radial_menu_panel_controller.h"
+#include "core/menu/screen_edge_highlight.h"
 #include "core/base/system_log.h"
 #include "core/window/window_probe.h"
+#include "qt/menu/overlay_panels.h"
 #include "qt/qsettings_defaults_store.h"
 #include "qt/qt_run_loop.h"
+#include "qt/settings/qt_http_fetcher.h"
+#include "qt/settings/settings_window.h"
+#include "qt/settings/symbol_icons.h"
+#include "qt/settings/translations.h"
 
 #include <QApplication>
+#include <QPainter>
+#include <QPixmap>
 #include <QSystemTrayIcon>
 #include <cstdio>
 #include <iostream>
@@ -59,6 +67,20 @@ int runProbe(const std::string& display) {
         [&](std::chrono::milliseconds atMost) { platform->settle(atMost); }, std::cout, std::cerr);
 }
 
+// The tray's picture: the theme's (or the bundled) symbol, else a drawn one.
+QIcon trayIcon() {
+    QIcon icon = qt::symbolIcon("circle.grid.cross");
+    if (!icon.isNull())
+        return icon;
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 40, 48), 5));
+    p.drawEllipse(QPointF(32, 32), 26, 26);
+    return QIcon(pixmap);
+}
+
 } // namespace
 
 int runVortaxis(const CommandLine& line, int& argc, char** argv) {
@@ -89,6 +111,7 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
     }
 
     installLogSink();
+    qt::installTranslations();
     QtRunLoop runLoop;
     int lostStatus = 0;
     std::string error;
@@ -107,16 +130,17 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
     }
 
     QSettingsDefaultsStore store;
+    qt::QtHttpFetcher fetcher;
+    const auto overlays = makeOverlayPanelFactories(x11OverlayPlatform(
+        rootPlacement(platform->desktopToRoot(), platform->scaleFactor())));
     AppModel model(
         AppPlatform{runLoop, platform->screens(), platform->windowSystem(), platform->trust(),
-                    platform->keys(), platform->layout(), platform->scroll(), store,
+                    platform->keys(), platform->layout(), platform->scroll(), store, fetcher,
                     [&] {
-                        return std::make_unique<PlaceholderRadialMenu>(platform->desktopToRoot(),
-                                                                       platform->scaleFactor());
+                        return std::make_unique<RadialMenuPanelController>(overlays.menu);
                     },
                     [&] {
-                        return std::make_unique<PlaceholderScreenHighlight>(
-                            platform->desktopToRoot(), platform->scaleFactor());
+                        return std::make_unique<ScreenEdgeHighlightController>(overlays.outline);
                     }});
 
     Subscription verbose, verboseAim;
@@ -135,19 +159,20 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
             });
     }
 
-    PlaceholderSettingsWindow settings(model, platform->layout());
+    qt::SettingsWindow settings(model.permissions(), model.hotkeys(), model.updates(),
+                                platform->keys(), &platform->layout());
     QString listenError;
-    if (!instance.listen([&] { settings.present(); }, &listenError))
+    if (!instance.listen([&] { settings.showNear({}); }, &listenError))
         std::cerr << "vortaxis: "
                   << localized("cannot watch for a second start: %1", {listenError.toStdString()})
                   << '\n';
 
     // Shown whether or not a tray is there now: Qt puts the icon in place when a
     // tray appears later. Without one the program still works from the trigger.
-    QSystemTrayIcon tray(vortaxisIcon());
+    QSystemTrayIcon tray(trayIcon());
     tray.setToolTip(QString::fromStdString(localized("Vortaxis")));
     QObject::connect(&tray, &QSystemTrayIcon::activated, &settings,
-                     [&](QSystemTrayIcon::ActivationReason) { settings.present(); });
+                     [&](QSystemTrayIcon::ActivationReason) { settings.toggle(tray.geometry()); });
     tray.show();
 
     const int status = QApplication::exec();

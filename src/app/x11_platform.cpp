@@ -13,7 +13,35 @@
 #include "x11/x11_scroll_source.h"
 #include "x11/x11_window_system.h"
 
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <cstring>
+
 namespace vx {
+
+namespace {
+
+// An application's icon from the icon theme, 64 x 64, as core's straight RGBA.
+std::optional<Image> themeIcon(const std::string& name) {
+    const QIcon icon = QIcon::fromTheme(QString::fromStdString(name));
+    if (icon.isNull())
+        return std::nullopt;
+    const QImage image = icon.pixmap(64, 64).toImage().convertToFormat(QImage::Format_RGBA8888);
+    if (image.isNull())
+        return std::nullopt;
+    Image out;
+    out.width = image.width();
+    out.height = image.height();
+    const auto row = static_cast<std::size_t>(out.width) * 4;
+    out.rgba.resize(row * static_cast<std::size_t>(out.height));
+    for (int y = 0; y < out.height; ++y)
+        std::memcpy(out.rgba.data() + row * static_cast<std::size_t>(y), image.constScanLine(y),
+                    row);
+    return out;
+}
+
+} // namespace
 
 struct X11Platform::Parts {
     RunLoop& runLoop;
@@ -61,7 +89,10 @@ std::unique_ptr<X11Platform> X11Platform::open(const std::string& display, RunLo
     parts->screens = std::make_unique<x11::X11Screens>(conn, parts->scale);
     parts->windowSystem = std::make_unique<x11::X11WindowSystem>(
         conn, x11::X11WindowSystem::Options{parts->scale, std::chrono::milliseconds(400)});
-    parts->trust = std::make_unique<x11::X11AccessTrust>(conn);
+    // Only with a GUI application object: the diagnostic mode runs without one.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        parts->windowSystem->setIconLookup(themeIcon);
+    parts->trust = std::make_unique<x11::X11AccessTrust>(&conn);
 
     auto* raw = parts.get();
     parts->watcher = std::make_unique<QtFdWatcher>(

@@ -2,7 +2,6 @@
 // the Qt event loop by a socket notifier, and the seams built on it.
 #pragma once
 
-#include "app/placeholder_overlays.h"
 #include "core/base/run_loop.h"
 #include "core/input/key_source.h"
 #include "core/input/keyboard_layout.h"
@@ -11,11 +10,19 @@
 #include "core/window/screens.h"
 #include "core/window/window_system.h"
 
+#include <QPointF>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 
 namespace vx {
+
+// Desktop coordinates (points, y up) to root-window pixels, the way the
+// platform's screens convert them.
+using DesktopToRoot = std::function<QPointF(Point)>;
+// Device pixels per point: the platform's one scale factor.
+using ScaleFactor = std::function<double()>;
 
 class X11Platform {
 public:

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +21,16 @@ X11AccessTrust::X11AccessTrust(Connection* conn, std::string readme)
     : conn_(conn), readme_(std::move(readme)) {}
 
 std::string X11AccessTrust::defaultReadme() {
+    // An installed program points at its installed copy; a build in the
+    // source tree at the tree's own.
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        auto installed = exe.parent_path().parent_path() / "share/doc/vortaxis/README.md";
+        if (std::filesystem::exists(installed, ec)) {
+            return installed.string();
+        }
+    }
     return VORTAXIS_README_PATH;
 }
 

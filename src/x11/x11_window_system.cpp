@@ -447,22 +447,33 @@ AXStatus X11WindowSystem::configure(xcb_window_t client,
     return axstatus::success;
 }
 
-AXStatus X11WindowSystem::setPosition(ElementRef window, Point topLeft) {
+std::optional<std::pair<xcb_window_t, X11WindowSystem::Geometry>>
+X11WindowSystem::prepareWrite(ElementRef window) {
     auto c = liveClient(window);
     if (!c) {
-        return axstatus::invalidElement;
+        return std::nullopt;
     }
+    // A maximized window ignores a new geometry until it is restored.
     clearMaximized(*c);
     auto g = geometry(*c);
     if (!g) {
+        return std::nullopt;
+    }
+    return std::pair{*c, *g};
+}
+
+AXStatus X11WindowSystem::setPosition(ElementRef window, Point topLeft) {
+    auto target = prepareWrite(window);
+    if (!target) {
         return axstatus::invalidElement;
     }
+    auto& [c, g] = *target;
     auto coords = Coordinates::current(conn_, options_.scale);
     // The visible corner goes to the target: the frame's corner lies outside
     // it by the client's own invisible shadow.
-    std::int32_t x = coords.rootX(topLeft.x) - g->shadow.left;
-    std::int32_t y = coords.rootY(topLeft.y) - g->shadow.top;
-    return configure(*c, std::pair{x, y}, std::nullopt);
+    std::int32_t x = coords.rootX(topLeft.x) - g.shadow.left;
+    std::int32_t y = coords.rootY(topLeft.y) - g.shadow.top;
+    return configure(c, std::pair{x, y}, std::nullopt);
 }
 
 std::pair<std::int32_t, std::int32_t>
@@ -497,24 +508,20 @@ X11WindowSystem::constrainedSize(xcb_window_t client, std::int32_t w, std::int32
 }
 
 AXStatus X11WindowSystem::setSize(ElementRef window, Size s) {
-    auto c = liveClient(window);
-    if (!c) {
+    auto target = prepareWrite(window);
+    if (!target) {
         return axstatus::invalidElement;
     }
-    clearMaximized(*c);
-    auto g = geometry(*c);
-    if (!g) {
-        return axstatus::invalidElement;
-    }
+    auto& [c, g] = *target;
     auto coords = Coordinates::current(conn_, options_.scale);
     std::int32_t w =
-        coords.pixels(s.width) - g->frame.left - g->frame.right + g->shadow.left + g->shadow.right;
+        coords.pixels(s.width) - g.frame.left - g.frame.right + g.shadow.left + g.shadow.right;
     std::int32_t h =
-        coords.pixels(s.height) - g->frame.top - g->frame.bottom + g->shadow.top + g->shadow.bottom;
+        coords.pixels(s.height) - g.frame.top - g.frame.bottom + g.shadow.top + g.shadow.bottom;
     // Ask for the size the manager will grant anyway: when that is the size the
     // window already has, no answer comes and there is nothing to wait for.
-    auto [cw, ch] = constrainedSize(*c, std::max(w, 1), std::max(h, 1));
-    return configure(*c, std::nullopt, std::pair{cw, ch});
+    auto [cw, ch] = constrainedSize(c, std::max(w, 1), std::max(h, 1));
+    return configure(c, std::nullopt, std::pair{cw, ch});
 }
 
 AXRead<WindowID> X11WindowSystem::windowID(ElementRef window) {

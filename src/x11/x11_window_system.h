@@ -84,6 +84,8 @@ private:
     // minimum, maximum and size steps applied as ICCCM says.
     std::pair<std::int32_t, std::int32_t> constrainedSize(xcb_window_t client, std::int32_t w,
                                                           std::int32_t h);
+    // The live client behind `window`, restored from maximized, and its geometry.
+    std::optional<std::pair<xcb_window_t, Geometry>> prepareWrite(ElementRef window);
     // Takes maximized and fullscreen state off and waits for the manager to say so.
     void clearMaximized(xcb_window_t client);
     // Asks the manager for a new frame corner (root pixels) and/or client size

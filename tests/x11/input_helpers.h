@@ -35,7 +35,9 @@ inline void fakeMotion(x11::Connection& c, int x, int y) {
     c.flush();
 }
 
-// Dispatches `c`'s events until `done` holds or the deadline passes.
+// Dispatches `c`'s events until `done` holds or the deadline passes. Conditions
+// that change outside X (a file another process writes) are re-checked at least
+// every 20 ms.
 inline bool pumpUntil(x11::Connection& c, const std::function<bool()>& done,
                       std::chrono::milliseconds timeout = std::chrono::seconds(2)) {
     const auto end = std::chrono::steady_clock::now() + timeout;
@@ -49,7 +51,7 @@ inline bool pumpUntil(x11::Connection& c, const std::function<bool()>& done,
         if (left.count() <= 0)
             return false;
         pollfd p{c.fd(), POLLIN, 0};
-        ::poll(&p, 1, static_cast<int>(left.count()));
+        ::poll(&p, 1, static_cast<int>(std::min<long>(left.count(), 20)));
     }
 }
 

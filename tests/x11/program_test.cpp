@@ -13,8 +13,6 @@
 #include <sstream>
 #include <sys/wait.h>
 
-// Built only with the program (see tests/x11/CMakeLists.txt).
-#ifdef VORTAXIS_PROGRAM
 namespace vx::test {
 namespace {
 
@@ -140,6 +138,29 @@ protected:
         return ::testing::AssertionFailure() << why.str();
     }
 
+    // Where the named top-level window is, while it is shown (root pixels).
+    std::optional<Rect> shownWindow(const std::string& name) {
+        auto found = desktop().tool({"xwininfo", "-name", name});
+        if (!found || found->exitCode != 0 || found->output.find("IsViewable") == std::string::npos)
+            return std::nullopt;
+        std::smatch m;
+        const std::regex re("Absolute upper-left X:\\s*(-?\\d+)[\\s\\S]*Absolute upper-left "
+                            "Y:\\s*(-?\\d+)[\\s\\S]*Width:\\s*(\\d+)[\\s\\S]*Height:\\s*(\\d+)");
+        if (!std::regex_search(found->output, m, re))
+            return std::nullopt;
+        return Rect(std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4]));
+    }
+    ::testing::AssertionResult outlineAround(const MonitorSpec& m) {
+        const Rect expected(m.x, m.y, m.width, m.height);
+        std::optional<Rect> seen;
+        if (desktop().waitUntil(
+                [&] { return (seen = shownWindow("Vortaxis outline")) == expected; }))
+            return ::testing::AssertionSuccess();
+        std::ostringstream why;
+        why << "outline " << (seen ? *seen : Rect()) << ", expected " << expected;
+        return ::testing::AssertionFailure() << why.str();
+    }
+
     std::optional<Client> xterm;
     std::optional<Program> vortaxis;
     const MonitorSpec left{"LEFT", 0, 0, 1280, 1024};
@@ -166,16 +187,7 @@ TEST_F(ProgramTest, AHeldTriggerOpensTheMenuAtThePointerAndKeysStillReachTheFocu
     // The menu: 220 x 220, centred on the pointer, not managed, not focused.
     std::optional<Rect> menu;
     ASSERT_TRUE(desktop().waitUntil([&] {
-        auto found = desktop().tool({"xwininfo", "-name", "Vortaxis menu"});
-        if (!found || found->exitCode != 0 || found->output.find("IsViewable") == std::string::npos)
-            return false;
-        std::smatch m;
-        std::regex re("Absolute upper-left X:\\s*(-?\\d+)[\\s\\S]*Absolute upper-left "
-                      "Y:\\s*(-?\\d+)[\\s\\S]*Width:\\s*(\\d+)[\\s\\S]*Height:\\s*(\\d+)");
-        if (!std::regex_search(found->output, m, re))
-            return false;
-        menu = Rect(std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4]));
-        return true;
+        return (menu = shownWindow("Vortaxis menu")).has_value();
     })) << "no menu window on screen";
     EXPECT_EQ(*menu, Rect(490, 390, 220, 220));
     ASSERT_TRUE(release("Cancelled"));
@@ -251,11 +263,13 @@ TEST_F(ProgramTest, ScrollingSendsTheWindowToTheOtherMonitorAndKeepsTheWheelFrom
     };
 
     ASSERT_TRUE(open(640, 512));
+    EXPECT_TRUE(outlineAround(left));
     fakeMotion(c(), 1000, 200); // over the recorder: the top-right sector
     ASSERT_TRUE(vortaxis->waitForLine("^aim: " + title(LayoutSector::topRight) + "$"));
     for (int notch = 0; notch < 3; ++notch)
         fakeButton(c(), 5);
     ASSERT_TRUE(vortaxis->waitForLine("^status: Screen 2/2")) << "the wheel did not switch";
+    EXPECT_TRUE(outlineAround(right));
     ASSERT_TRUE(fence());
     EXPECT_EQ(std::count(buttons.begin(), buttons.end(), 5), 0) << "the wheel leaked";
     ASSERT_TRUE(release("Snapped · " + title(LayoutSector::topRight)));
@@ -297,4 +311,3 @@ TEST_F(ProgramTest, AMonitorRemovedDuringTheGestureSendsTheLayoutToTheMainMonito
 
 } // namespace
 } // namespace vx::test
-#endif

@@ -6,7 +6,7 @@
 //
 //   vortaxis_e2e_bench [--program PATH] [--gestures N] [--baseline N]
 //                      [--idle-seconds S] [--startups N] [--hold-delay S]
-//                      [--json FILE]
+//                      [--settle-ms MS] [--json FILE]
 #include "harness/desktop.h"
 #include "proc_probe.h"
 #include "program.h"
@@ -39,6 +39,9 @@ struct Options {
     int baseline = 200;
     int idleSeconds = 30;
     int startups = 10;
+    // Pause between the aim and the release, to tell the menu's animation
+    // apart from the placement in release -> snap.
+    int settleMs = 0;
     double holdDelay = 0.2;
     std::string jsonPath;
 };
@@ -63,6 +66,8 @@ std::optional<Options> parse(int argc, char** argv) {
             o.idleSeconds = std::stoi(value);
         else if (arg == "--startups")
             o.startups = std::stoi(value);
+        else if (arg == "--settle-ms")
+            o.settleMs = std::stoi(value);
         else if (arg == "--hold-delay")
             o.holdDelay = std::stod(value);
         else if (arg == "--json")
@@ -350,6 +355,8 @@ bool Bench::gesture(int index, bool withBaseline) {
     if (!aimed)
         std::cerr << "gesture " << index << ": the program did not report its aim\n";
 
+    if (o_.settleMs > 0)
+        scene_.pumpFor(std::chrono::milliseconds(o_.settleMs));
     const auto releasedAt = scene_.pressKey(keysymControlL, false);
     const bool snapped =
         scene_.pumpUntil([&] { return scene_.frameReachedAt().has_value(); }, 2000ms);

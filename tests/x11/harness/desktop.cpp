@@ -180,8 +180,10 @@ bool Desktop::startWindowManager(const std::string& name) {
         argv = {"openbox", "--sm-disable"};
     } else if (name == "xfwm4") {
         // Xfwm4 reads its settings through xfconf, which needs a session bus;
-        // without one it gives up and exits.
-        argv = {"dbus-run-session", "--", "xfwm4", "--compositor=off", "--sm-client-disable"};
+        // without one it gives up and exits. dbus-launch starts the bus and
+        // then becomes xfwm4, so stopping the manager stops xfwm4 itself.
+        argv = {"dbus-launch", "--exit-with-x11", "xfwm4", "--compositor=off",
+                "--sm-client-disable"};
     } else if (name == "fluxbox") {
         argv = {"fluxbox"};
     } else if (name == "icewm") {

@@ -149,6 +149,11 @@ struct DamagedSettings {
     std::function<void(const std::string& path)> make;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const DamagedSettings& settings, std::ostream* os) {
+    *os << settings.name;
+}
+
 class DamagedSettingsTest : public FaultTest,
                             public ::testing::WithParamInterface<DamagedSettings> {};
 

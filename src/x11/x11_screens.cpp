@@ -69,23 +69,54 @@ std::vector<Strut> readStruts(Connection& conn) {
     auto root = rootSize(conn);
     auto partialAtom = conn.atom("_NET_WM_STRUT_PARTIAL");
     auto strutAtom = conn.atom("_NET_WM_STRUT");
+    // Every window is asked for both properties before any answer is read: one
+    // round trip for the whole desktop instead of two per window, which the
+    // release of a gesture would otherwise wait on several times over.
+    auto ask = [&](xcb_window_t w, xcb_atom_t property, std::uint32_t longs) {
+        return xcb_get_property(conn.raw(), 0, w, property, XCB_ATOM_CARDINAL, 0, longs);
+    };
+    auto answer =
+        [&](xcb_get_property_cookie_t cookie) -> std::optional<std::vector<std::uint32_t>> {
+        auto r = conn.reply(cookie, xcb_get_property_reply);
+        if (!r || r->format != 32 || r->type == XCB_ATOM_NONE) {
+            return std::nullopt;
+        }
+        const auto n = static_cast<std::size_t>(xcb_get_property_value_length(r.get())) / 4;
+        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(r.get()));
+        return std::vector<std::uint32_t>(data, data + n);
+    };
+    if (partialAtom == XCB_ATOM_NONE || strutAtom == XCB_ATOM_NONE) {
+        return out;
+    }
+    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> asked;
+    asked.reserve(candidates.size());
     for (auto w : candidates) {
-        auto v = conn.cardinals(w, partialAtom, XCB_ATOM_CARDINAL, 12);
-        if (!v || v->size() < 12) {
-            v = conn.cardinals(w, strutAtom, XCB_ATOM_CARDINAL, 4);
-            if (!v || v->size() < 4) {
-                continue;
-            }
+        asked.emplace_back(ask(w, partialAtom, 12), ask(w, strutAtom, 4));
+    }
+    std::vector<std::pair<xcb_window_t, std::vector<std::uint32_t>>> found;
+    auto cookie = asked.begin();
+    for (auto w : candidates) {
+        auto partial = answer(cookie->first);
+        auto plain = answer(cookie->second);
+        ++cookie;
+        if (partial && partial->size() >= 12) {
+            found.emplace_back(w, std::move(*partial));
+        } else if (plain && plain->size() >= 4) {
+            found.emplace_back(w, std::move(*plain));
+        }
+    }
+    for (auto& [w, v] : found) {
+        if (v.size() < 12) {
             // The old form spans the whole edge.
             auto w1 = static_cast<std::uint32_t>(root.width - 1);
             auto h1 = static_cast<std::uint32_t>(root.height - 1);
-            v->resize(4);
-            v->insert(v->end(), {0, h1, 0, h1, 0, w1, 0, w1});
+            v.resize(4);
+            v.insert(v.end(), {0, h1, 0, h1, 0, w1, 0, w1});
         }
         if (!viewable(conn, w)) {
             continue;
         }
-        const auto& s = *v;
+        const auto& s = v;
         auto span = [](std::uint32_t start, std::uint32_t end, std::int32_t full) {
             // An empty range (both 0) means the whole edge, as older panels set it.
             if (start == 0 && end == 0) {

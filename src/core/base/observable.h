@@ -50,7 +50,9 @@ public:
 
     // Stores `value`; returns whether it differed (and observers were told).
     bool set(T value) {
-        const bool changed = !(value == value_);
+        // Stored value first: the other order trips a false "may be used
+        // uninitialized" in GCC 12's inlined string compare at -O2.
+        const bool changed = !(value_ == value);
         value_ = std::move(value);
         if (changed)
             notify();

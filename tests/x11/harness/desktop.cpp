@@ -164,8 +164,13 @@ bool Desktop::windowManagerReady() {
     auto self = c.cardinal(*w, check, XCB_ATOM_WINDOW);
     // The check window comes before the manager is done starting: Openbox
     // drops map requests that arrive in between, leaving such a window
-    // unmapped for good. The client list is published once it manages.
-    return self && *self == *w &&
+    // unmapped for good. Openbox publishes its client list once it manages;
+    // Xfwm4 publishes none until it has a client, so there the check window
+    // has to do (probeManagement() closes the gap for both).
+    if (!self || *self != *w) {
+        return false;
+    }
+    return wmName_ != "openbox" ||
            c.cardinals(c.root(), c.atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW).has_value();
 }
 
@@ -174,7 +179,11 @@ bool Desktop::startWindowManager(const std::string& name) {
     if (name == "openbox") {
         argv = {"openbox", "--sm-disable"};
     } else if (name == "xfwm4") {
-        argv = {"xfwm4", "--compositor=off", "--sm-client-disable"};
+        // Xfwm4 reads its settings through xfconf, which needs a session bus;
+        // without one it gives up and exits. dbus-launch starts the bus and
+        // then becomes xfwm4, so stopping the manager stops xfwm4 itself.
+        argv = {"dbus-launch", "--exit-with-x11", "xfwm4", "--compositor=off",
+                "--sm-client-disable"};
     } else if (name == "fluxbox") {
         argv = {"fluxbox"};
     } else if (name == "icewm") {

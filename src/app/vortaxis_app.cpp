@@ -143,6 +143,16 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
                         return std::make_unique<ScreenEdgeHighlightController>(overlays.outline);
                     }});
 
+    qt::SettingsWindow settings(model.permissions(), model.hotkeys(), model.updates(),
+                                platform->keys(), &platform->layout());
+    QString listenError;
+    if (!instance.listen([&] { settings.showNear({}); }, &listenError))
+        std::cerr << "vortaxis: "
+                  << localized("cannot watch for a second start: %1", {listenError.toStdString()})
+                  << '\n';
+
+    // Only now is the first line written: whoever reads "Ready" may rely on a
+    // second start finding this one.
     Subscription verbose, verboseAim;
     if (line.verbose) {
         auto print = [](const char* what, const std::string& text) {
@@ -158,14 +168,6 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
                 print("aim", sector ? title(*sector) : std::string("centre"));
             });
     }
-
-    qt::SettingsWindow settings(model.permissions(), model.hotkeys(), model.updates(),
-                                platform->keys(), &platform->layout());
-    QString listenError;
-    if (!instance.listen([&] { settings.showNear({}); }, &listenError))
-        std::cerr << "vortaxis: "
-                  << localized("cannot watch for a second start: %1", {listenError.toStdString()})
-                  << '\n';
 
     // Shown whether or not a tray is there now: Qt puts the icon in place when a
     // tray appears later. Without one the program still works from the trigger.

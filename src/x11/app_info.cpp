@@ -46,7 +46,7 @@ std::optional<DesktopEntry> parseEntry(const fs::path& file) {
     if (!in) {
         return std::nullopt;
     }
-    // Name[ll_CC], then Name[ll], then Name, as the entry specification orders them.
+    // Name[ll_CC], then Name[ll], then Name: the order desktop entries define.
     std::string lang;
     for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         if (const char* v = std::getenv(var); v && *v) {

@@ -395,19 +395,15 @@ AXStatus X11WindowSystem::configure(xcb_window_t client,
         // the decorations. StaticGravity (x, y = the client's corner) lands
         // off by the border width the client had before the manager took it
         // (1 px for xterm under Openbox), which nobody can read back.
-        std::uint32_t flags = XCB_GRAVITY_NORTH_WEST | kSourcePager;
-        std::array<std::uint32_t, 5> data{0, 0, 0, 0, 0};
-        if (xy) {
-            flags |= kMoveX | kMoveY;
-            data[1] = u32(xy->first);
-            data[2] = u32(xy->second);
-        }
-        if (wh) {
-            flags |= kMoveW | kMoveH;
-            data[3] = u32(wh->first);
-            data[4] = u32(wh->second);
-        }
-        data[0] = flags;
+        // Every field is sent, the unchanged ones as they are now: Fluxbox
+        // reads a position-only request's size from its own frame and grows
+        // the window by the decorations with every move.
+        auto [x, y] =
+            xy.value_or(std::pair{g->client.x - g->frame.left, g->client.y - g->frame.top});
+        auto [w, h] = wh.value_or(std::pair{g->client.width, g->client.height});
+        std::array<std::uint32_t, 5> data{XCB_GRAVITY_NORTH_WEST | kSourcePager | kMoveX | kMoveY |
+                                              kMoveW | kMoveH,
+                                          u32(x), u32(y), u32(w), u32(h)};
         if (auto err = conn_.sendRootMessage(client, conn_.atom("_NET_MOVERESIZE_WINDOW"), data)) {
             return err->connectionLost ? axstatus::cannotComplete : axstatus::invalidElement;
         }

@@ -707,7 +707,10 @@ std::optional<WindowListEntry> X11WindowSystem::entry(xcb_window_t client, bool 
 }
 
 std::optional<std::vector<WindowListEntry>> X11WindowSystem::onScreenWindows() {
-    if (!conn_.cardinals(conn_.root(), conn_.atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW)) {
+    // Xfwm4 deletes the list with its last client: a manager that names the
+    // list as supported and has none has no windows, rather than no answer.
+    if (!conn_.cardinals(conn_.root(), conn_.atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW) &&
+        !supported("_NET_CLIENT_LIST_STACKING")) {
         return std::nullopt;
     }
     std::vector<WindowListEntry> out;

@@ -346,14 +346,21 @@ void X11WindowSystem::clearMaximized(xcb_window_t client) {
     });
 }
 
-void X11WindowSystem::awaitConfigure(xcb_window_t a, xcb_window_t b) {
+void X11WindowSystem::awaitConfigure(xcb_window_t a, xcb_window_t b,
+                                     std::optional<std::pair<std::int32_t, std::int32_t>> size) {
+    // Fluxbox answers a move-resize with a notice at the old size first and
+    // resizes later: a size change waits for the client's notice at the new
+    // size (or the deadline, when the manager grants another).
     auto e = conn_.waitFor(
         [&](const xcb_generic_event_t& ev) {
             if (eventType(ev) != XCB_CONFIGURE_NOTIFY) {
                 return false;
             }
-            auto w = reinterpret_cast<const xcb_configure_notify_event_t&>(ev).window;
-            return w == a || w == b;
+            const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(ev);
+            if (size) {
+                return c.window == a && c.width == size->first && c.height == size->second;
+            }
+            return c.window == a || c.window == b;
         },
         deadlineIn(options_.answerTimeout));
     if (e) {
@@ -439,7 +446,8 @@ AXStatus X11WindowSystem::configure(xcb_window_t client,
             return err->connectionLost ? axstatus::cannotComplete : axstatus::invalidElement;
         }
     }
-    awaitConfigure(client, frame);
+    bool resized = wh && (wh->first != g->client.width || wh->second != g->client.height);
+    awaitConfigure(client, frame, resized ? wh : std::nullopt);
     return axstatus::success;
 }
 

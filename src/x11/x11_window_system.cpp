@@ -346,14 +346,21 @@ void X11WindowSystem::clearMaximized(xcb_window_t client) {
     });
 }
 
-void X11WindowSystem::awaitConfigure(xcb_window_t a, xcb_window_t b) {
+void X11WindowSystem::awaitConfigure(xcb_window_t a, xcb_window_t b,
+                                     std::optional<std::pair<std::int32_t, std::int32_t>> size) {
+    // Fluxbox answers a move-resize with a notice at the old size first and
+    // resizes later: a size change waits for the client's notice at the new
+    // size (or the deadline, when the manager grants another).
     auto e = conn_.waitFor(
         [&](const xcb_generic_event_t& ev) {
             if (eventType(ev) != XCB_CONFIGURE_NOTIFY) {
                 return false;
             }
-            auto w = reinterpret_cast<const xcb_configure_notify_event_t&>(ev).window;
-            return w == a || w == b;
+            const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(ev);
+            if (size) {
+                return c.window == a && c.width == size->first && c.height == size->second;
+            }
+            return c.window == a || c.window == b;
         },
         deadlineIn(options_.answerTimeout));
     if (e) {
@@ -395,19 +402,15 @@ AXStatus X11WindowSystem::configure(xcb_window_t client,
         // the decorations. StaticGravity (x, y = the client's corner) lands
         // off by the border width the client had before the manager took it
         // (1 px for xterm under Openbox), which nobody can read back.
-        std::uint32_t flags = XCB_GRAVITY_NORTH_WEST | kSourcePager;
-        std::array<std::uint32_t, 5> data{0, 0, 0, 0, 0};
-        if (xy) {
-            flags |= kMoveX | kMoveY;
-            data[1] = u32(xy->first);
-            data[2] = u32(xy->second);
-        }
-        if (wh) {
-            flags |= kMoveW | kMoveH;
-            data[3] = u32(wh->first);
-            data[4] = u32(wh->second);
-        }
-        data[0] = flags;
+        // Every field is sent, the unchanged ones as they are now: Fluxbox
+        // reads a position-only request's size from its own frame and grows
+        // the window by the decorations with every move.
+        auto [x, y] =
+            xy.value_or(std::pair{g->client.x - g->frame.left, g->client.y - g->frame.top});
+        auto [w, h] = wh.value_or(std::pair{g->client.width, g->client.height});
+        std::array<std::uint32_t, 5> data{XCB_GRAVITY_NORTH_WEST | kSourcePager | kMoveX | kMoveY |
+                                              kMoveW | kMoveH,
+                                          u32(x), u32(y), u32(w), u32(h)};
         if (auto err = conn_.sendRootMessage(client, conn_.atom("_NET_MOVERESIZE_WINDOW"), data)) {
             return err->connectionLost ? axstatus::cannotComplete : axstatus::invalidElement;
         }
@@ -443,7 +446,8 @@ AXStatus X11WindowSystem::configure(xcb_window_t client,
             return err->connectionLost ? axstatus::cannotComplete : axstatus::invalidElement;
         }
     }
-    awaitConfigure(client, frame);
+    bool resized = wh && (wh->first != g->client.width || wh->second != g->client.height);
+    awaitConfigure(client, frame, resized ? wh : std::nullopt);
     return axstatus::success;
 }
 
@@ -711,7 +715,10 @@ std::optional<WindowListEntry> X11WindowSystem::entry(xcb_window_t client, bool 
 }
 
 std::optional<std::vector<WindowListEntry>> X11WindowSystem::onScreenWindows() {
-    if (!conn_.cardinals(conn_.root(), conn_.atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW)) {
+    // Xfwm4 deletes the list with its last client: a manager that names the
+    // list as supported and has none has no windows, rather than no answer.
+    if (!conn_.cardinals(conn_.root(), conn_.atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW) &&
+        !supported("_NET_CLIENT_LIST_STACKING")) {
         return std::nullopt;
     }
     std::vector<WindowListEntry> out;

@@ -92,7 +92,9 @@ private:
     // (only the given parts) and waits for its ConfigureNotify.
     AXStatus configure(xcb_window_t client, std::optional<std::pair<std::int32_t, std::int32_t>> xy,
                        std::optional<std::pair<std::int32_t, std::int32_t>> wh);
-    void awaitConfigure(xcb_window_t a, xcb_window_t b);
+    // With a size, only the client's answer at that size counts.
+    void awaitConfigure(xcb_window_t a, xcb_window_t b,
+                        std::optional<std::pair<std::int32_t, std::int32_t>> size = std::nullopt);
 
     Connection& conn_;
     Options options_;

@@ -6,11 +6,11 @@
 #include <array>
 #include <cstdlib>
 #include <fcntl.h>
-#include <signal.h>
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
 #include <regex>
+#include <signal.h>
 #include <sstream>
 #include <unistd.h>
 #include <xcb/res.h>
@@ -185,9 +185,20 @@ bool Desktop::startWindowManager(const std::string& name) {
         argv = {"dbus-launch", "--exit-with-x11", "xfwm4", "--compositor=off",
                 "--sm-client-disable"};
     } else if (name == "fluxbox") {
-        argv = {"fluxbox"};
+        // No toolbar, slit or wallpaper: the toolbar's strut would keep the
+        // tests' full-height slots out of reach, and the failed wallpaper
+        // command opens a message window that takes the focus.
+        std::filesystem::create_directories(dir_ + "/.fluxbox");
+        std::ofstream(dir_ + "/.fluxbox/init") << "session.screen0.toolbar.visible: false\n"
+                                                  "session.screen0.slit.autoHide: true\n"
+                                                  "session.styleOverlay: "
+                                               << dir_ << "/.fluxbox/overlay\n";
+        std::ofstream(dir_ + "/.fluxbox/overlay") << "background: none\n";
+        argv = {"fluxbox", "-rc", dir_ + "/.fluxbox/init"};
     } else if (name == "icewm") {
-        argv = {"icewm"};
+        // No taskbar: its strut would keep the tests' full-height slots out of reach.
+        std::ofstream(dir_ + "/icewm-preferences") << "ShowTaskBar=0\n";
+        argv = {"icewm", "-c", dir_ + "/icewm-preferences"};
     } else {
         argv = {name};
     }

@@ -46,6 +46,7 @@ public:
 private:
     Process() = default;
     void release();
+    long fill(Deadline deadline);
     pid_t pid_ = -1;
     int pidfd_ = -1;
     int out_ = -1;

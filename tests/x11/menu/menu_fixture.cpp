@@ -7,7 +7,7 @@
 //   --outline X,Y,W,H    outline this desktop frame first
 //   --sectors 0,4,...    aim at each in turn
 //
-// After each aim it prints "aimed N 0xMENU 0xOUTLINE" once the motion has
+// After each aim it prints "aimed:N 0xMENU 0xOUTLINE" once the motion has
 // ended, then waits for SIGUSR1 before the next one; after the last it prints
 // "done". A click on the hub prints "tap".
 #include "core/menu/radial_menu_panel_controller.h"
@@ -60,19 +60,19 @@ int main(int argc, char** argv) {
     std::vector<double> outlineFrame, sectors;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const std::string next = i + 1 < argc ? argv[i + 1] : "";
-        if (arg == "--primary-height")
-            primaryHeight = std::stod(next), ++i;
-        else if (arg == "--at") {
-            const auto v = numbers(next);
-            at = {v.at(0), v.at(1)};
-            ++i;
-        } else if (arg == "--hub-icon")
+        auto value = [&] { return numbers(i + 1 < argc ? argv[++i] : ""); };
+        if (arg == "--hub-icon") {
             icon = true;
-        else if (arg == "--outline")
-            outlineFrame = numbers(next), ++i;
-        else if (arg == "--sectors")
-            sectors = numbers(next), ++i;
+        } else if (arg == "--primary-height") {
+            primaryHeight = value().at(0);
+        } else if (arg == "--at") {
+            const auto v = value();
+            at = {v.at(0), v.at(1)};
+        } else if (arg == "--outline") {
+            outlineFrame = value();
+        } else if (arg == "--sectors") {
+            sectors = value();
+        }
     }
 
     QApplication app(argc, argv);
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
         } else {
             const int raw = static_cast<int>(sectors[nextSector++]);
             menu.setHighlightedSector(vx::layoutSectorFromRaw(raw));
-            pending = "aimed " + std::to_string(raw);
+            pending = "aimed:" + std::to_string(raw);
         }
         settle.start();
     };

@@ -116,14 +116,8 @@ protected:
         std::string error;
         layout = x11::X11KeyboardLayout::create(*conn, &error);
         ASSERT_TRUE(layout) << error;
-        keys = x11::X11KeySource::create(*conn, *layout, &error);
-        ASSERT_TRUE(keys) << error;
-        subscription = keys->subscribe([this](const KeyEvent& e) { events.push_back(e); });
-        conn->sync();
     }
     void TearDown() override {
-        subscription.reset();
-        keys.reset();
         layout.reset();
         conn.reset();
         DesktopTest::TearDown();
@@ -131,38 +125,7 @@ protected:
 
     std::unique_ptr<x11::Connection> conn;
     std::unique_ptr<x11::X11KeyboardLayout> layout;
-    std::unique_ptr<x11::X11KeySource> keys;
-    Subscription subscription;
-    std::vector<KeyEvent> events;
 };
-
-TEST_F(KeysOnX, ReportsModifiersKeysAndRepeatsFromXTest) {
-    auto& c = desktop().conn();
-    fakeKey(c, 29, true); // Control
-    fakeKey(c, 30, true); // A
-    fakeKey(c, 30, true); // A again without a release: what auto-repeat looks like
-    fakeKey(c, 30, false);
-    fakeKey(c, 29, false);
-    ASSERT_TRUE(pumpUntil(*conn, [&] { return events.size() >= 5; })) << events.size();
-    const ModifierFlags four = 0x1E0000;
-    const std::vector<std::tuple<T, bool, ModifierFlags>> expected = {
-        {T::flagsChanged, false, modifier::control},
-        {T::keyDown, false, modifier::control},
-        {T::keyDown, true, modifier::control},
-        {T::keyUp, false, modifier::control},
-        {T::flagsChanged, false, 0}};
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(events[i].type, std::get<0>(expected[i])) << i;
-        EXPECT_EQ(events[i].isRepeat, std::get<1>(expected[i])) << i;
-        EXPECT_EQ(events[i].modifiers & four, std::get<2>(expected[i])) << i;
-    }
-    EXPECT_EQ(events[1].keyCode, 0);
-    // The server's own state notifications agree and add nothing.
-    conn->sync();
-    pumpUntil(
-        *conn, [] { return false; }, std::chrono::milliseconds(0));
-    EXPECT_EQ(events.size(), 5u);
-}
 
 TEST_F(KeysOnX, EveryNamedCodeComesFromTheKeyOfThatNameOnAUSKeyboard) {
     // The server's own US keymap is the independent judge of the table: the key

@@ -25,11 +25,8 @@ std::string fileText(const std::string& path) {
 
 class ProgramOnScreenTest : public ProgramTest {
 protected:
-    // Where the named top-level window is, while it is shown (root pixels).
-    std::optional<Rect> shownWindow(const std::string& name) {
-        return shownWindow(std::vector<std::string>{"-name", name});
-    }
-    // The same for the window xwininfo finds with `selector` ("-id", "0x..." etc.).
+    // Where the window xwininfo finds with `selector` ("-name", "Vortaxis" etc.)
+    // is, while it is shown (root pixels).
     std::optional<Rect> shownWindow(std::vector<std::string> selector) {
         selector.insert(selector.begin(), "xwininfo");
         auto found = desktop().tool(selector);
@@ -45,14 +42,15 @@ protected:
     ::testing::AssertionResult outlineAround(const MonitorSpec& m) {
         const Rect expected(m.x, m.y, m.width, m.height);
         std::optional<Rect> seen;
-        if (desktop().waitUntil(
-                [&] { return (seen = shownWindow("Vortaxis outline")) == expected; }))
+        if (desktop().waitUntil([&] {
+                return (seen = shownWindow({"-name", "Vortaxis outline"})) == expected;
+            }))
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure()
                << "outline " << seen.value_or(Rect()) << " on " << m.name;
     }
     // The settings window (titled "Vortaxis") while it is shown.
-    std::optional<Rect> settingsWindow() { return shownWindow("Vortaxis"); }
+    std::optional<Rect> settingsWindow() { return shownWindow({"-name", "Vortaxis"}); }
     // A second start asks the running program to open its settings, then leaves.
     ::testing::AssertionResult openSettingsBySecondStart() {
         auto second = run(programArgv({}), desktop().env(), deadlineIn(kWait));
@@ -114,7 +112,7 @@ TEST_F(ProgramOnScreenTest, AHeldTriggerOpensTheMenuAtThePointerAndKeysStillReac
     // The menu: 220 x 220, centred on the pointer, not managed, not focused.
     std::optional<Rect> menu;
     ASSERT_TRUE(desktop().waitUntil([&] {
-        return (menu = shownWindow("Vortaxis menu")).has_value();
+        return (menu = shownWindow({"-name", "Vortaxis menu"})).has_value();
     })) << "no menu window on screen";
     EXPECT_EQ(*menu, Rect(490, 390, 220, 220));
     // Let go in the centre: nothing happens to the window.
@@ -354,37 +352,32 @@ INSTANTIATE_TEST_SUITE_P(Trust, SettingsPictureTest, ::testing::Bool(), [](const
     return trust.param ? "Openbox" : "NoWindowManager";
 });
 
-// Arguments need no display; --help, --version and mistakes are answered at once.
-TEST(ProgramArguments, AreAnsweredWithoutADisplay) {
+// Arguments are answered at once, most of them without a display; the probe
+// writes its report and leaves the running program alone.
+TEST_F(ProgramOnScreenTest, ArgumentsAreAnsweredAtOnce) {
+    auto env = desktop().env();
+    env.push_back("XDG_RUNTIME_DIR=" + desktop().tempDir());
+    const std::string report = desktop().tempDir() + "/vortaxis-wechat-probe.txt";
     struct Case {
         std::vector<std::string> arguments;
         int exitCode;
         std::string said;
     };
-    const std::vector<Case> cases = {
-        {{"--help"}, 0, "--verbose"},
-        {{"--version"}, 0, std::string("vortaxis ") + VORTAXIS_VERSION + "\n"},
-        {{"--frobnicate"}, 2, "--frobnicate"},
-        {{}, 1, "DISPLAY"},
-    };
-    for (const auto& c : cases) {
-        auto result = run(programArgv(c.arguments), {"DISPLAY="}, deadlineIn(kWait));
+    for (const auto& c :
+         std::vector<Case>{{{"--help"}, 0, "--verbose"},
+                           {{"--version"}, 0, std::string("vortaxis ") + VORTAXIS_VERSION + "\n"},
+                           {{"--frobnicate"}, 2, "--frobnicate"},
+                           {{}, 1, "DISPLAY"},
+                           {{"--probe-wechat"}, 0, ""}}) {
+        const bool probe = !c.arguments.empty() && c.arguments[0] == "--probe-wechat";
+        auto result = run(programArgv(c.arguments),
+                          probe ? env : std::vector<std::string>{"DISPLAY="}, deadlineIn(kWait));
         ASSERT_TRUE(result);
         EXPECT_EQ(result->exitCode, c.exitCode) << result->output;
-        EXPECT_THAT(result->output, ::testing::HasSubstr(c.said));
+        const auto said = probe ? fileText(report).substr(0, fileText(report).find('\n')) : c.said;
+        EXPECT_FALSE(said.empty()) << "no probe report";
+        EXPECT_THAT(result->output, ::testing::HasSubstr(said));
     }
-}
-
-TEST_F(ProgramOnScreenTest, TheProbeWritesItsReportAndLeavesTheRunningProgramAlone) {
-    auto env = desktop().env();
-    env.push_back("XDG_RUNTIME_DIR=" + desktop().tempDir());
-    auto probe = run(programArgv({"--probe-wechat"}), env, deadlineIn(kWait));
-    ASSERT_TRUE(probe);
-    EXPECT_EQ(probe->exitCode, 0) << probe->output;
-    const std::string text = fileText(desktop().tempDir() + "/vortaxis-wechat-probe.txt");
-    ASSERT_FALSE(text.empty()) << probe->output;
-    EXPECT_THAT(probe->output, ::testing::HasSubstr(text.substr(0, text.find('\n'))))
-        << "the report is printed as well";
     EXPECT_FALSE(settingsWindow());
 }
 

@@ -79,19 +79,6 @@ TEST_F(WindowSystemTest, PlacesAFrameExactlyIntoHalvesAndQuartersOfBothMonitors)
     }
 }
 
-TEST_F(WindowSystemTest, AFixedSizeWindowMovesButKeepsItsSize) {
-    auto plain = desktop().launchFixture({});
-    auto fixed = desktop().launchFixture({"--fixed"});
-    ASSERT_TRUE(plain && fixed);
-    EXPECT_EQ(ws_->isSizeSettable(element(plain->window)).value, true);
-    EXPECT_EQ(ws_->isPositionSettable(element(fixed->window)).value, true);
-    EXPECT_EQ(ws_->isSizeSettable(element(fixed->window)).value, false);
-    const auto size = seamFrame(fixed->window)->size;
-    EXPECT_EQ(ws_->setPosition(element(fixed->window), {1300, 40}), axstatus::success);
-    EXPECT_EQ(ws_->setSize(element(fixed->window), {100, 100}), axstatus::success);
-    expectFrameAt(fixed->window, Rect({1300, 40}, size));
-}
-
 TEST_F(WindowSystemTest, FindsTheFocusedApplicationItsWindowsAndTheirFrames) {
     auto older = desktop().launch({"xterm", "-geometry", "40x10+30+30"});
     auto fixture = desktop().launchFixture({"--geometry", "200x100+700+100"});

@@ -11,41 +11,10 @@
 namespace vx::test {
 namespace {
 
-struct Rgb {
-    int r = 0, g = 0, b = 0;
-    bool isRed() const { return r > 120 && r > g + 60 && r > b + 60; }
-    bool isGreen() const { return g > 150 && g > r + 60 && g > b + 50; }
-    bool isBlue() const { return b > r + 80; }
-    bool operator==(const Rgb& o) const {
-        return std::abs(r - o.r) < 8 && std::abs(g - o.g) < 8 && std::abs(b - o.b) < 8;
-    }
-};
-
-// The screen as the server composes it (root window, inferiors included).
-class Shot {
-public:
-    explicit Shot(x11::Connection& c) {
-        auto reply = c.reply(
-            xcb_get_image(c.raw(), XCB_IMAGE_FORMAT_Z_PIXMAP, c.root(), 0, 0, 2560, 1024, ~0u),
-            xcb_get_image_reply);
-        if (reply && xcb_get_image_data_length(reply.get()) == 2560 * 1024 * 4)
-            bytes_.assign(xcb_get_image_data(reply.get()),
-                          xcb_get_image_data(reply.get()) + 2560 * 1024 * 4);
-    }
-    // Root coordinates; 32-bit pixels in BGRX order.
-    Rgb at(int x, int y) const {
-        const auto i = static_cast<std::size_t>((y * 2560 + x) * 4);
-        return bytes_.empty() ? Rgb{} : Rgb{bytes_[i + 2], bytes_[i + 1], bytes_[i]};
-    }
-
-private:
-    std::vector<std::uint8_t> bytes_;
-};
-
 // Re-reads the screen until `check` holds on it (a compositor paints late), for at most 2 s.
-bool screenShows(x11::Connection& c, const std::function<bool(const Shot&)>& check) {
+bool screenShows(x11::Connection& c, const std::function<bool(const ScreenShot&)>& check) {
     const auto deadline = deadlineIn(kWait);
-    while (!check(Shot(c)))
+    while (!check(ScreenShot(c)))
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
     return true;
@@ -108,7 +77,7 @@ TEST_P(OverlayScreenshots, TheWedgeFollowsTheAimAndTheHubShowsTheIcon) {
         const auto sector = allLayoutSectors[static_cast<std::size_t>(i)];
         ASSERT_TRUE(vortaxis->aim(640, 512, sector));
         const double angle = centerAngleDegrees(sector);
-        EXPECT_TRUE(screenShows(c(), [&](const Shot& s) {
+        EXPECT_TRUE(screenShows(c(), [&](const ScreenShot& s) {
             for (const double radius : {48.0, 69.0, 90.0}) {
                 const auto [x, y] = polar(angle, radius);
                 const auto [ox, oy] = polar(angle + 180, radius);
@@ -129,9 +98,9 @@ TEST_P(OverlayScreenshots, WithoutAnIconTheWedgeIsBlueNoBoxShowsAndOnlyTheHubTak
     ASSERT_TRUE(vortaxis->open(1920, 512));
     ASSERT_TRUE(vortaxis->aim(1920, 512, LayoutSector::bottomRight));
     // The root background shows in the menu's corner and between hub and ring.
-    EXPECT_TRUE(screenShows(c(), [&](const Shot& s) {
+    EXPECT_TRUE(screenShows(c(), [&](const ScreenShot& s) {
         const auto [x, y] = polar(315, 69, 1920);
-        const Rgb background = s.at(1200, 1000);
+        const Pixel background = s.at(1200, 1000);
         return s.at(x, y).isBlue() && s.at(1813, 405) == background &&
                s.at(1920 + 35, 512) == background;
     }));
@@ -148,7 +117,7 @@ TEST_P(OverlayScreenshots, WithoutAnIconTheWedgeIsBlueNoBoxShowsAndOnlyTheHubTak
 TEST_P(OverlayScreenshots, TheOutlineSitsInsideTheMonitorAndLetsClicksThrough) {
     ASSERT_TRUE(vortaxis->open(640, 512));
     // Three pixels wide, just inside each edge of the left monitor.
-    EXPECT_TRUE(screenShows(c(), [&](const Shot& s) {
+    EXPECT_TRUE(screenShows(c(), [&](const ScreenShot& s) {
         for (const int d : {0, 1, 3, 5, 7, 9, 40}) {
             const bool line = d >= 3 && d <= 7;
             for (const auto& [x, y] :

@@ -124,6 +124,38 @@ inline Rect slotOf(LayoutSector s, const MonitorSpec& m) {
     return Rect(r.origin.x, primaryBottom - r.maxY(), r.width(), r.height());
 }
 
+// One pixel as the screen shows it.
+struct Pixel {
+    int r = 0, g = 0, b = 0;
+    bool isRed() const { return r > 120 && r > g + 60 && r > b + 60; }
+    bool isGreen() const { return g > 150 && g > r + 60 && g > b + 50; }
+    bool isBlue() const { return b > r + 80; }
+    bool operator==(const Pixel& o) const {
+        return std::abs(r - o.r) < 8 && std::abs(g - o.g) < 8 && std::abs(b - o.b) < 8;
+    }
+};
+
+// The whole test screen as the server composes it (root window, inferiors included).
+class ScreenShot {
+public:
+    explicit ScreenShot(x11::Connection& c) {
+        auto reply = c.reply(
+            xcb_get_image(c.raw(), XCB_IMAGE_FORMAT_Z_PIXMAP, c.root(), 0, 0, 2560, 1024, ~0u),
+            xcb_get_image_reply);
+        if (reply && xcb_get_image_data_length(reply.get()) == 2560 * 1024 * 4)
+            bytes_.assign(xcb_get_image_data(reply.get()),
+                          xcb_get_image_data(reply.get()) + 2560 * 1024 * 4);
+    }
+    // Root coordinates; 32-bit pixels in BGRX order.
+    Pixel at(int x, int y) const {
+        const auto i = static_cast<std::size_t>((y * 2560 + x) * 4);
+        return bytes_.empty() ? Pixel{} : Pixel{bytes_[i + 2], bytes_[i + 1], bytes_[i]};
+    }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+};
+
 class ProgramTest : public DesktopTest {
 protected:
     // An xterm that keeps what is typed into it, then the program, ready;

@@ -53,38 +53,28 @@ protected:
     std::optional<Rect> settingsWindow() { return shownWindow({"-name", "Vortaxis"}); }
     // A second start asks the running program to open its settings, then leaves.
     ::testing::AssertionResult openSettingsBySecondStart() {
-        auto second = run(programArgv({}), desktop().env(), deadlineIn(kWait));
-        if (!second || second->exitCode != 0)
+        SpawnOptions options;
+        options.env = desktop().env();
+        auto second = Process::spawn(programArgv({}), options);
+        const auto status = second ? second->wait(deadlineIn(kWait)) : std::nullopt;
+        if (!status || !WIFEXITED(*status) || WEXITSTATUS(*status) != 0)
             return ::testing::AssertionFailure() << "the second start did not leave cleanly";
         if (!desktop().waitUntil([&] { return settingsWindow().has_value(); }))
             return ::testing::AssertionFailure() << "no settings window on screen";
         return ::testing::AssertionSuccess();
     }
-    std::optional<xcb_window_t> settingsWindowId() {
-        auto found = desktop().tool({"xdotool", "search", "--onlyvisible", "--name", "^Vortaxis$"});
-        if (!found || found->exitCode != 0)
-            return std::nullopt;
-        return static_cast<xcb_window_t>(std::stoul(found->output)); // decimal
-    }
-    // How many of the window's pixels are within a small distance of `colour`:
-    // what Qt painted, which X does not announce, so callers poll it.
-    std::size_t pixelsNear(xcb_window_t window, const Rgb& colour) {
-        const auto rect = shownWindow({"-id", std::to_string(window)});
-        if (!rect)
-            return 0;
-        auto reply = c().reply(xcb_get_image(c().raw(), XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
-                                             static_cast<std::uint16_t>(rect->width()),
-                                             static_cast<std::uint16_t>(rect->height()), ~0u),
-                               xcb_get_image_reply);
-        if (!reply)
-            return 0;
-        const std::uint8_t* px = xcb_get_image_data(reply.get());
-        const auto bytes = static_cast<std::size_t>(xcb_get_image_data_length(reply.get()));
-        auto near = [](std::uint8_t v, double unit) { return std::abs(v - unit * 255) < 24; };
+    // How many pixels of the settings window are near `colour`: what Qt
+    // painted, which X does not announce, so callers poll it.
+    std::size_t settingsPixelsNear(const Rgb& colour) {
+        const auto r = settingsWindow().value_or(Rect());
+        const ScreenShot shot(c());
+        auto near = [](int v, double unit) { return std::abs(v - unit * 255) < 24; };
         std::size_t count = 0;
-        for (std::size_t i = 0; i + 3 < bytes; i += 4) // BGRX on a 24-bit TrueColor screen
-            count += near(px[i + 2], colour.red) && near(px[i + 1], colour.green) &&
-                     near(px[i], colour.blue);
+        for (auto y = static_cast<int>(r.minY()); y < r.maxY(); ++y)
+            for (auto x = static_cast<int>(r.minX()); x < r.maxX(); ++x) {
+                const auto p = shot.at(x, y);
+                count += near(p.r, colour.red) && near(p.g, colour.green) && near(p.b, colour.blue);
+            }
         return count;
     }
     void tap(std::uint32_t key) {
@@ -224,9 +214,7 @@ TEST_F(ProgramOnScreenTest, ATriggerRecordedInTheSettingsWindowDrivesTheNextGest
     fakeButton(c(), 1);
     // The keys come to the program on another connection than the click: wait
     // until the field turned rose for recording, as a person would look.
-    const auto id = settingsWindowId();
-    ASSERT_TRUE(id);
-    ASSERT_TRUE(pumpUntil(c(), [&] { return pixelsNear(*id, palette::roseAccent) >= 30; }))
+    ASSERT_TRUE(pumpUntil(c(), [&] { return settingsPixelsNear(palette::roseAccent) >= 30; }))
         << "the click did not start recording";
     // Modifiers first, the key last, released only once recorded (an instant
     // release could overtake the press that the window's own connection brings).
@@ -331,19 +319,18 @@ TEST_P(SettingsPictureTest, ThePermissionCardShowsWhetherArrangingIsPossible) {
     EXPECT_FALSE(settingsWindow()) << "no window at launch";
     fakeMotion(c(), 640, 400);
     ASSERT_TRUE(openSettingsBySecondStart());
-    const auto window = settingsWindowId();
-    ASSERT_TRUE(window);
     // The badge and the button carry the state's colour; the other one is nowhere.
     const Rgb shown = trusted ? palette::greenAccent : palette::orangeAccent;
     const Rgb other = trusted ? palette::orangeAccent : palette::greenAccent;
-    EXPECT_TRUE(pumpUntil(c(), [&] { return pixelsNear(*window, shown) >= 100; }))
-        << pixelsNear(*window, shown);
-    EXPECT_EQ(pixelsNear(*window, other), 0u);
+    EXPECT_TRUE(pumpUntil(c(), [&] { return settingsPixelsNear(shown) >= 100; }))
+        << settingsPixelsNear(shown);
+    EXPECT_EQ(settingsPixelsNear(other), 0u);
     EXPECT_TRUE(vortaxis->process.running());
     if (const char* keep = std::getenv("VORTAXIS_SCREENSHOT_DIR")) {
         const std::string file =
             std::string(keep) + (trusted ? "/settings-granted.png" : "/settings-missing.png");
-        auto saved = desktop().tool({"import", "-window", std::to_string(*window), file});
+        auto id = desktop().tool({"xdotool", "search", "--onlyvisible", "--name", "^Vortaxis$"});
+        auto saved = desktop().tool({"import", "-window", id ? id->output : "", file});
         EXPECT_TRUE(saved && saved->exitCode == 0) << file;
     }
 }

@@ -5,7 +5,6 @@
 //
 //   --geometry WxH+X+Y       initial size and position (default 400x300+100+100)
 //   --class INSTANCE,CLASS
-//   --fixed                  minimum size = maximum size = the initial size
 //   --dock                   _NET_WM_WINDOW_TYPE_DOCK
 //   --strut-partial 12 numbers separated by commas
 //   --strut L,R,T,B
@@ -57,13 +56,13 @@ int main(int argc, char** argv) {
     int width = 400, height = 300, x = 100, y = 100, icon = 0;
     const std::string title = "fixture";
     std::string klass = std::string("fixture") + '\0' + "Fixture";
-    bool fixed = false, dock = false, overrideRedirect = false, setPid = true;
+    bool dock = false, overrideRedirect = false, setPid = true;
     std::vector<std::uint32_t> strutPartial, strut, gtkExtents;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const std::string next = i + 1 < argc ? argv[i + 1] : "";
-        const std::map<std::string, bool*> switches = {
-            {"--fixed", &fixed}, {"--dock", &dock}, {"--override-redirect", &overrideRedirect}};
+        const std::map<std::string, bool*> switches = {{"--dock", &dock},
+                                                       {"--override-redirect", &overrideRedirect}};
         const std::map<std::string, std::vector<std::uint32_t>*> lists = {
             {"--strut-partial", &strutPartial},
             {"--strut", &strut},
@@ -108,29 +107,21 @@ int main(int argc, char** argv) {
     xcb_size_hints_t hints{};
     xcb_icccm_size_hints_set_position(&hints, 1, x, y);
     xcb_icccm_size_hints_set_size(&hints, 1, width, height);
-    if (fixed) {
-        xcb_icccm_size_hints_set_min_size(&hints, width, height);
-        xcb_icccm_size_hints_set_max_size(&hints, width, height);
-    }
     xcb_icccm_set_wm_normal_hints(c, w, &hints);
 
-    if (setPid) {
-        setCardinals(c, w, "_NET_WM_PID", XCB_ATOM_CARDINAL,
-                     {static_cast<std::uint32_t>(::getpid())});
-    }
-    if (dock) {
+    if (setPid)
+        setCardinals(c, w, "_NET_WM_PID", XCB_ATOM_CARDINAL, {std::uint32_t(::getpid())});
+    if (dock)
         setCardinals(c, w, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM,
                      {atom(c, "_NET_WM_WINDOW_TYPE_DOCK")});
-    }
-    if (!strutPartial.empty())
-        setCardinals(c, w, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL, strutPartial);
-    if (!strut.empty())
-        setCardinals(c, w, "_NET_WM_STRUT", XCB_ATOM_CARDINAL, strut);
-    if (!gtkExtents.empty()) {
-        setCardinals(c, w, "_GTK_FRAME_EXTENTS", XCB_ATOM_CARDINAL, gtkExtents);
-        // Motif hints: no decorations, as a client-side decorated window asks.
+    for (const auto& [name, list] : {std::pair{"_NET_WM_STRUT_PARTIAL", &strutPartial},
+                                     {"_NET_WM_STRUT", &strut},
+                                     {"_GTK_FRAME_EXTENTS", &gtkExtents}})
+        if (!list->empty())
+            setCardinals(c, w, name, XCB_ATOM_CARDINAL, *list);
+    // Motif hints: no decorations, as a client-side decorated window asks.
+    if (!gtkExtents.empty())
         setCardinals(c, w, "_MOTIF_WM_HINTS", atom(c, "_MOTIF_WM_HINTS"), {2, 0, 0, 0, 0});
-    }
     if (icon > 0) {
         std::vector<std::uint32_t> data{static_cast<std::uint32_t>(icon),
                                         static_cast<std::uint32_t>(icon)};

@@ -129,9 +129,7 @@ void Process::release() {
         ::close(pidfd_);
     if (out_ >= 0)
         ::close(out_);
-    pid_ = -1;
-    pidfd_ = -1;
-    out_ = -1;
+    pid_ = pidfd_ = out_ = -1;
 }
 
 bool Process::running() {
@@ -146,10 +144,6 @@ bool Process::running() {
 }
 
 std::optional<int> Process::wait(Deadline deadline) {
-    if (status_)
-        return status_;
-    if (pid_ <= 0)
-        return std::nullopt;
     for (;;) {
         if (!running())
             return status_;

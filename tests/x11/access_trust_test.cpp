@@ -41,18 +41,7 @@ TEST_F(DesktopTest, TrustFollowsTheManagerAndItsLossIsToldAsWellAsItCanBe) {
               std::string::npos);
 }
 
-class NoWindowManager : public DesktopTest {
-    DesktopOptions options() const override {
-        DesktopOptions o;
-        o.windowManager.clear();
-        return o;
-    }
-};
-
-TEST_F(NoWindowManager, NothingIsTrustedWithoutAManagerOrADisplay) {
-    EXPECT_FALSE(desktop().windowManagerReady());
-    auto conn = openConnection();
-    EXPECT_FALSE(X11AccessTrust(conn.get()).isTrusted());
+TEST(AccessTrust, NothingIsTrustedWithoutADisplay) {
     EXPECT_FALSE(X11AccessTrust(nullptr).isTrusted());
     EXPECT_NE(X11AccessTrust(nullptr).missing().find("no X11 display"), std::string::npos);
 }

@@ -15,8 +15,6 @@ namespace vx::test {
 namespace {
 
 TEST_F(ProgramTest, EverySectorOnBothMonitorsLandsAgainAndAgainWithSteadyXResources) {
-    if (!onPath("zenity"))
-        GTEST_SKIP() << "zenity is not installed";
     const auto gtkSettings = desktop().tempDir() + "/config/gtk-3.0";
     std::filesystem::create_directories(gtkSettings);
     std::ofstream(gtkSettings + "/settings.ini") << "[Settings]\ngtk-dialogs-use-header=true\n";

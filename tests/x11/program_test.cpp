@@ -68,6 +68,13 @@ protected:
             }
         return count;
     }
+    // tint2 (a required test package) configured by `rc`.
+    std::optional<Process> tint2(const std::string& rc) {
+        std::ofstream(desktop().tempDir() + "/tint2rc") << rc;
+        SpawnOptions options;
+        options.env = desktop().env();
+        return Process::spawn({"tint2", "-c", desktop().tempDir() + "/tint2rc"}, options);
+    }
     void tap(std::uint32_t key) {
         fakeKey(c(), key, true);
         fakeKey(c(), key, false);
@@ -119,15 +126,9 @@ TEST_F(ProgramOnScreenTest, AMaximizedWindowIsRestoredBeforeItSnaps) {
 }
 
 TEST_F(ProgramOnScreenTest, ARealPanelKeepsSnapsOnItsMonitorClearOfItAndLeavesTheOtherWhole) {
-    if (!onPath("tint2"))
-        GTEST_SKIP() << "tint2 is not installed";
-    const auto rc = desktop().tempDir() + "/tint2rc";
-    std::ofstream(rc) << "panel_monitor = 2\npanel_position = bottom center horizontal\n"
-                         "panel_size = 100% 80\nstrut_policy = follow_size\n"
-                         "panel_layer = top\npanel_items = C\ntime1_format = %H:%M\n";
-    SpawnOptions options;
-    options.env = desktop().env();
-    auto panel = Process::spawn({"tint2", "-c", rc}, options);
+    auto panel = tint2("panel_monitor = 2\npanel_position = bottom center horizontal\n"
+                       "panel_size = 100% 80\nstrut_policy = follow_size\n"
+                       "panel_layer = top\npanel_items = C\ntime1_format = %H:%M\n");
     ASSERT_TRUE(panel);
     // In place once the window manager has taken the panel's room off the work area.
     ASSERT_TRUE(desktop().waitUntil([&] {
@@ -238,16 +239,10 @@ TEST_F(ProgramOnScreenTest, ATriggerRecordedInTheSettingsWindowDrivesTheNextGest
 }
 
 TEST_F(ProgramOnScreenTest, TheTrayIconOpensTheSettingsAndASecondClickOrEscapeClosesThem) {
-    if (!onPath("tint2"))
-        GTEST_SKIP() << "tint2 is not installed";
     // A tray host started after the program: the icon must move in when a tray appears.
-    const auto rc = desktop().tempDir() + "/tint2rc";
-    std::ofstream(rc) << "panel_items = S\npanel_position = top center horizontal\n"
-                         "panel_size = 100% 32\nsystray_icon_size = 24\n";
-    SpawnOptions so;
-    so.env = desktop().env();
-    auto tint2 = Process::spawn({"tint2", "-c", rc}, so);
-    ASSERT_TRUE(tint2);
+    auto tray = tint2("panel_items = S\npanel_position = top center horizontal\n"
+                      "panel_size = 100% 32\nsystray_icon_size = 24\n");
+    ASSERT_TRUE(tray);
     // The icon: the only small window of ours on screen. Embedding moves it
     // between windows the harness does not watch: polled.
     std::optional<Rect> icon;

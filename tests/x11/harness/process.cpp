@@ -10,7 +10,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sstream>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -213,15 +212,6 @@ std::optional<CommandResult> run(const std::vector<std::string>& argv,
     if (!out || !status)
         return std::nullopt;
     return CommandResult{WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, *out};
-}
-
-bool onPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path ? path : "/usr/bin:/bin");
-    for (std::string dir; std::getline(dirs, dir, ':');)
-        if (::access((std::filesystem::path(dir) / program).c_str(), X_OK) == 0)
-            return true;
-    return false;
 }
 
 } // namespace vx::test

@@ -62,6 +62,4 @@ struct CommandResult {
 std::optional<CommandResult> run(const std::vector<std::string>& argv,
                                  const std::vector<std::string>& env, Deadline deadline);
 
-bool onPath(const std::string& program);
-
 } // namespace vx::test

@@ -35,17 +35,12 @@ TEST_F(FaultTest, TheWindowManagerDiesDuringAGestureAndComesBack) {
 }
 
 TEST_F(FaultTest, ATargetThatVanishesWhileItIsPlacedIsReportedAndTheNextGestureWorks) {
-    // A window of our own that the manager frames, and that we destroy as soon
-    // as the manager starts moving it: between the release and the end of
-    // the placement.
-    const xcb_window_t victim = xcb_generate_id(c().raw());
-    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    xcb_create_window(c().raw(), XCB_COPY_FROM_PARENT, victim, c().root(), 300, 200, 400, 300, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
-                      &mask);
-    xcb_map_window(c().raw(), victim);
-    c().flush();
-    ASSERT_TRUE(desktop().waitUntil([&] { return desktop().isManagedAndShown(victim); }));
+    // A framed window that we destroy as soon as the manager starts moving it:
+    // between the release and the end of the placement.
+    auto fixture = desktop().launchFixture({"--geometry", "400x300+300+200"});
+    ASSERT_TRUE(fixture);
+    const xcb_window_t victim = fixture->window;
+    desktop().watch(victim);
     ASSERT_TRUE(activate(victim));
     bool destroyed = false;
     const auto handler = c().addHandler([&](const xcb_generic_event_t& e) {

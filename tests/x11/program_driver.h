@@ -31,12 +31,11 @@ inline std::vector<std::string> programArgv(const std::vector<std::string>& argu
 
 class ProgramDriver {
 public:
-    static std::optional<ProgramDriver>
-    start(Desktop& desktop, const std::vector<std::string>& arguments = {"--verbose"}) {
+    static std::optional<ProgramDriver> start(Desktop& desktop) {
         SpawnOptions options;
         options.env = desktop.env();
         options.captureStdout = true;
-        auto process = Process::spawn(programArgv(arguments), options);
+        auto process = Process::spawn(programArgv({"--verbose"}), options);
         if (!process)
             return std::nullopt;
         return ProgramDriver(desktop, std::move(*process));

@@ -143,6 +143,21 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
                         return std::make_unique<ScreenEdgeHighlightController>(overlays.outline);
                     }});
 
+    // Listening before the first status line: a second start that comes as
+    // soon as this one says it is ready must find it, not become a second
+    // instance. Requests wait in the queue until the run loop, and with it
+    // the settings window, exists.
+    std::function<void()> openSettings;
+    const auto onRequest = [&] {
+        if (openSettings)
+            openSettings();
+    };
+    QString listenError;
+    if (!instance.listen(onRequest, &listenError))
+        std::cerr << "vortaxis: "
+                  << localized("cannot watch for a second start: %1", {listenError.toStdString()})
+                  << '\n';
+
     Subscription verbose, verboseAim;
     if (line.verbose) {
         auto print = [](const char* what, const std::string& text) {
@@ -161,11 +176,7 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
 
     qt::SettingsWindow settings(model.permissions(), model.hotkeys(), model.updates(),
                                 platform->keys(), &platform->layout());
-    QString listenError;
-    if (!instance.listen([&] { settings.showNear({}); }, &listenError))
-        std::cerr << "vortaxis: "
-                  << localized("cannot watch for a second start: %1", {listenError.toStdString()})
-                  << '\n';
+    openSettings = [&] { settings.showNear({}); };
 
     // Shown whether or not a tray is there now: Qt puts the icon in place when a
     // tray appears later. Without one the program still works from the trigger.

@@ -7,75 +7,41 @@ namespace {
 
 using x11::X11AccessTrust;
 
-struct Launches {
-    std::vector<std::vector<std::string>> argv;
-    bool succeed = true;
-    X11AccessTrust::Launcher launcher() {
-        return [this](const std::vector<std::string>& a) {
-            argv.push_back(a);
-            return succeed;
-        };
-    }
-};
-
-class AccessTrustTest : public DesktopTest {
-protected:
-    void SetUp() override {
-        DesktopTest::SetUp();
-        if (!desktop_) {
-            return;
-        }
-        std::string error;
-        conn_ = x11::Connection::open(desktop().display(), &error);
-        ASSERT_TRUE(conn_) << error;
-    }
-    std::unique_ptr<x11::Connection> conn_;
-};
-
-TEST_F(AccessTrustTest, TrustedUnderAnEwmhManagerAndNotOnceItHasGone) {
-    X11AccessTrust trust(conn_.get(), "/src/README.md");
-    Launches launches;
-    trust.setLauncher(launches.launcher());
+TEST_F(DesktopTest, TrustFollowsTheManagerAndItsLossIsToldAsWellAsItCanBe) {
+    auto conn = openConnection();
+    ASSERT_TRUE(conn);
+    X11AccessTrust trust(conn.get(), "/src/README.md");
+    std::vector<std::vector<std::string>> launched;
+    bool launches = true;
+    trust.setLauncher([&](const std::vector<std::string>& argv) {
+        launched.push_back(argv);
+        return launches;
+    });
     EXPECT_TRUE(trust.isTrusted());
     EXPECT_TRUE(trust.requestTrust());
-    EXPECT_TRUE(launches.argv.empty()) << "nothing to tell when trusted";
+    EXPECT_TRUE(launched.empty()) << "nothing to tell when trusted";
 
     desktop().stopWindowManager();
     // Its check property may outlive it; the check window does not.
     EXPECT_TRUE(desktop().waitUntil([&] { return !trust.isTrusted(); }));
     EXPECT_FALSE(trust.requestTrust());
-    ASSERT_EQ(launches.argv.size(), 1u);
-    EXPECT_EQ(launches.argv[0][0], "notify-send");
-    EXPECT_NE(launches.argv[0].back().find("No window manager"), std::string::npos);
-
+    ASSERT_EQ(launched.size(), 1u);
+    EXPECT_EQ(launched[0][0], "notify-send");
+    EXPECT_NE(launched[0].back().find("No window manager"), std::string::npos);
     trust.openSettings();
-    ASSERT_EQ(launches.argv.size(), 2u);
-    EXPECT_EQ(launches.argv[1],
+    ASSERT_EQ(launched.size(), 2u);
+    EXPECT_EQ(launched[1],
               (std::vector<std::string>{"xdg-open", "file:///src/README.md#window-access"}));
-}
 
-TEST_F(AccessTrustTest, SaysOnStderrWhenNoNotificationCanBeShown) {
-    desktop().stopWindowManager();
-    X11AccessTrust trust(conn_.get());
-    Launches launches;
-    launches.succeed = false;
-    trust.setLauncher(launches.launcher());
+    // No notification daemon: said on stderr instead.
+    launches = false;
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(trust.requestTrust());
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("No window manager"),
               std::string::npos);
 }
 
-class NoManagerTrustTest : public AccessTrustTest {
-    DesktopOptions options() const override {
-        DesktopOptions o;
-        o.windowManager.clear();
-        return o;
-    }
-};
-
-TEST_F(NoManagerTrustTest, NotTrustedWithoutAManagerOrADisplay) {
-    EXPECT_FALSE(X11AccessTrust(conn_.get()).isTrusted());
+TEST(AccessTrust, NothingIsTrustedWithoutADisplay) {
     EXPECT_FALSE(X11AccessTrust(nullptr).isTrusted());
     EXPECT_NE(X11AccessTrust(nullptr).missing().find("no X11 display"), std::string::npos);
 }

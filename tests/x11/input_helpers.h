@@ -1,25 +1,23 @@
 // Input for the X tests: XTest key and button events from the harness's own
-// connection, and a pump that hands the code under test its events until a
-// condition holds (bounded; it blocks on the socket, it never sleeps).
+// connection, a pump that hands the code under test its events until a
+// condition holds (bounded; it blocks on the socket, it never sleeps), and a
+// window that records the buttons it gets, to see where the wheel went.
 #pragma once
 
 #include "x11/connection.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <poll.h>
+#include <vector>
 #include <xcb/xtest.h>
 
 namespace vx::test {
 
-// Evdev code as the X key code.
-inline std::uint8_t xKey(std::uint32_t evdev) {
-    return static_cast<std::uint8_t>(evdev + 8);
-}
-
 inline void fakeKey(x11::Connection& c, std::uint32_t evdev, bool press) {
-    xcb_test_fake_input(c.raw(), press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, xKey(evdev),
-                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(c.raw(), press ? XCB_KEY_PRESS : XCB_KEY_RELEASE,
+                        static_cast<std::uint8_t>(evdev + 8), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     c.flush();
 }
 
@@ -54,5 +52,44 @@ inline bool pumpUntil(x11::Connection& c, const std::function<bool()>& done,
         ::poll(&p, 1, static_cast<int>(std::min<long>(left.count(), 20)));
     }
 }
+
+// An unmanaged window that records the buttons pressed on it.
+class ButtonRecorder {
+public:
+    ButtonRecorder(x11::Connection& c, int x, int y, int width, int height) : c_(c) {
+        const std::uint32_t values[] = {1, XCB_EVENT_MASK_BUTTON_PRESS};
+        const xcb_window_t id = xcb_generate_id(c.raw());
+        xcb_create_window(c.raw(), XCB_COPY_FROM_PARENT, id, c.root(), static_cast<std::int16_t>(x),
+                          static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
+                          static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK,
+                          values);
+        window_ = x11::OwnedWindow(c, id);
+        xcb_map_window(c.raw(), id);
+        c.sync();
+        handler_ = c.addHandler([this, id](const xcb_generic_event_t& e) {
+            const auto& press = reinterpret_cast<const xcb_button_press_event_t&>(e);
+            if (x11::eventType(e) == XCB_BUTTON_PRESS && press.event == id)
+                buttons_.push_back(press.detail);
+        });
+    }
+    ~ButtonRecorder() { c_.removeHandler(handler_); }
+    long count(std::uint8_t button) const {
+        return std::count(buttons_.begin(), buttons_.end(), button);
+    }
+    // Clicks button 1 (the pointer must be over the window): once the window has
+    // the click, everything sent before it has been delivered wherever it went.
+    bool fence() {
+        const auto clicks = count(1);
+        fakeButton(c_, 1);
+        return pumpUntil(c_, [&] { return count(1) > clicks; });
+    }
+
+private:
+    x11::Connection& c_;
+    x11::OwnedWindow window_;
+    x11::Connection::HandlerId handler_ = 0;
+    std::vector<std::uint8_t> buttons_;
+};
 
 } // namespace vx::test

@@ -4,9 +4,7 @@
 // then serves events until it is terminated.
 //
 //   --geometry WxH+X+Y       initial size and position (default 400x300+100+100)
-//   --title TEXT
 //   --class INSTANCE,CLASS
-//   --fixed                  minimum size = maximum size = the initial size
 //   --dock                   _NET_WM_WINDOW_TYPE_DOCK
 //   --strut-partial 12 numbers separated by commas
 //   --strut L,R,T,B
@@ -14,10 +12,12 @@
 //   --override-redirect      not managed by the window manager
 //   --icon N                 an N x N _NET_WM_ICON (opaque red, top-left pixel blue)
 //   --no-pid                 leave _NET_WM_PID unset
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -31,9 +31,8 @@ std::vector<std::uint32_t> numbers(const std::string& s) {
     std::vector<std::uint32_t> v;
     std::stringstream ss(s);
     std::string item;
-    while (std::getline(ss, item, ',')) {
+    while (std::getline(ss, item, ','))
         v.push_back(static_cast<std::uint32_t>(std::stoul(item)));
-    }
     return v;
 }
 
@@ -54,51 +53,40 @@ void setCardinals(xcb_connection_t* c, xcb_window_t w, const char* name, xcb_ato
 } // namespace
 
 int main(int argc, char** argv) {
-    int width = 400, height = 300, x = 100, y = 100;
-    std::string title = "fixture", klass = std::string("fixture") + '\0' + "Fixture";
-    bool fixed = false, dock = false, overrideRedirect = false, setPid = true;
+    int width = 400, height = 300, x = 100, y = 100, icon = 0;
+    const std::string title = "fixture";
+    std::string klass = std::string("fixture") + '\0' + "Fixture";
+    bool dock = false, overrideRedirect = false, setPid = true;
     std::vector<std::uint32_t> strutPartial, strut, gtkExtents;
-    int icon = 0;
     for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
-        if (a == "--geometry") {
-            if (std::sscanf(next().c_str(), "%dx%d+%d+%d", &width, &height, &x, &y) != 4) {
-                return 2;
-            }
-        } else if (a == "--title") {
-            title = next();
-        } else if (a == "--class") {
-            klass = next();
-            if (auto comma = klass.find(','); comma != std::string::npos) {
-                klass[comma] = '\0';
-            }
-        } else if (a == "--fixed") {
-            fixed = true;
-        } else if (a == "--dock") {
-            dock = true;
-        } else if (a == "--strut-partial") {
-            strutPartial = numbers(next());
-        } else if (a == "--strut") {
-            strut = numbers(next());
-        } else if (a == "--gtk-extents") {
-            gtkExtents = numbers(next());
-        } else if (a == "--override-redirect") {
-            overrideRedirect = true;
-        } else if (a == "--icon") {
-            icon = std::atoi(next().c_str());
-        } else if (a == "--no-pid") {
+        const std::string a = argv[i];
+        const std::string next = i + 1 < argc ? argv[i + 1] : "";
+        const std::map<std::string, bool*> switches = {{"--dock", &dock},
+                                                       {"--override-redirect", &overrideRedirect}};
+        const std::map<std::string, std::vector<std::uint32_t>*> lists = {
+            {"--strut-partial", &strutPartial},
+            {"--strut", &strut},
+            {"--gtk-extents", &gtkExtents}};
+        if (auto s = switches.find(a); s != switches.end())
+            *s->second = true;
+        else if (a == "--no-pid")
             setPid = false;
-        } else {
-            std::fprintf(stderr, "unknown flag %s\n", a.c_str());
-            return 2;
-        }
+        else if (auto l = lists.find(a); l != lists.end())
+            *l->second = numbers(next), ++i;
+        else if (a == "--geometry" &&
+                 std::sscanf(next.c_str(), "%dx%d+%d+%d", &width, &height, &x, &y) == 4)
+            ++i;
+        else if (a == "--class")
+            klass = next, std::replace(klass.begin(), klass.end(), ',', '\0'), ++i;
+        else if (a == "--icon")
+            icon = std::atoi(next.c_str()), ++i;
+        else
+            return std::fprintf(stderr, "unknown or malformed flag %s\n", a.c_str()), 2;
     }
 
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c)) {
+    if (xcb_connection_has_error(c))
         return 1;
-    }
     xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     xcb_window_t w = xcb_generate_id(c);
     std::uint32_t values[] = {screen->white_pixel, overrideRedirect ? 1u : 0u,
@@ -119,37 +107,26 @@ int main(int argc, char** argv) {
     xcb_size_hints_t hints{};
     xcb_icccm_size_hints_set_position(&hints, 1, x, y);
     xcb_icccm_size_hints_set_size(&hints, 1, width, height);
-    if (fixed) {
-        xcb_icccm_size_hints_set_min_size(&hints, width, height);
-        xcb_icccm_size_hints_set_max_size(&hints, width, height);
-    }
     xcb_icccm_set_wm_normal_hints(c, w, &hints);
 
-    if (setPid) {
-        setCardinals(c, w, "_NET_WM_PID", XCB_ATOM_CARDINAL,
-                     {static_cast<std::uint32_t>(::getpid())});
-    }
-    if (dock) {
+    if (setPid)
+        setCardinals(c, w, "_NET_WM_PID", XCB_ATOM_CARDINAL, {std::uint32_t(::getpid())});
+    if (dock)
         setCardinals(c, w, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM,
                      {atom(c, "_NET_WM_WINDOW_TYPE_DOCK")});
-    }
-    if (!strutPartial.empty()) {
-        setCardinals(c, w, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL, strutPartial);
-    }
-    if (!strut.empty()) {
-        setCardinals(c, w, "_NET_WM_STRUT", XCB_ATOM_CARDINAL, strut);
-    }
-    if (!gtkExtents.empty()) {
-        setCardinals(c, w, "_GTK_FRAME_EXTENTS", XCB_ATOM_CARDINAL, gtkExtents);
-        // Motif hints: no decorations, as a client-side decorated window asks.
+    for (const auto& [name, list] : {std::pair{"_NET_WM_STRUT_PARTIAL", &strutPartial},
+                                     {"_NET_WM_STRUT", &strut},
+                                     {"_GTK_FRAME_EXTENTS", &gtkExtents}})
+        if (!list->empty())
+            setCardinals(c, w, name, XCB_ATOM_CARDINAL, *list);
+    // Motif hints: no decorations, as a client-side decorated window asks.
+    if (!gtkExtents.empty())
         setCardinals(c, w, "_MOTIF_WM_HINTS", atom(c, "_MOTIF_WM_HINTS"), {2, 0, 0, 0, 0});
-    }
     if (icon > 0) {
         std::vector<std::uint32_t> data{static_cast<std::uint32_t>(icon),
                                         static_cast<std::uint32_t>(icon)};
-        for (int i = 0; i < icon * icon; ++i) {
+        for (int i = 0; i < icon * icon; ++i)
             data.push_back(i == 0 ? 0xff0000ffu : 0x80ff0000u);
-        }
         // A smaller icon first, so a reader that takes the first is caught.
         data.insert(data.begin(), {1u, 1u, 0xff00ff00u});
         setCardinals(c, w, "_NET_WM_ICON", XCB_ATOM_CARDINAL, data);

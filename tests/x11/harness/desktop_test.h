@@ -4,10 +4,17 @@
 
 #include "harness/desktop.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <iostream>
 
 namespace vx::test {
+
+inline bool isNear(const Rect& a, const Rect& b, double tolerance) {
+    return std::abs(a.minX() - b.minX()) <= tolerance &&
+           std::abs(a.minY() - b.minY()) <= tolerance &&
+           std::abs(a.maxX() - b.maxX()) <= tolerance && std::abs(a.maxY() - b.maxY()) <= tolerance;
+}
 
 class DesktopTest : public ::testing::Test {
 protected:
@@ -25,6 +32,13 @@ protected:
         desktop_.reset();
     }
     Desktop& desktop() { return *desktop_; }
+    // A connection of its own for the code under test, as the program has.
+    std::unique_ptr<x11::Connection> openConnection() {
+        std::string error;
+        auto conn = x11::Connection::open(desktop().display(), &error);
+        EXPECT_TRUE(conn) << error;
+        return conn;
+    }
 
     std::unique_ptr<Desktop> desktop_;
 };

@@ -27,9 +27,8 @@ int pollFor(int fd, Deadline deadline) {
                       : std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
         pollfd p{fd, POLLIN, 0};
         int n = ::poll(&p, 1, static_cast<int>(ms));
-        if (n < 0 && errno == EINTR) {
+        if (n < 0 && errno == EINTR)
             continue;
-        }
         return n;
     }
 }
@@ -44,27 +43,23 @@ std::optional<Process> Process::spawn(const std::vector<std::string>& argv,
         auto name = entry.substr(0, entry.find('=') + 1);
         bool replaced = std::any_of(options.env.begin(), options.env.end(),
                                     [&](auto& o) { return o.compare(0, name.size(), name) == 0; });
-        if (!replaced) {
+        if (!replaced)
             env.push_back(entry);
-        }
     }
     env.insert(env.end(), options.env.begin(), options.env.end());
 
     std::vector<char*> cargv;
-    for (const auto& a : argv) {
+    for (const auto& a : argv)
         cargv.push_back(const_cast<char*>(a.c_str()));
-    }
     cargv.push_back(nullptr);
     std::vector<char*> cenv;
-    for (auto& e : env) {
+    for (auto& e : env)
         cenv.push_back(e.data());
-    }
     cenv.push_back(nullptr);
 
     int outPipe[2] = {-1, -1};
-    if (options.captureStdout && ::pipe2(outPipe, O_CLOEXEC) != 0) {
+    if (options.captureStdout && ::pipe2(outPipe, O_CLOEXEC) != 0)
         return std::nullopt;
-    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     const std::string log = options.logFile.empty() ? "/dev/null" : options.logFile;
@@ -76,9 +71,8 @@ std::optional<Process> Process::spawn(const std::vector<std::string>& argv,
                                          0644);
     }
     posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (options.passFd >= 0) {
+    if (options.passFd >= 0)
         posix_spawn_file_actions_adddup2(&actions, options.passFd, 3);
-    }
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     // Own process group, so a terminal's Control-C during a test run reaches
@@ -93,13 +87,11 @@ std::optional<Process> Process::spawn(const std::vector<std::string>& argv,
     int rc = posix_spawnp(&pid, cargv[0], &actions, &attr, cargv.data(), cenv.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
-    if (outPipe[1] >= 0) {
+    if (outPipe[1] >= 0)
         ::close(outPipe[1]);
-    }
     if (rc != 0) {
-        if (outPipe[0] >= 0) {
+        if (outPipe[0] >= 0)
             ::close(outPipe[0]);
-        }
         return std::nullopt;
     }
     Process p;
@@ -109,9 +101,9 @@ std::optional<Process> Process::spawn(const std::vector<std::string>& argv,
     return p;
 }
 
-Process::Process(Process&& o) noexcept
-    : pid_(std::exchange(o.pid_, -1)), pidfd_(std::exchange(o.pidfd_, -1)),
-      out_(std::exchange(o.out_, -1)), buffered_(std::move(o.buffered_)), status_(o.status_) {}
+Process::Process(Process&& o) noexcept {
+    *this = std::move(o);
+}
 
 Process& Process::operator=(Process&& o) noexcept {
     if (this != &o) {
@@ -130,24 +122,18 @@ Process::~Process() {
 }
 
 void Process::release() {
-    if (pid_ > 0) {
+    if (pid_ > 0)
         terminate();
-    }
-    if (pidfd_ >= 0) {
+    if (pidfd_ >= 0)
         ::close(pidfd_);
-    }
-    if (out_ >= 0) {
+    if (out_ >= 0)
         ::close(out_);
-    }
-    pid_ = -1;
-    pidfd_ = -1;
-    out_ = -1;
+    pid_ = pidfd_ = out_ = -1;
 }
 
 bool Process::running() {
-    if (status_ || pid_ <= 0) {
+    if (status_ || pid_ <= 0)
         return false;
-    }
     int st = 0;
     if (::waitpid(pid_, &st, WNOHANG) == pid_) {
         status_ = st;
@@ -157,32 +143,22 @@ bool Process::running() {
 }
 
 std::optional<int> Process::wait(Deadline deadline) {
-    if (status_) {
-        return status_;
-    }
-    if (pid_ <= 0) {
-        return std::nullopt;
-    }
     for (;;) {
-        if (!running()) {
+        if (!running())
             return status_;
-        }
-        if (pidfd_ < 0 || pollFor(pidfd_, deadline) <= 0) {
+        if (pidfd_ < 0 || pollFor(pidfd_, deadline) <= 0)
             return running() ? std::nullopt : status_;
-        }
     }
 }
 
 void Process::kill(int signal) {
-    if (pid_ > 0 && running()) {
+    if (pid_ > 0 && running())
         ::kill(pid_, signal);
-    }
 }
 
 void Process::terminate() {
-    if (pid_ <= 0 || !running()) {
+    if (pid_ <= 0 || !running())
         return;
-    }
     ::kill(pid_, SIGTERM);
     if (!wait(deadlineIn(std::chrono::milliseconds(1000)))) {
         ::kill(pid_, SIGKILL);
@@ -190,45 +166,36 @@ void Process::terminate() {
     }
 }
 
+// Reads what the child wrote so far into the buffer; 0 at its end, -1 at the deadline.
+long Process::fill(Deadline deadline) {
+    if (out_ < 0 || pollFor(out_, deadline) <= 0)
+        return -1;
+    char buf[4096];
+    const ssize_t n = ::read(out_, buf, sizeof buf);
+    if (n > 0)
+        buffered_.append(buf, static_cast<std::size_t>(n));
+    return n < 0 ? -1 : n;
+}
+
 std::optional<std::string> Process::readLine(Deadline deadline) {
-    if (out_ < 0) {
-        return std::nullopt;
-    }
     for (;;) {
         if (auto nl = buffered_.find('\n'); nl != std::string::npos) {
             std::string line = buffered_.substr(0, nl);
             buffered_.erase(0, nl + 1);
             return line;
         }
-        if (pollFor(out_, deadline) <= 0) {
+        if (fill(deadline) <= 0)
             return std::nullopt;
-        }
-        char buf[4096];
-        ssize_t n = ::read(out_, buf, sizeof buf);
-        if (n <= 0) {
-            return std::nullopt;
-        }
-        buffered_.append(buf, static_cast<std::size_t>(n));
     }
 }
 
 std::optional<std::string> Process::readAll(Deadline deadline) {
-    if (out_ < 0) {
-        return std::nullopt;
-    }
     for (;;) {
-        if (pollFor(out_, deadline) <= 0) {
-            return std::nullopt;
-        }
-        char buf[4096];
-        ssize_t n = ::read(out_, buf, sizeof buf);
-        if (n == 0) {
+        const long n = fill(deadline);
+        if (n == 0)
             return std::exchange(buffered_, {});
-        }
-        if (n < 0) {
+        if (n < 0)
             return std::nullopt;
-        }
-        buffered_.append(buf, static_cast<std::size_t>(n));
     }
 }
 
@@ -238,33 +205,13 @@ std::optional<CommandResult> run(const std::vector<std::string>& argv,
     o.env = env;
     o.captureStdout = true;
     auto p = Process::spawn(argv, o);
-    if (!p) {
+    if (!p)
         return std::nullopt;
-    }
     auto out = p->readAll(deadline);
     auto status = p->wait(deadline);
-    if (!out || !status) {
+    if (!out || !status)
         return std::nullopt;
-    }
     return CommandResult{WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, *out};
-}
-
-bool onPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::string p = path ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= p.size()) {
-        auto end = p.find(':', start);
-        if (end == std::string::npos) {
-            end = p.size();
-        }
-        auto candidate = std::filesystem::path(p.substr(start, end - start)) / program;
-        if (::access(candidate.c_str(), X_OK) == 0) {
-            return true;
-        }
-        start = end + 1;
-    }
-    return false;
 }
 
 } // namespace vx::test

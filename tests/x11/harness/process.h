@@ -46,6 +46,7 @@ public:
 private:
     Process() = default;
     void release();
+    long fill(Deadline deadline);
     pid_t pid_ = -1;
     int pidfd_ = -1;
     int out_ = -1;
@@ -60,7 +61,5 @@ struct CommandResult {
 // Runs a command to the end (stdout captured, stderr discarded).
 std::optional<CommandResult> run(const std::vector<std::string>& argv,
                                  const std::vector<std::string>& env, Deadline deadline);
-
-bool onPath(const std::string& program);
 
 } // namespace vx::test

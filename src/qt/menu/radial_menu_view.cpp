@@ -281,32 +281,46 @@ void RadialMenuView::onLookChanged() {
 }
 
 void RadialMenuView::rebuildIcon() {
+    const auto& app = model_.targetApp();
+    const Image* source = app && app->icon && app->icon->isValid() ? &*app->icon : nullptr;
+    if (!source) {
+        if (!fallbackIcon_)
+            fallbackIcon_ = renderIcon(nullptr);
+        icon_ = *fallbackIcon_;
+        return;
+    }
+    if (lastSource_ != *source) {
+        lastIcon_ = renderIcon(source);
+        lastSource_ = *source;
+    }
+    icon_ = lastIcon_;
+}
+
+RadialMenuView::HubIcon RadialMenuView::renderIcon(const Image* source) const {
     const double s = layout_.iconSize();
     const int n = static_cast<int>(std::ceil(s * iconOversampling));
     QImage group(n, n, QImage::Format_ARGB32_Premultiplied);
     group.fill(Qt::transparent);
     QPainter p(&group);
     p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-    const auto& app = model_.targetApp();
-    if (app && app->icon && app->icon->isValid()) {
-        const auto& icon = *app->icon;
-        const QImage source(icon.rgba.data(), icon.width, icon.height, icon.width * 4,
-                            QImage::Format_RGBA8888);
+    if (source) {
+        const QImage image(source->rgba.data(), source->width, source->height, source->width * 4,
+                           QImage::Format_RGBA8888);
         QPainterPath clip;
         clip.addRoundedRect(QRectF(0, 0, n, n), 0.44 * n, 0.44 * n);
         p.setClipPath(clip);
         // Scaled to fit, centred.
-        const QSizeF fitted = QSizeF(icon.width, icon.height).scaled(n, n, Qt::KeepAspectRatio);
+        const QSizeF fitted =
+            QSizeF(source->width, source->height).scaled(n, n, Qt::KeepAspectRatio);
         const QRectF target((n - fitted.width()) / 2, (n - fitted.height()) / 2, fitted.width(),
                             fitted.height());
-        p.drawImage(target, source);
+        p.drawImage(target, image);
     } else {
         paintFallbackSymbol(p, n);
     }
     p.end();
-    icon_ = group;
     const int blur = static_cast<int>(std::lround(1.6 * iconOversampling));
-    iconShadow_ = blurredSilhouette(icon_, blur, 2 * blur, 0.16);
+    return {group, blurredSilhouette(group, blur, 2 * blur, 0.16)};
 }
 
 QRegion RadialMenuView::shapeRegion() const {
@@ -429,20 +443,20 @@ void RadialMenuView::paintHub(QPainter& p) const {
     const auto lean = RadialMenuLayout::lean(springX_.value(), springY_.value());
     const QTransform tilted = tilt(lean.aboutXDegrees, lean.aboutYDegrees, s / 0.95);
     const QTransform base = p.worldTransform();
-    const double n = icon_.width();
+    const double n = icon_.group.width();
     const double scale = s / n;
 
     p.save();
-    const double pad = (iconShadow_.width() - n) / 2;
+    const double pad = (icon_.shadow.width() - n) / 2;
     p.setWorldTransform(
         QTransform::fromTranslate(-n / 2 - pad, -n / 2 - pad) *
         QTransform::fromScale(scale, scale) * tilted *
         QTransform::fromTranslate(c.x() + lean.shadowOffset.x, c.y() + lean.shadowOffset.y) * base);
-    p.drawImage(QPointF(0, 0), iconShadow_);
+    p.drawImage(QPointF(0, 0), icon_.shadow);
     p.setWorldTransform(QTransform::fromTranslate(-n / 2, -n / 2) *
                         QTransform::fromScale(scale, scale) * tilted *
                         QTransform::fromTranslate(c.x(), c.y()) * base);
-    p.drawImage(QPointF(0, 0), icon_);
+    p.drawImage(QPointF(0, 0), icon_.group);
     p.restore();
 }
 

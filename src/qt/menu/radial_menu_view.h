@@ -3,6 +3,7 @@
 // icon leaning toward the pointer. It only repaints while something moves.
 #pragma once
 
+#include "core/base/image.h"
 #include "core/base/observable.h"
 #include "core/menu/radial_menu_layout.h"
 #include "core/menu/radial_menu_model.h"
@@ -15,6 +16,7 @@
 #include <QRegion>
 #include <QVariantAnimation>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 namespace vx {
@@ -90,6 +92,11 @@ private:
     void animate(QVariantAnimation& animation, double& shown, double target);
     void onLookChanged();
     void rebuildIcon();
+    struct HubIcon {
+        QImage group;  // the hub's icon group, rounded, at four times its size
+        QImage shadow; // its blurred silhouette
+    };
+    HubIcon renderIcon(const Image* source) const;
     void applyShape();
     QPointF toLayout(QPointF widgetPoint) const;
 
@@ -110,8 +117,13 @@ private:
     Spring springY_{0.2, 0.78};
     SpringAnimation springAnimation_;
 
-    QImage icon_;       // the hub's icon group, rounded, at four times its size
-    QImage iconShadow_; // its blurred silhouette
+    HubIcon icon_;
+    // The blur costs milliseconds at every hold otherwise, and the target is
+    // mostly the same application again: the last icon and the fallback
+    // symbol are kept rendered.
+    std::optional<Image> lastSource_;
+    HubIcon lastIcon_;
+    std::optional<HubIcon> fallbackIcon_;
     bool pressedInHub_ = false;
     int repaintRequests_ = 0;
     std::vector<Subscription> subscriptions_;

@@ -98,6 +98,7 @@ std::unique_ptr<X11Platform> X11Platform::open(const std::string& display, RunLo
     parts->watcher = std::make_unique<QtFdWatcher>(
         conn.fd(), [raw] { raw->dispatch(); }, nullptr);
     conn.setWakeup([raw] { raw->runLoop.post([raw] { raw->dispatch(); }); });
+    conn.setTurnPoster([raw](std::function<void()> task) { raw->runLoop.post(std::move(task)); });
     conn.flush();
     raw->dispatch(); // anything that arrived while the seams were set up
     return std::unique_ptr<X11Platform>(new X11Platform(std::move(parts)));
@@ -106,8 +107,10 @@ std::unique_ptr<X11Platform> X11Platform::open(const std::string& display, RunLo
 X11Platform::X11Platform(std::unique_ptr<Parts> parts) : parts_(std::move(parts)) {}
 
 X11Platform::~X11Platform() {
-    if (parts_->connection)
+    if (parts_->connection) {
         parts_->connection->setWakeup(nullptr);
+        parts_->connection->setTurnPoster(nullptr);
+    }
 }
 
 const Screens& X11Platform::screens() const {

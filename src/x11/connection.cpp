@@ -153,21 +153,32 @@ std::optional<std::string> Connection::atomName(xcb_atom_t a) {
                        static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get())));
 }
 
-std::optional<std::vector<std::uint32_t>> Connection::cardinals(xcb_window_t window,
-                                                                xcb_atom_t property,
-                                                                xcb_atom_t type,
-                                                                std::uint32_t maxLongs) {
+Connection::AskedProperty Connection::ask(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                                          std::uint32_t maxLongs) {
     if (property == XCB_ATOM_NONE) {
+        return {};
+    }
+    return {xcb_get_property(c_, 0, window, property, type, 0, maxLongs), true};
+}
+
+std::optional<std::vector<std::uint32_t>> Connection::cardinals(AskedProperty asked) {
+    if (!asked.asked) {
         return std::nullopt;
     }
-    auto r =
-        reply(xcb_get_property(c_, 0, window, property, type, 0, maxLongs), xcb_get_property_reply);
+    auto r = reply(asked.cookie, xcb_get_property_reply);
     if (!r || r->format != 32 || r->type == XCB_ATOM_NONE) {
         return std::nullopt;
     }
     auto n = static_cast<std::size_t>(xcb_get_property_value_length(r.get())) / 4;
     const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(r.get()));
     return std::vector<std::uint32_t>(data, data + n);
+}
+
+std::optional<std::vector<std::uint32_t>> Connection::cardinals(xcb_window_t window,
+                                                                xcb_atom_t property,
+                                                                xcb_atom_t type,
+                                                                std::uint32_t maxLongs) {
+    return cardinals(ask(window, property, type, maxLongs));
 }
 
 std::optional<std::uint32_t> Connection::cardinal(xcb_window_t window, xcb_atom_t property,
@@ -213,17 +224,37 @@ bool Connection::selectInput(xcb_window_t window, std::uint32_t mask) {
     return !check(xcb_change_window_attributes_checked(c_, window, XCB_CW_EVENT_MASK, &value));
 }
 
-std::optional<XError> Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type,
-                                                  std::array<std::uint32_t, 5> data) {
+namespace {
+
+xcb_client_message_event_t rootMessage(xcb_window_t window, xcb_atom_t type,
+                                       const std::array<std::uint32_t, 5>& data) {
     xcb_client_message_event_t ev{};
     ev.response_type = XCB_CLIENT_MESSAGE;
     ev.format = 32;
     ev.window = window;
     ev.type = type;
     std::copy(data.begin(), data.end(), ev.data.data32);
-    return check(xcb_send_event_checked(
-        c_, 0, root(), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-        reinterpret_cast<const char*>(&ev)));
+    return ev;
+}
+
+constexpr std::uint32_t kRootMessageMask =
+    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+
+} // namespace
+
+std::optional<XError> Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type,
+                                                  std::array<std::uint32_t, 5> data) {
+    auto ev = rootMessage(window, type, data);
+    return check(xcb_send_event_checked(c_, 0, root(), kRootMessageMask,
+                                        reinterpret_cast<const char*>(&ev)));
+}
+
+bool Connection::postRootMessage(xcb_window_t window, xcb_atom_t type,
+                                 std::array<std::uint32_t, 5> data) {
+    auto ev = rootMessage(window, type, data);
+    xcb_send_event(c_, 0, root(), kRootMessageMask, reinterpret_cast<const char*>(&ev));
+    flush();
+    return !isLost();
 }
 
 Connection::HandlerId Connection::addHandler(Handler handler) {

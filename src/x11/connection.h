@@ -6,6 +6,9 @@
 // that has to wait for the window manager waits on the socket with a deadline.
 #pragma once
 
+#include "core/base/lifetime.h"
+
+#include <any>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -112,6 +115,15 @@ public:
     std::optional<std::string> atomName(xcb_atom_t atom);
 
     // --- properties (nothing when absent, of another format, or on an error) ---
+    // A property asked for now and read later: asking for several before
+    // reading the first costs one round trip instead of one each.
+    struct AskedProperty {
+        xcb_get_property_cookie_t cookie{};
+        bool asked = false;
+    };
+    AskedProperty ask(xcb_window_t window, xcb_atom_t property, xcb_atom_t type = XCB_ATOM_ANY,
+                      std::uint32_t maxLongs = 1u << 20);
+    std::optional<std::vector<std::uint32_t>> cardinals(AskedProperty asked);
     std::optional<std::vector<std::uint32_t>> cardinals(xcb_window_t window, xcb_atom_t property,
                                                         xcb_atom_t type = XCB_ATOM_ANY,
                                                         std::uint32_t maxLongs = 1u << 20);
@@ -130,6 +142,36 @@ public:
     // Sends a client message to the root the way EWMH asks of pagers.
     std::optional<XError> sendRootMessage(xcb_window_t window, xcb_atom_t type,
                                           std::array<std::uint32_t, 5> data);
+
+    // --- state kept for one turn of the run loop ---
+    // Monitors, work areas and what the manager supports cannot change in a way
+    // that matters while one turn of the run loop runs, yet the release of a
+    // gesture asks for them a dozen times over. With a poster set, an answer
+    // read through turnCached() is kept until a task posted at the first read
+    // runs, that is until the program goes back to waiting; without one
+    // (tests, the one-shot probe), every read goes to the server.
+    using Poster = std::function<void(std::function<void()>)>;
+    void setTurnPoster(Poster post) {
+        post_ = std::move(post);
+        turnCache_.clear();
+    }
+    template <class T, class Read> T turnCached(const std::string& key, Read&& read) {
+        if (!post_) {
+            return read();
+        }
+        if (auto it = turnCache_.find(key); it != turnCache_.end()) {
+            return std::any_cast<const T&>(it->second);
+        }
+        T value = read();
+        if (turnCache_.empty()) {
+            post_(lifetime_.guard([this] { turnCache_.clear(); }));
+        }
+        turnCache_.emplace(key, value);
+        return value;
+    }
+
+    // The same, unchecked: false only when the connection is gone.
+    bool postRootMessage(xcb_window_t window, xcb_atom_t type, std::array<std::uint32_t, 5> data);
 
     // --- events ---
     using Handler = std::function<void(const xcb_generic_event_t&)>;
@@ -169,6 +211,9 @@ private:
     std::deque<Event> pending_;
     std::function<void()> wakeup_;
     bool wakeupPosted_ = false;
+    Poster post_;
+    std::unordered_map<std::string, std::any> turnCache_;
+    Lifetime lifetime_; // last: posted tasks see it go first
 };
 
 // The type of an event without the "sent by SendEvent" bit.

@@ -8,7 +8,9 @@
 
 namespace vx::x11 {
 
-std::vector<Monitor> readMonitors(Connection& conn) {
+namespace {
+
+std::vector<Monitor> askMonitors(Connection& conn) {
     std::vector<Monitor> out;
     auto version =
         conn.reply(xcb_randr_query_version(conn.raw(), 1, 5), xcb_randr_query_version_reply);
@@ -33,6 +35,12 @@ std::vector<Monitor> readMonitors(Connection& conn) {
         out.push_back({XCB_ATOM_NONE, true, {0, 0, root.width, root.height}});
     }
     return out;
+}
+
+} // namespace
+
+std::vector<Monitor> readMonitors(Connection& conn) {
+    return conn.turnCached<std::vector<Monitor>>("monitors", [&] { return askMonitors(conn); });
 }
 
 PixelRect rootSize(Connection& conn) {

@@ -43,6 +43,11 @@ std::string X11AccessTrust::missing() {
     if (conn_ == nullptr || conn_->isLost()) {
         return localized("Vortaxis has no X11 display to work on.");
     }
+    // Asked at every step of a gesture: the answer stands for the turn.
+    return conn_->turnCached<std::string>("trust", [this] { return missingManager(); });
+}
+
+std::string X11AccessTrust::missingManager() {
     // The manager's check window must name itself, or the property is a
     // leftover of a manager that has gone.
     auto checkAtom = conn_->atom("_NET_SUPPORTING_WM_CHECK");

@@ -38,6 +38,8 @@ public:
     static bool launchDetached(const std::vector<std::string>& argv);
 
 private:
+    std::string missingManager();
+
     Connection* conn_;
     std::string readme_;
     Launcher launch_ = launchDetached;

@@ -1,4 +1,5 @@
-// Monitors, their free areas and the pointer, read from the server on every call.
+// Monitors, their free areas and the pointer, read from the server (once per
+// turn of the run loop where the program keeps turn state).
 #include "x11/x11_screens.h"
 
 #include <algorithm>
@@ -69,35 +70,22 @@ std::vector<Strut> readStruts(Connection& conn) {
     auto root = rootSize(conn);
     auto partialAtom = conn.atom("_NET_WM_STRUT_PARTIAL");
     auto strutAtom = conn.atom("_NET_WM_STRUT");
-    // Every window is asked for both properties before any answer is read: one
-    // round trip for the whole desktop instead of two per window, which the
-    // release of a gesture would otherwise wait on several times over.
-    auto ask = [&](xcb_window_t w, xcb_atom_t property, std::uint32_t longs) {
-        return xcb_get_property(conn.raw(), 0, w, property, XCB_ATOM_CARDINAL, 0, longs);
-    };
-    auto answer =
-        [&](xcb_get_property_cookie_t cookie) -> std::optional<std::vector<std::uint32_t>> {
-        auto r = conn.reply(cookie, xcb_get_property_reply);
-        if (!r || r->format != 32 || r->type == XCB_ATOM_NONE) {
-            return std::nullopt;
-        }
-        const auto n = static_cast<std::size_t>(xcb_get_property_value_length(r.get())) / 4;
-        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(r.get()));
-        return std::vector<std::uint32_t>(data, data + n);
-    };
     if (partialAtom == XCB_ATOM_NONE || strutAtom == XCB_ATOM_NONE) {
         return out;
     }
-    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> asked;
+    // Every window is asked for both properties before any answer is read: one
+    // round trip for the whole desktop instead of two per window.
+    std::vector<std::pair<Connection::AskedProperty, Connection::AskedProperty>> asked;
     asked.reserve(candidates.size());
     for (auto w : candidates) {
-        asked.emplace_back(ask(w, partialAtom, 12), ask(w, strutAtom, 4));
+        asked.emplace_back(conn.ask(w, partialAtom, XCB_ATOM_CARDINAL, 12),
+                           conn.ask(w, strutAtom, XCB_ATOM_CARDINAL, 4));
     }
     std::vector<std::pair<xcb_window_t, std::vector<std::uint32_t>>> found;
     auto cookie = asked.begin();
     for (auto w : candidates) {
-        auto partial = answer(cookie->first);
-        auto plain = answer(cookie->second);
+        auto partial = conn.cardinals(cookie->first);
+        auto plain = conn.cardinals(cookie->second);
         ++cookie;
         if (partial && partial->size() >= 12) {
             found.emplace_back(w, std::move(*partial));
@@ -179,6 +167,10 @@ PixelRect visibleArea(const PixelRect& m, const std::vector<Strut>& struts) {
 }
 
 std::vector<Screen> X11Screens::screens() const {
+    return conn_.turnCached<std::vector<Screen>>("screens", [this] { return readScreens(); });
+}
+
+std::vector<Screen> X11Screens::readScreens() const {
     auto monitors = readMonitors(conn_);
     auto primary = primaryMonitor(monitors);
     if (!primary) {

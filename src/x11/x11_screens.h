@@ -36,6 +36,8 @@ public:
     Point pointerLocation() const override;
 
 private:
+    std::vector<Screen> readScreens() const;
+
     Connection& conn_;
     double scale_;
 };

@@ -41,7 +41,8 @@ PixelRect X11WindowSystem::Geometry::visible() const {
 }
 
 bool X11WindowSystem::supported(const char* atomName) {
-    auto list = atoms(conn_.root(), "_NET_SUPPORTED");
+    auto list = conn_.turnCached<std::vector<xcb_atom_t>>(
+        "_NET_SUPPORTED", [this] { return atoms(conn_.root(), "_NET_SUPPORTED"); });
     return std::find(list.begin(), list.end(), conn_.atom(atomName)) != list.end();
 }
 
@@ -71,26 +72,49 @@ std::optional<xcb_window_t> X11WindowSystem::liveClient(ElementRef window) {
     return w;
 }
 
-std::optional<X11WindowSystem::Geometry> X11WindowSystem::geometry(xcb_window_t client) {
-    auto g = conn_.reply(xcb_get_geometry(conn_.raw(), client), xcb_get_geometry_reply);
-    auto t = conn_.reply(xcb_translate_coordinates(conn_.raw(), client, conn_.root(), 0, 0),
-                         xcb_translate_coordinates_reply);
-    if (!g || !t) {
+std::optional<X11WindowSystem::ClientState> X11WindowSystem::readClient(xcb_window_t client) {
+    // Everything is asked for before the first answer is read: one round trip.
+    auto raw = conn_.raw();
+    auto attrsAsked = xcb_get_window_attributes(raw, client);
+    auto geometryAsked = xcb_get_geometry(raw, client);
+    auto cornerAsked = xcb_translate_coordinates(raw, client, conn_.root(), 0, 0);
+    auto frameAsked = conn_.ask(client, conn_.atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 4);
+    auto shadowAsked = conn_.ask(client, conn_.atom("_GTK_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 4);
+    auto stateAsked = conn_.ask(client, conn_.atom("_NET_WM_STATE"), XCB_ATOM_ATOM);
+    auto attrs = conn_.reply(attrsAsked, xcb_get_window_attributes_reply);
+    auto g = conn_.reply(geometryAsked, xcb_get_geometry_reply);
+    auto t = conn_.reply(cornerAsked, xcb_translate_coordinates_reply);
+    auto frame = conn_.cardinals(frameAsked);
+    auto shadow = conn_.cardinals(shadowAsked);
+    auto state = conn_.cardinals(stateAsked);
+    if (!attrs || !g || !t) {
         return std::nullopt;
     }
-    Geometry out;
-    out.client = {t->dst_x, t->dst_y, g->width, g->height};
-    auto extents = [&](const char* name) {
+    auto extents = [](const std::optional<std::vector<std::uint32_t>>& v) {
         Extents e;
-        auto v = conn_.cardinals(client, conn_.atom(name), XCB_ATOM_CARDINAL, 4);
         if (v && v->size() == 4) {
             e = {i32((*v)[0]), i32((*v)[1]), i32((*v)[2]), i32((*v)[3])};
         }
         return e;
     };
-    out.frame = extents("_NET_FRAME_EXTENTS");
-    out.shadow = extents("_GTK_FRAME_EXTENTS");
+    ClientState out;
+    out.geometry.client = {t->dst_x, t->dst_y, g->width, g->height};
+    out.geometry.frame = extents(frame);
+    out.geometry.shadow = extents(shadow);
+    out.ourEventMask = attrs->your_event_mask;
+    if (state) {
+        out.state.assign(state->begin(), state->end());
+    }
     return out;
+}
+
+std::optional<X11WindowSystem::Geometry> X11WindowSystem::geometry(xcb_window_t client) {
+    settle(client);
+    auto state = readClient(client);
+    if (!state) {
+        return std::nullopt;
+    }
+    return state->geometry;
 }
 
 std::vector<xcb_window_t> X11WindowSystem::stackingFrontToBack() {
@@ -216,8 +240,8 @@ AXRead<std::vector<ElementRef>> X11WindowSystem::windows(ElementRef application)
 }
 
 AXRead<Point> X11WindowSystem::position(ElementRef window) {
-    auto c = liveClient(window);
-    auto g = c ? geometry(*c) : std::nullopt;
+    auto g =
+        isWindowElement(window) ? geometry(static_cast<xcb_window_t>(window.handle)) : std::nullopt;
     if (!g) {
         return AXRead<Point>::error(axstatus::invalidElement);
     }
@@ -227,8 +251,8 @@ AXRead<Point> X11WindowSystem::position(ElementRef window) {
 }
 
 AXRead<Size> X11WindowSystem::size(ElementRef window) {
-    auto c = liveClient(window);
-    auto g = c ? geometry(*c) : std::nullopt;
+    auto g =
+        isWindowElement(window) ? geometry(static_cast<xcb_window_t>(window.handle)) : std::nullopt;
     if (!g) {
         return AXRead<Size>::error(axstatus::invalidElement);
     }
@@ -314,9 +338,6 @@ void X11WindowSystem::clearMaximized(xcb_window_t client) {
         return std::any_of(s.begin(), s.end(),
                            [&](xcb_atom_t a) { return a == vert || a == horz || a == full; });
     };
-    if (!holds()) {
-        return;
-    }
     conn_.selectInput(client, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
     constexpr std::uint32_t remove = 0, sourcePager = 2;
     if (conn_.sendRootMessage(client, stateAtom, {remove, vert, horz, sourcePager, 0}) ||
@@ -346,8 +367,9 @@ void X11WindowSystem::clearMaximized(xcb_window_t client) {
     });
 }
 
-void X11WindowSystem::awaitConfigure(xcb_window_t a, xcb_window_t b,
-                                     std::optional<std::pair<std::int32_t, std::int32_t>> size) {
+bool X11WindowSystem::awaitConfigure(xcb_window_t window,
+                                     std::optional<std::pair<std::int32_t, std::int32_t>> size,
+                                     Deadline deadline) {
     // Fluxbox answers a move-resize with a notice at the old size first and
     // resizes later: a size change waits for the client's notice at the new
     // size (or the deadline, when the manager grants another).
@@ -357,62 +379,81 @@ void X11WindowSystem::awaitConfigure(xcb_window_t a, xcb_window_t b,
                 return false;
             }
             const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(ev);
-            if (size) {
-                return c.window == a && c.width == size->first && c.height == size->second;
-            }
-            return c.window == a || c.window == b;
+            return c.window == window &&
+                   (!size || (c.width == size->first && c.height == size->second));
         },
-        deadlineIn(options_.answerTimeout));
-    if (e) {
-        // The manager moves the frame and the client in one go; one round
-        // trip lets the rest of that go through before the caller reads back.
-        conn_.sync();
+        deadline);
+    if (!e) {
+        return false;
     }
+    // The manager moves the frame and the client in one go; one round trip
+    // lets the rest of that go through before the caller reads back.
+    conn_.sync();
+    return true;
 }
 
-AXStatus X11WindowSystem::configure(xcb_window_t client,
+void X11WindowSystem::settle(xcb_window_t client) {
+    auto it = pending_.find(client);
+    if (it == pending_.end()) {
+        return;
+    }
+    const Pending p = it->second;
+    pending_.erase(it);
+    awaitConfigure(client, p.resized ? std::optional{std::pair{p.w, p.h}} : std::nullopt,
+                   p.deadline);
+}
+
+AXStatus X11WindowSystem::configure(xcb_window_t client, const Geometry& g,
                                     std::optional<std::pair<std::int32_t, std::int32_t>> xy,
                                     std::optional<std::pair<std::int32_t, std::int32_t>> wh) {
-    auto g = geometry(client);
-    if (!g) {
-        return axstatus::invalidElement;
-    }
     if (wh && (wh->first <= 0 || wh->second <= 0)) {
         return axstatus::illegalArgument;
     }
-    bool unchanged = (!xy || (xy->first == g->client.x - g->frame.left &&
-                              xy->second == g->client.y - g->frame.top)) &&
-                     (!wh || (wh->first == g->client.width && wh->second == g->client.height));
-    if (unchanged) {
+    // A write builds on the request before it that is still unanswered, so
+    // that a size sent right after a position keeps the new position.
+    const auto now = std::chrono::steady_clock::now();
+    std::erase_if(pending_, [&](const auto& entry) { return entry.second.deadline <= now; });
+    Pending base{g.client.x - g.frame.left,
+                 g.client.y - g.frame.top,
+                 g.client.width,
+                 g.client.height,
+                 false,
+                 now};
+    if (auto it = pending_.find(client); it != pending_.end()) {
+        base = it->second;
+    }
+    Pending next = base;
+    if (xy) {
+        std::tie(next.x, next.y) = *xy;
+    }
+    if (wh) {
+        std::tie(next.w, next.h) = *wh;
+    }
+    if (next.x == base.x && next.y == base.y && next.w == base.w && next.h == base.h) {
         return axstatus::success; // no answer would come: nothing to wait for
     }
-    conn_.selectInput(client, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-    auto frame = frameOf(client).value_or(client);
-    auto isStale = [&](const xcb_generic_event_t& ev) {
-        if (eventType(ev) != XCB_CONFIGURE_NOTIFY) {
-            return false;
-        }
-        auto w = reinterpret_cast<const xcb_configure_notify_event_t&>(ev).window;
-        return w == client || w == frame;
-    };
-    conn_.discard(isStale);
+    next.resized = base.resized || next.w != base.w || next.h != base.h;
+    next.deadline = deadlineIn(options_.answerTimeout);
+    conn_.discard([&](const xcb_generic_event_t& ev) {
+        return eventType(ev) == XCB_CONFIGURE_NOTIFY &&
+               reinterpret_cast<const xcb_configure_notify_event_t&>(ev).window == client;
+    });
 
     if (supported("_NET_MOVERESIZE_WINDOW")) {
         // NorthWestGravity: x and y name the frame's outer corner, whatever
         // the decorations. StaticGravity (x, y = the client's corner) lands
         // off by the border width the client had before the manager took it
         // (1 px for xterm under Openbox), which nobody can read back.
-        // Every field is sent, the unchanged ones as they are now: Fluxbox
+        // Every field is sent, the unchanged ones as they will be: Fluxbox
         // reads a position-only request's size from its own frame and grows
         // the window by the decorations with every move.
-        auto [x, y] =
-            xy.value_or(std::pair{g->client.x - g->frame.left, g->client.y - g->frame.top});
-        auto [w, h] = wh.value_or(std::pair{g->client.width, g->client.height});
         std::array<std::uint32_t, 5> data{XCB_GRAVITY_NORTH_WEST | kSourcePager | kMoveX | kMoveY |
                                               kMoveW | kMoveH,
-                                          u32(x), u32(y), u32(w), u32(h)};
-        if (auto err = conn_.sendRootMessage(client, conn_.atom("_NET_MOVERESIZE_WINDOW"), data)) {
-            return err->connectionLost ? axstatus::cannotComplete : axstatus::invalidElement;
+                                          u32(next.x), u32(next.y), u32(next.w), u32(next.h)};
+        // Not checked: a client message to the root has nothing the server
+        // could refuse, and the read that follows waits for the answer anyway.
+        if (!conn_.postRootMessage(client, conn_.atom("_NET_MOVERESIZE_WINDOW"), data)) {
+            return axstatus::cannotComplete;
         }
     } else {
         // A configure request on the client; the manager places the frame by
@@ -425,45 +466,63 @@ AXStatus X11WindowSystem::configure(xcb_window_t client,
             (hints.flags & XCB_ICCCM_SIZE_HINT_P_WIN_GRAVITY) &&
             hints.win_gravity == XCB_GRAVITY_STATIC;
         // x, y name the frame's corner; a client of static gravity asks with its own.
-        if (xy && staticGravity) {
-            xy->first += g->frame.left;
-            xy->second += g->frame.top;
+        std::int32_t x = next.x, y = next.y;
+        if (staticGravity) {
+            x += g.frame.left;
+            y += g.frame.top;
         }
         std::uint16_t mask = 0;
         std::vector<std::uint32_t> values;
-        if (xy) {
+        if (next.x != base.x || next.y != base.y) {
             mask |= XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y;
-            values.push_back(u32(xy->first));
-            values.push_back(u32(xy->second));
+            values.push_back(u32(x));
+            values.push_back(u32(y));
         }
-        if (wh) {
+        if (next.w != base.w || next.h != base.h) {
             mask |= XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
-            values.push_back(u32(wh->first));
-            values.push_back(u32(wh->second));
+            values.push_back(u32(next.w));
+            values.push_back(u32(next.h));
         }
         if (auto err = conn_.check(
                 xcb_configure_window_checked(conn_.raw(), client, mask, values.data()))) {
             return err->connectionLost ? axstatus::cannotComplete : axstatus::invalidElement;
         }
     }
-    bool resized = wh && (wh->first != g->client.width || wh->second != g->client.height);
-    awaitConfigure(client, frame, resized ? wh : std::nullopt);
+    pending_[client] = next;
     return axstatus::success;
 }
 
-std::optional<std::pair<xcb_window_t, X11WindowSystem::Geometry>>
+std::optional<std::pair<xcb_window_t, X11WindowSystem::ClientState>>
 X11WindowSystem::prepareWrite(ElementRef window) {
-    auto c = liveClient(window);
-    if (!c) {
+    if (!isWindowElement(window)) {
         return std::nullopt;
     }
-    // A maximized window ignores a new geometry until it is restored.
-    clearMaximized(*c);
-    auto g = geometry(*c);
-    if (!g) {
+    auto c = static_cast<xcb_window_t>(window.handle);
+    auto state = readClient(c);
+    if (!state) {
         return std::nullopt;
     }
-    return std::pair{*c, *g};
+    auto is = [&](const char* name) {
+        return std::find(state->state.begin(), state->state.end(), conn_.atom(name)) !=
+               state->state.end();
+    };
+    if (is("_NET_WM_STATE_MAXIMIZED_VERT") || is("_NET_WM_STATE_MAXIMIZED_HORZ") ||
+        is("_NET_WM_STATE_FULLSCREEN")) {
+        // A maximized window ignores a new geometry until it is restored.
+        settle(c);
+        clearMaximized(c);
+        state = readClient(c);
+        if (!state) {
+            return std::nullopt;
+        }
+    }
+    // The answers a read waits for.
+    constexpr std::uint32_t heard =
+        XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    if ((state->ourEventMask & heard) != heard) {
+        conn_.selectInput(c, heard);
+    }
+    return std::pair{c, std::move(*state)};
 }
 
 AXStatus X11WindowSystem::setPosition(ElementRef window, Point topLeft) {
@@ -471,13 +530,14 @@ AXStatus X11WindowSystem::setPosition(ElementRef window, Point topLeft) {
     if (!target) {
         return axstatus::invalidElement;
     }
-    auto& [c, g] = *target;
+    const auto& [c, state] = *target;
+    const auto& g = state.geometry;
     auto coords = Coordinates::current(conn_, options_.scale);
     // The visible corner goes to the target: the frame's corner lies outside
     // it by the client's own invisible shadow.
     std::int32_t x = coords.rootX(topLeft.x) - g.shadow.left;
     std::int32_t y = coords.rootY(topLeft.y) - g.shadow.top;
-    return configure(c, std::pair{x, y}, std::nullopt);
+    return configure(c, g, std::pair{x, y}, std::nullopt);
 }
 
 std::pair<std::int32_t, std::int32_t>
@@ -516,7 +576,8 @@ AXStatus X11WindowSystem::setSize(ElementRef window, Size s) {
     if (!target) {
         return axstatus::invalidElement;
     }
-    auto& [c, g] = *target;
+    const auto& [c, state] = *target;
+    const auto& g = state.geometry;
     auto coords = Coordinates::current(conn_, options_.scale);
     std::int32_t w =
         coords.pixels(s.width) - g.frame.left - g.frame.right + g.shadow.left + g.shadow.right;
@@ -525,7 +586,7 @@ AXStatus X11WindowSystem::setSize(ElementRef window, Size s) {
     // Ask for the size the manager will grant anyway: when that is the size the
     // window already has, no answer comes and there is nothing to wait for.
     auto [cw, ch] = constrainedSize(c, std::max(w, 1), std::max(h, 1));
-    return configure(c, std::nullopt, std::pair{cw, ch});
+    return configure(c, g, std::nullopt, std::pair{cw, ch});
 }
 
 AXRead<WindowID> X11WindowSystem::windowID(ElementRef window) {
@@ -789,7 +850,7 @@ AXStatus X11WindowSystem::moveWindow(WindowID window, Point topLeft) {
             conn_.raw(), window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values))) {
         return err->connectionLost ? axstatus::cannotComplete : axstatus::invalidElement;
     }
-    awaitConfigure(window, window);
+    awaitConfigure(window, std::nullopt, deadlineIn(options_.answerTimeout));
     return axstatus::success;
 }
 

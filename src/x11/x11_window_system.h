@@ -1,7 +1,8 @@
 // The WindowSystem seam on X11: EWMH and ICCCM over our own connection. A
 // window element is a client window, an application element a process id;
 // the window-server id is the frame the window manager put around the client.
-// Every write goes through the window manager and waits (bounded) for its answer.
+// Every write goes through the window manager; the read after it waits
+// (bounded) for the manager's answer.
 #pragma once
 
 #include "core/window/window_system.h"
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <functional>
+#include <unordered_map>
 
 namespace vx::x11 {
 
@@ -68,7 +70,24 @@ private:
         PixelRect visible() const;
     };
 
+    // What a write needs to know of a client, read in one round trip.
+    struct ClientState {
+        Geometry geometry;
+        std::uint32_t ourEventMask = 0;
+        std::vector<xcb_atom_t> state; // _NET_WM_STATE
+    };
+    // A request sent and not yet answered: the frame corner (root pixels) and
+    // client size asked for, whether the size changed, and until when its
+    // answer is worth waiting for.
+    struct Pending {
+        std::int32_t x = 0, y = 0, w = 0, h = 0;
+        bool resized = false;
+        Deadline deadline;
+    };
+
     std::optional<xcb_window_t> liveClient(ElementRef window);
+    std::optional<ClientState> readClient(xcb_window_t client);
+    // Where the client is once the manager has answered what we asked of it.
     std::optional<Geometry> geometry(xcb_window_t client);
     std::vector<xcb_window_t> stackingFrontToBack();
     std::optional<ProcessID> ownerPid(xcb_window_t window);
@@ -84,21 +103,27 @@ private:
     // minimum, maximum and size steps applied as ICCCM says.
     std::pair<std::int32_t, std::int32_t> constrainedSize(xcb_window_t client, std::int32_t w,
                                                           std::int32_t h);
-    // The live client behind `window`, restored from maximized, and its geometry.
-    std::optional<std::pair<xcb_window_t, Geometry>> prepareWrite(ElementRef window);
+    // The live client behind `window`, restored from maximized, and its state.
+    std::optional<std::pair<xcb_window_t, ClientState>> prepareWrite(ElementRef window);
     // Takes maximized and fullscreen state off and waits for the manager to say so.
     void clearMaximized(xcb_window_t client);
     // Asks the manager for a new frame corner (root pixels) and/or client size
-    // (only the given parts) and waits for its ConfigureNotify.
-    AXStatus configure(xcb_window_t client, std::optional<std::pair<std::int32_t, std::int32_t>> xy,
+    // and returns without waiting: the next read of the window waits instead,
+    // so the position and size of one placement go out back to back.
+    AXStatus configure(xcb_window_t client, const Geometry& current,
+                       std::optional<std::pair<std::int32_t, std::int32_t>> xy,
                        std::optional<std::pair<std::int32_t, std::int32_t>> wh);
-    // With a size, only the client's answer at that size counts.
-    void awaitConfigure(xcb_window_t a, xcb_window_t b,
-                        std::optional<std::pair<std::int32_t, std::int32_t>> size = std::nullopt);
+    // Waits (until the request's deadline) for the answer to what was asked of
+    // the client; with a size change, only the answer at the new size counts.
+    void settle(xcb_window_t client);
+    bool awaitConfigure(xcb_window_t window,
+                        std::optional<std::pair<std::int32_t, std::int32_t>> size,
+                        Deadline deadline);
 
     Connection& conn_;
     Options options_;
     IconLookup iconLookup_;
+    std::unordered_map<xcb_window_t, Pending> pending_;
 };
 
 } // namespace vx::x11

@@ -173,6 +173,19 @@ public:
     // The same, unchecked: false only when the connection is gone.
     bool postRootMessage(xcb_window_t window, xcb_atom_t type, std::array<std::uint32_t, 5> data);
 
+    // What never changes for the life of a connection (an extension's
+    // version), asked for once. An answer of a broken connection is not kept.
+    template <class T, class Read> T keptForConnection(const std::string& key, Read&& read) {
+        if (auto it = kept_.find(key); it != kept_.end()) {
+            return std::any_cast<const T&>(it->second);
+        }
+        T value = read();
+        if (!isLost()) {
+            kept_.emplace(key, value);
+        }
+        return value;
+    }
+
     // --- events ---
     using Handler = std::function<void(const xcb_generic_event_t&)>;
     using HandlerId = std::uint64_t;
@@ -213,6 +226,7 @@ private:
     bool wakeupPosted_ = false;
     Poster post_;
     std::unordered_map<std::string, std::any> turnCache_;
+    std::unordered_map<std::string, std::any> kept_;
     Lifetime lifetime_; // last: posted tasks see it go first
 };
 

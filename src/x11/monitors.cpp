@@ -12,10 +12,13 @@ namespace {
 
 std::vector<Monitor> askMonitors(Connection& conn) {
     std::vector<Monitor> out;
-    auto version =
-        conn.reply(xcb_randr_query_version(conn.raw(), 1, 5), xcb_randr_query_version_reply);
-    if (version && (version->major_version > 1 ||
-                    (version->major_version == 1 && version->minor_version >= 5))) {
+    const bool hasMonitors = conn.keptForConnection<bool>("randr 1.5", [&] {
+        auto version =
+            conn.reply(xcb_randr_query_version(conn.raw(), 1, 5), xcb_randr_query_version_reply);
+        return version && (version->major_version > 1 ||
+                           (version->major_version == 1 && version->minor_version >= 5));
+    });
+    if (hasMonitors) {
         auto r = conn.reply(xcb_randr_get_monitors(conn.raw(), conn.root(), 1),
                             xcb_randr_get_monitors_reply);
         if (r) {

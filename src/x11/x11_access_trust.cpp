@@ -51,13 +51,17 @@ std::string X11AccessTrust::missingManager() {
     // The manager's check window must name itself, or the property is a
     // leftover of a manager that has gone.
     auto checkAtom = conn_->atom("_NET_SUPPORTING_WM_CHECK");
-    auto check = conn_->cardinal(conn_->root(), checkAtom, XCB_ATOM_WINDOW);
+    auto checkAsked = conn_->ask(conn_->root(), checkAtom, XCB_ATOM_WINDOW, 1);
+    auto supportedAsked = conn_->ask(conn_->root(), conn_->atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
+    auto checkList = conn_->cardinals(checkAsked);
+    auto supported = conn_->cardinals(supportedAsked);
+    auto check =
+        checkList && !checkList->empty() ? std::optional(checkList->front()) : std::nullopt;
     auto self = check ? conn_->cardinal(*check, checkAtom, XCB_ATOM_WINDOW) : std::nullopt;
     if (!check || !self || *self != *check) {
         return localized("No window manager is running. Vortaxis needs one that follows the "
                          "EWMH standard, such as Openbox, Xfwm4, KWin or Fluxbox.");
     }
-    auto supported = conn_->cardinals(conn_->root(), conn_->atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
     for (const char* needed : {"_NET_ACTIVE_WINDOW", "_NET_CLIENT_LIST_STACKING"}) {
         if (!supported || std::find(supported->begin(), supported->end(), conn_->atom(needed)) ==
                               supported->end()) {

@@ -9,11 +9,6 @@
 namespace vx::x11 {
 namespace {
 
-bool viewable(Connection& conn, xcb_window_t w) {
-    auto a = conn.reply(xcb_get_window_attributes(conn.raw(), w), xcb_get_window_attributes_reply);
-    return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
-}
-
 bool overlaps(std::int32_t a0, std::int32_t a1, std::int32_t b0, std::int32_t b1) {
     return a0 < b1 && b0 < a1;
 }
@@ -27,6 +22,16 @@ PixelRect intersect(const PixelRect& a, const PixelRect& b) {
 // The per-monitor work areas a window manager publishes, for the current desktop.
 std::vector<PixelRect> publishedWorkAreas(Connection& conn, std::size_t monitorCount) {
     auto desktop = conn.cardinal(conn.root(), conn.atom("_NET_CURRENT_DESKTOP")).value_or(0);
+    // All three asked at once: the first that answers wins.
+    auto desktopSuffix = std::to_string(desktop);
+    auto netAreas =
+        conn.ask(conn.root(), conn.atom("_NET_WORKAREAS_D" + desktopSuffix), XCB_ATOM_CARDINAL);
+    auto gtkAreas =
+        conn.ask(conn.root(), conn.atom("_GTK_WORKAREAS_D" + desktopSuffix), XCB_ATOM_CARDINAL);
+    auto wholeArea = conn.ask(conn.root(), conn.atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL);
+    auto net = conn.cardinals(netAreas);
+    auto gtk = conn.cardinals(gtkAreas);
+    auto whole = conn.cardinals(wholeArea);
     std::vector<PixelRect> out;
     auto quads = [&](const std::vector<std::uint32_t>& v, std::size_t from, std::size_t count) {
         for (std::size_t i = from; i + 3 < v.size() && i < from + count * 4; i += 4) {
@@ -35,18 +40,15 @@ std::vector<PixelRect> publishedWorkAreas(Connection& conn, std::size_t monitorC
                            static_cast<std::int32_t>(v[i + 3])});
         }
     };
-    for (const char* prefix : {"_NET_WORKAREAS_D", "_GTK_WORKAREAS_D"}) {
-        auto name = prefix + std::to_string(desktop);
-        if (auto v = conn.cardinals(conn.root(), conn.atom(name), XCB_ATOM_CARDINAL)) {
-            quads(*v, 0, v->size() / 4);
+    for (const auto& perMonitor : {net, gtk}) {
+        if (perMonitor) {
+            quads(*perMonitor, 0, perMonitor->size() / 4);
             return out;
         }
     }
     // One area for the whole root: meaningful only with one monitor.
-    if (monitorCount == 1) {
-        if (auto v = conn.cardinals(conn.root(), conn.atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL)) {
-            quads(*v, static_cast<std::size_t>(desktop) * 4, 1);
-        }
+    if (monitorCount == 1 && whole) {
+        quads(*whole, static_cast<std::size_t>(desktop) * 4, 1);
     }
     return out;
 }
@@ -55,26 +57,30 @@ std::vector<PixelRect> publishedWorkAreas(Connection& conn, std::size_t monitorC
 
 std::vector<Strut> readStruts(Connection& conn) {
     std::vector<Strut> out;
-    std::set<xcb_window_t> candidates;
-    if (auto list =
-            conn.cardinals(conn.root(), conn.atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW)) {
-        candidates.insert(list->begin(), list->end());
-    } else if (auto clients =
-                   conn.cardinals(conn.root(), conn.atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW)) {
-        candidates.insert(clients->begin(), clients->end());
-    }
-    if (auto tree = conn.reply(xcb_query_tree(conn.raw(), conn.root()), xcb_query_tree_reply)) {
-        auto* kids = xcb_query_tree_children(tree.get());
-        candidates.insert(kids, kids + xcb_query_tree_children_length(tree.get()));
-    }
-    auto root = rootSize(conn);
     auto partialAtom = conn.atom("_NET_WM_STRUT_PARTIAL");
     auto strutAtom = conn.atom("_NET_WM_STRUT");
     if (partialAtom == XCB_ATOM_NONE || strutAtom == XCB_ATOM_NONE) {
         return out;
     }
-    // Every window is asked for both properties before any answer is read: one
-    // round trip for the whole desktop instead of two per window.
+    // Each step asks everything it needs before reading the first answer: a
+    // round trip per step rather than one per window and property.
+    auto stackingAsked =
+        conn.ask(conn.root(), conn.atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+    auto clientsAsked = conn.ask(conn.root(), conn.atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    auto treeAsked = xcb_query_tree(conn.raw(), conn.root());
+    auto root = rootSize(conn);
+    std::set<xcb_window_t> candidates;
+    auto stacking = conn.cardinals(stackingAsked);
+    auto clients = conn.cardinals(clientsAsked);
+    if (stacking) {
+        candidates.insert(stacking->begin(), stacking->end());
+    } else if (clients) {
+        candidates.insert(clients->begin(), clients->end());
+    }
+    if (auto tree = conn.reply(treeAsked, xcb_query_tree_reply)) {
+        auto* kids = xcb_query_tree_children(tree.get());
+        candidates.insert(kids, kids + xcb_query_tree_children_length(tree.get()));
+    }
     std::vector<std::pair<Connection::AskedProperty, Connection::AskedProperty>> asked;
     asked.reserve(candidates.size());
     for (auto w : candidates) {
@@ -93,16 +99,23 @@ std::vector<Strut> readStruts(Connection& conn) {
             found.emplace_back(w, std::move(*plain));
         }
     }
+    std::vector<xcb_get_window_attributes_cookie_t> shown;
+    shown.reserve(found.size());
+    for (const auto& entry : found) {
+        shown.push_back(xcb_get_window_attributes(conn.raw(), entry.first));
+    }
+    auto isShown = shown.begin();
     for (auto& [w, v] : found) {
+        auto attrs = conn.reply(*isShown++, xcb_get_window_attributes_reply);
+        if (!attrs || attrs->map_state != XCB_MAP_STATE_VIEWABLE) {
+            continue;
+        }
         if (v.size() < 12) {
             // The old form spans the whole edge.
             auto w1 = static_cast<std::uint32_t>(root.width - 1);
             auto h1 = static_cast<std::uint32_t>(root.height - 1);
             v.resize(4);
             v.insert(v.end(), {0, h1, 0, h1, 0, w1, 0, w1});
-        }
-        if (!viewable(conn, w)) {
-            continue;
         }
         const auto& s = v;
         auto span = [](std::uint32_t start, std::uint32_t end, std::int32_t full) {

@@ -81,12 +81,15 @@ std::optional<X11WindowSystem::ClientState> X11WindowSystem::readClient(xcb_wind
     auto frameAsked = conn_.ask(client, conn_.atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 4);
     auto shadowAsked = conn_.ask(client, conn_.atom("_GTK_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 4);
     auto stateAsked = conn_.ask(client, conn_.atom("_NET_WM_STATE"), XCB_ATOM_ATOM);
+    auto hintsAsked = xcb_icccm_get_wm_normal_hints(raw, client);
     auto attrs = conn_.reply(attrsAsked, xcb_get_window_attributes_reply);
     auto g = conn_.reply(geometryAsked, xcb_get_geometry_reply);
     auto t = conn_.reply(cornerAsked, xcb_translate_coordinates_reply);
     auto frame = conn_.cardinals(frameAsked);
     auto shadow = conn_.cardinals(shadowAsked);
     auto state = conn_.cardinals(stateAsked);
+    xcb_size_hints_t hints{};
+    const bool hasHints = xcb_icccm_get_wm_normal_hints_reply(raw, hintsAsked, &hints, nullptr);
     if (!attrs || !g || !t) {
         return std::nullopt;
     }
@@ -105,6 +108,9 @@ std::optional<X11WindowSystem::ClientState> X11WindowSystem::readClient(xcb_wind
     if (state) {
         out.state.assign(state->begin(), state->end());
     }
+    if (hasHints) {
+        out.sizeHints = hints;
+    }
     return out;
 }
 
@@ -117,16 +123,29 @@ std::optional<X11WindowSystem::Geometry> X11WindowSystem::geometry(xcb_window_t 
     return state->geometry;
 }
 
+// The discovery at the start of a gesture asks for the stacking list, the
+// active window and the owners of windows several times over; within one turn
+// of the run loop the answers stand.
 std::vector<xcb_window_t> X11WindowSystem::stackingFrontToBack() {
-    auto v =
-        conn_.cardinals(conn_.root(), conn_.atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
-    if (!v) {
-        return {};
-    }
-    return std::vector<xcb_window_t>(v->rbegin(), v->rend());
+    return conn_.turnCached<std::vector<xcb_window_t>>("stacking", [this] {
+        auto v =
+            conn_.cardinals(conn_.root(), conn_.atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+        return v ? std::vector<xcb_window_t>(v->rbegin(), v->rend()) : std::vector<xcb_window_t>{};
+    });
+}
+
+std::optional<std::uint32_t> X11WindowSystem::activeWindow() {
+    return conn_.turnCached<std::optional<std::uint32_t>>("active", [this] {
+        return conn_.cardinal(conn_.root(), conn_.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+    });
 }
 
 std::optional<ProcessID> X11WindowSystem::ownerPid(xcb_window_t window) {
+    return conn_.turnCached<std::optional<ProcessID>>("pid " + std::to_string(window),
+                                                      [&] { return askOwnerPid(window); });
+}
+
+std::optional<ProcessID> X11WindowSystem::askOwnerPid(xcb_window_t window) {
     // The server knows which local process made the window; _NET_WM_PID is
     // only what the client says, and is missing from many.
     xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
@@ -182,7 +201,7 @@ std::optional<xcb_window_t> X11WindowSystem::clientForWindowID(WindowID id) {
 // --- accessibility ---
 
 AXRead<ElementRef> X11WindowSystem::focusedApplication() {
-    auto active = conn_.cardinal(conn_.root(), conn_.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+    auto active = activeWindow();
     if (!active || *active == 0) {
         return AXRead<ElementRef>::error(axstatus::noValue);
     }
@@ -212,7 +231,7 @@ AXRead<ElementRef> X11WindowSystem::focusedWindow(ElementRef application) {
     if (p == 0 || !processExists(p)) {
         return AXRead<ElementRef>::error(axstatus::invalidElement);
     }
-    auto active = conn_.cardinal(conn_.root(), conn_.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+    auto active = activeWindow();
     if (active && *active != 0 && ownerPid(*active) == p) {
         return AXRead<ElementRef>::of(windowElement(*active));
     }
@@ -541,12 +560,12 @@ AXStatus X11WindowSystem::setPosition(ElementRef window, Point topLeft) {
 }
 
 std::pair<std::int32_t, std::int32_t>
-X11WindowSystem::constrainedSize(xcb_window_t client, std::int32_t w, std::int32_t h) {
-    xcb_size_hints_t hints{};
-    auto cookie = xcb_icccm_get_wm_normal_hints(conn_.raw(), client);
-    if (!xcb_icccm_get_wm_normal_hints_reply(conn_.raw(), cookie, &hints, nullptr)) {
+X11WindowSystem::constrainedSize(const std::optional<xcb_size_hints_t>& sizeHints, std::int32_t w,
+                                 std::int32_t h) {
+    if (!sizeHints) {
         return {w, h};
     }
+    const auto& hints = *sizeHints;
     const bool hasMin = hints.flags & XCB_ICCCM_SIZE_HINT_P_MIN_SIZE;
     const bool hasMax = hints.flags & XCB_ICCCM_SIZE_HINT_P_MAX_SIZE;
     const bool hasBase = hints.flags & XCB_ICCCM_SIZE_HINT_BASE_SIZE;
@@ -585,7 +604,7 @@ AXStatus X11WindowSystem::setSize(ElementRef window, Size s) {
         coords.pixels(s.height) - g.frame.top - g.frame.bottom + g.shadow.top + g.shadow.bottom;
     // Ask for the size the manager will grant anyway: when that is the size the
     // window already has, no answer comes and there is nothing to wait for.
-    auto [cw, ch] = constrainedSize(c, std::max(w, 1), std::max(h, 1));
+    auto [cw, ch] = constrainedSize(state.sizeHints, std::max(w, 1), std::max(h, 1));
     return configure(c, g, std::nullopt, std::pair{cw, ch});
 }
 

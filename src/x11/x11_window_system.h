@@ -12,6 +12,7 @@
 #include <chrono>
 #include <functional>
 #include <unordered_map>
+#include <xcb/xcb_icccm.h>
 
 namespace vx::x11 {
 
@@ -75,6 +76,7 @@ private:
         Geometry geometry;
         std::uint32_t ourEventMask = 0;
         std::vector<xcb_atom_t> state; // _NET_WM_STATE
+        std::optional<xcb_size_hints_t> sizeHints;
     };
     // A request sent and not yet answered: the frame corner (root pixels) and
     // client size asked for, whether the size changed, and until when its
@@ -91,6 +93,8 @@ private:
     std::optional<Geometry> geometry(xcb_window_t client);
     std::vector<xcb_window_t> stackingFrontToBack();
     std::optional<ProcessID> ownerPid(xcb_window_t window);
+    std::optional<ProcessID> askOwnerPid(xcb_window_t window);
+    std::optional<std::uint32_t> activeWindow();
     std::optional<xcb_window_t> frameOf(xcb_window_t client);
     std::optional<xcb_window_t> clientForWindowID(WindowID id);
     std::vector<xcb_atom_t> atoms(xcb_window_t window, const char* property);
@@ -101,8 +105,8 @@ private:
 
     // The client size the manager will grant for a request: WM_NORMAL_HINTS'
     // minimum, maximum and size steps applied as ICCCM says.
-    std::pair<std::int32_t, std::int32_t> constrainedSize(xcb_window_t client, std::int32_t w,
-                                                          std::int32_t h);
+    static std::pair<std::int32_t, std::int32_t>
+    constrainedSize(const std::optional<xcb_size_hints_t>& hints, std::int32_t w, std::int32_t h);
     // The live client behind `window`, restored from maximized, and its state.
     std::optional<std::pair<xcb_window_t, ClientState>> prepareWrite(ElementRef window);
     // Takes maximized and fullscreen state off and waits for the manager to say so.

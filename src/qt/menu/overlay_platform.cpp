@@ -62,14 +62,19 @@ bool x11HasCompositor() {
     auto* connection = qtConnection();
     if (!connection)
         return false;
-    const std::string name = "_NET_WM_CM_S" + std::to_string(defaultScreenNumber());
-    auto atomReply = xcb_intern_atom_reply(
-        connection,
-        xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
-    if (!atomReply)
+    // Asked at every hold: the atom is interned once, for Qt's one connection.
+    static const xcb_atom_t atom = [connection] {
+        const std::string name = "_NET_WM_CM_S" + std::to_string(defaultScreenNumber());
+        auto reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()),
+            nullptr);
+        const xcb_atom_t interned = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+        return interned;
+    }();
+    if (atom == XCB_ATOM_NONE)
         return false;
-    const xcb_atom_t atom = atomReply->atom;
-    std::free(atomReply);
     auto ownerReply = xcb_get_selection_owner_reply(
         connection, xcb_get_selection_owner(connection, atom), nullptr);
     if (!ownerReply)

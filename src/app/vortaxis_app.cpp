@@ -20,6 +20,7 @@
 #include "qt/settings/translations.h"
 
 #include <QApplication>
+#include <QPixmapCache>
 #include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
@@ -101,6 +102,11 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("vortaxis"));
     QApplication::setApplicationVersion(QStringLiteral(VORTAXIS_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
+    // A program that waits all day for a key should not wake up on its own:
+    // Qt's pixmap cache ages its entries on a 30 s timer for as long as it
+    // holds any, and what it would save us (a few small icons and bevels of
+    // the settings window) is cheap to draw again.
+    QPixmapCache::setCacheLimit(0);
 
     SingleInstance instance(SingleInstance::socketName(QString::fromStdString(display)));
     if (instance.notifyRunningInstance()) {

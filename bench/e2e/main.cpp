@@ -485,7 +485,7 @@ int main(int argc, char** argv) {
     // key grabs when the window asks to be managed: ask again.
     std::optional<vx::test::Client> fixture;
     for (int attempt = 0; attempt < 5 && !fixture; ++attempt)
-        fixture = desktop->launchFixture({"--geometry", "500x400+200+150", "--title", "target"});
+        fixture = desktop->launchFixture({"--geometry", "500x400+200+150"});
     if (!fixture) {
         std::cerr << "the target window did not come up\n" << desktop->dump();
         return 1;

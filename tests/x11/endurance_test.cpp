@@ -14,7 +14,10 @@
 namespace vx::test {
 namespace {
 
-TEST_F(ProgramTest, EverySectorOnBothMonitorsLandsAgainAndAgainWithSteadyXResources) {
+// Named for scripts/test, which runs the long soak by this suite's name.
+using EnduranceTest = ProgramTest;
+
+TEST_F(EnduranceTest, EverySectorOnBothMonitorsLandsAgainAndAgainWithSteadyXResources) {
     const auto gtkSettings = desktop().tempDir() + "/config/gtk-3.0";
     std::filesystem::create_directories(gtkSettings);
     std::ofstream(gtkSettings + "/settings.ini") << "[Settings]\ngtk-dialogs-use-header=true\n";

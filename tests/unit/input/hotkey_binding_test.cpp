@@ -1,7 +1,7 @@
 // The trigger's display text and its stored JSON form, including the forms a
 // hand-edited or damaged settings file can take.
 #include "core/input/hotkey_binding.h"
-#include "fakes/fake_keyboard_layout.h"
+#include "fakes/fake_collaborators.h"
 
 #include <gtest/gtest.h>
 #include <string>

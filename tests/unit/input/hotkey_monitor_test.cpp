@@ -1,9 +1,9 @@
 // Hold detection on the virtual clock: when a hold begins and ends for lone
 // modifiers, combos and bare keys, and what a release, a cancellation or a stop
 // does at each moment, including between the timer firing and its handling.
-#include "core/base/virtual_run_loop.h"
 #include "core/input/hotkey_monitor.h"
 #include "fakes/fake_key_source.h"
+#include "fakes/spy_run_loop.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -19,25 +19,6 @@ namespace {
 constexpr ModifierFlags ctrl = modifier::control, opt = modifier::option, shift = modifier::shift,
                         caps = modifier::capsLock;
 constexpr KeyCode space = 49, keyC = 8, f5 = 96;
-
-// The virtual clock, but posted tasks can be held back so that a test can send
-// key events between a timer's firing and the handling it posted.
-class HoldingRunLoop final : public RunLoop {
-public:
-    VirtualRunLoop clock;
-    std::vector<std::function<void()>>* held = nullptr;
-
-    void post(std::function<void()> task) override {
-        held ? held->push_back(std::move(task)) : clock.post(std::move(task));
-    }
-    std::unique_ptr<Timer> scheduleOnce(Seconds s, std::function<void()> a) override {
-        return clock.scheduleOnce(s, std::move(a));
-    }
-    std::unique_ptr<Timer> scheduleRepeating(Seconds s, std::function<void()> a) override {
-        return clock.scheduleRepeating(s, std::move(a));
-    }
-    TimePoint now() const override { return clock.now(); }
-};
 
 // A scenario step: a key event, seconds passing, the reports so far ("B" per
 // hold began, "E" per hold ended), or an action.
@@ -58,7 +39,7 @@ struct Scenario {
 
 void run(const Scenario& s) {
     SCOPED_TRACE(s.name);
-    HoldingRunLoop loop;
+    test::SpyRunLoop loop;
     test::FakeKeySource keys;
     std::optional<HotkeyMonitor> monitor{std::in_place, keys, loop};
     std::string reports;

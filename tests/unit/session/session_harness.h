@@ -3,10 +3,10 @@
 // controller handed out, as the real collaborators deliver them.
 #pragma once
 
-#include "core/base/virtual_run_loop.h"
 #include "core/session/vortax_session_controller.h"
 #include "fakes/fake_collaborators.h"
 #include "fakes/fake_screens.h"
+#include "fakes/spy_run_loop.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -29,25 +29,6 @@ inline std::vector<Screen> threeDisplays() {
     return {laptop(), rightMonitor(), leftMonitor()};
 }
 
-// The virtual clock, keeping every repeating timer's action so a test can fire
-// one late, as a real run loop may after the timer's owner is gone.
-class RecordingRunLoop final : public RunLoop {
-public:
-    VirtualRunLoop clock;
-    std::vector<std::function<void()>> repeatingActions;
-
-    void post(std::function<void()> task) override { clock.post(std::move(task)); }
-    std::unique_ptr<Timer> scheduleOnce(Seconds interval, std::function<void()> action) override {
-        return clock.scheduleOnce(interval, std::move(action));
-    }
-    std::unique_ptr<Timer> scheduleRepeating(Seconds interval,
-                                             std::function<void()> action) override {
-        repeatingActions.push_back(action);
-        return clock.scheduleRepeating(interval, std::move(action));
-    }
-    TimePoint now() const override { return clock.now(); }
-};
-
 // One display, the pointer in its middle, an editor window in front.
 class SessionRig {
 public:
@@ -56,7 +37,7 @@ public:
     FakeHotkeySettings hotkeys;
     FakeScreens screens;
     FakeKeyboardLayout layout;
-    RecordingRunLoop loop;
+    SpyRunLoop loop;
     FakeHoldDetector* hold = nullptr;
     FakeRadialMenu* menu = nullptr;
     FakeScreenHighlight* highlight = nullptr;

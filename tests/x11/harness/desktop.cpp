@@ -5,14 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <poll.h>
 #include <regex>
 #include <signal.h>
 #include <sstream>
-#include <unistd.h>
 #include <xcb/res.h>
 
 #ifndef VORTAXIS_FIXTURE_CLIENT
@@ -26,70 +23,36 @@ std::string DesktopOptions::defaultWindowManager() {
     return wm && *wm ? wm : "openbox";
 }
 
-std::optional<xcb_window_t> parseWindowId(const std::string& text) {
-    std::smatch m;
-    static const std::regex hex("0x([0-9a-fA-F]+)");
-    if (!std::regex_search(text, m, hex)) {
-        return std::nullopt;
-    }
-    return static_cast<xcb_window_t>(std::stoul(m[1].str(), nullptr, 16));
-}
-
 std::unique_ptr<Desktop> Desktop::start(const DesktopOptions& options, std::string* error) {
     auto fail = [&](std::string why) -> std::unique_ptr<Desktop> {
-        if (error) {
+        if (error)
             *error = std::move(why);
-        }
         return nullptr;
     };
     std::unique_ptr<Desktop> d(new Desktop());
     d->fixturePath_ = VORTAXIS_FIXTURE_CLIENT;
     char tmpl[] = "/tmp/vortaxis-x11-XXXXXX";
-    if (!::mkdtemp(tmpl)) {
+    if (!::mkdtemp(tmpl))
         return fail("cannot make a temporary directory");
-    }
     d->dir_ = tmpl;
 
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
-        return fail("cannot make a pipe");
-    }
     SpawnOptions so;
     so.logFile = d->dir_ + "/xvfb.log";
-    so.passFd = fds[1];
+    so.captureStdout = true;
     // -noreset: without it the server resets when its last client leaves and
-    // the monitors made below vanish.
+    // the monitors made below vanish. The display number comes on stdout once
+    // the server accepts clients.
     auto size = std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
     d->server_ = Process::spawn(
-        {"Xvfb", "-displayfd", "3", "-noreset", "-nolisten", "tcp", "-screen", "0", size}, so);
-    ::close(fds[1]);
-    if (!d->server_) {
-        ::close(fds[0]);
-        return fail("cannot start Xvfb");
-    }
-    // The server writes its display number once it accepts clients.
-    std::string number;
-    auto deadline = deadlineIn(kWait);
-    pollfd pfd{fds[0], POLLIN, 0};
-    for (char c = 0; std::chrono::steady_clock::now() < deadline;) {
-        auto ms = std::chrono::ceil<std::chrono::milliseconds>(deadline -
-                                                               std::chrono::steady_clock::now());
-        if (::poll(&pfd, 1, static_cast<int>(ms.count())) <= 0 || ::read(fds[0], &c, 1) != 1 ||
-            c == '\n') {
-            break;
-        }
-        number += c;
-    }
-    d->display_ = number.empty() ? std::string() : ":" + number;
-    ::close(fds[0]);
-    if (d->display_.empty()) {
+        {"Xvfb", "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", size}, so);
+    const auto number = d->server_ ? d->server_->readLine(deadlineIn(kWait)) : std::nullopt;
+    if (!number || number->empty())
         return fail("Xvfb did not report a display within 2 s");
-    }
+    d->display_ = ":" + *number;
     std::string why;
     d->conn_ = x11::Connection::open(d->display_, &why);
-    if (!d->conn_) {
+    if (!d->conn_)
         return fail(why);
-    }
     d->watch(d->conn_->root());
 
     // Split the screen into monitors; the first takes over the server's output
@@ -100,9 +63,8 @@ std::unique_ptr<Desktop> Desktop::start(const DesktopOptions& options, std::stri
         geo << m.width << "/" << m.width * 254 / 960 << "x" << m.height << "/"
             << m.height * 254 / 960 << "+" << m.x << "+" << m.y;
         auto r = d->tool({"xrandr", "--setmonitor", m.name, geo.str(), i == 0 ? "screen" : "none"});
-        if (!r || r->exitCode != 0) {
+        if (!r || r->exitCode != 0)
             return fail("xrandr --setmonitor " + m.name + " failed");
-        }
     }
     if (!options.windowManager.empty() && !d->startWindowManager(options.windowManager)) {
         return fail("window manager " + options.windowManager + " not ready within 2 s\n" +
@@ -116,9 +78,8 @@ Desktop::~Desktop() {
     conn_.reset();
     server_.reset();
     std::error_code ec;
-    if (!dir_.empty() && !std::getenv("VORTAXIS_KEEP_TEST_FILES")) {
+    if (!dir_.empty() && !std::getenv("VORTAXIS_KEEP_TEST_FILES"))
         std::filesystem::remove_all(dir_, ec);
-    }
 }
 
 std::vector<std::string> Desktop::env() const {
@@ -133,21 +94,18 @@ std::vector<std::string> Desktop::env() const {
 
 void Desktop::watch(xcb_window_t window) {
     std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    if (window == conn_->root()) {
+    if (window == conn_->root())
         mask |= XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    }
     conn_->selectInput(window, mask);
 }
 
 bool Desktop::waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     auto deadline = deadlineIn(std::min(timeout, kWait));
     for (;;) {
-        if (condition()) {
+        if (condition())
             return true;
-        }
-        if (std::chrono::steady_clock::now() >= deadline || conn_->isLost()) {
+        if (std::chrono::steady_clock::now() >= deadline || conn_->isLost())
             return condition();
-        }
         // Any event may have changed what the condition looks at.
         (void)conn_->waitFor([](const xcb_generic_event_t&) { return true; }, deadline);
         conn_->dispatch();
@@ -158,18 +116,16 @@ bool Desktop::windowManagerReady() {
     auto& c = *conn_;
     auto check = c.atom("_NET_SUPPORTING_WM_CHECK");
     auto w = c.cardinal(c.root(), check, XCB_ATOM_WINDOW);
-    if (!w || *w == 0) {
+    if (!w || *w == 0)
         return false;
-    }
     auto self = c.cardinal(*w, check, XCB_ATOM_WINDOW);
     // The check window comes before the manager is done starting: Openbox
     // drops map requests that arrive in between, leaving such a window
     // unmapped for good. Openbox publishes its client list once it manages;
     // Xfwm4 publishes none until it has a client, so there the check window
     // has to do (probeManagement() closes the gap for both).
-    if (!self || *self != *w) {
+    if (!self || *self != *w)
         return false;
-    }
     return wmName_ != "openbox" ||
            c.cardinals(c.root(), c.atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW).has_value();
 }
@@ -208,12 +164,10 @@ bool Desktop::startWindowManager(const std::string& name) {
     std::filesystem::create_directories(dir_ + "/config");
     wm_ = Process::spawn(argv, so);
     wmName_ = name;
-    if (!wm_) {
+    if (!wm_)
         return false;
-    }
-    if (!waitUntil([&] { return windowManagerReady(); })) {
+    if (!waitUntil([&] { return windowManagerReady(); }))
         return false;
-    }
     return probeManagement();
 }
 
@@ -268,9 +222,8 @@ std::optional<pid_t> Desktop::ownerPid(xcb_window_t window) {
     xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     auto r = conn_->reply(xcb_res_query_client_ids(conn_->raw(), 1, &spec),
                           xcb_res_query_client_ids_reply);
-    if (!r) {
+    if (!r)
         return std::nullopt;
-    }
     for (auto it = xcb_res_query_client_ids_ids_iterator(r.get()); it.rem > 0;
          xcb_res_client_id_value_next(&it)) {
         if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
@@ -284,18 +237,16 @@ std::optional<pid_t> Desktop::ownerPid(xcb_window_t window) {
 std::vector<std::string> Desktop::netWmState(xcb_window_t client) {
     std::vector<std::string> names;
     if (auto v = conn_->cardinals(client, conn_->atom("_NET_WM_STATE"), XCB_ATOM_ATOM)) {
-        for (auto a : *v) {
+        for (auto a : *v)
             names.push_back(conn_->atomName(a).value_or("?"));
-        }
     }
     return names;
 }
 
 bool Desktop::isManagedAndShown(xcb_window_t client) {
     auto list = clientList();
-    if (std::find(list.begin(), list.end(), client) == list.end()) {
+    if (std::find(list.begin(), list.end(), client) == list.end())
         return false;
-    }
     auto attrs = conn_->reply(xcb_get_window_attributes(conn_->raw(), client),
                               xcb_get_window_attributes_reply);
     return attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE &&
@@ -307,9 +258,8 @@ std::optional<Client> Desktop::launch(const std::vector<std::string>& argv) {
     so.env = env();
     so.logFile = dir_ + "/clients.log";
     auto p = Process::spawn(argv, so);
-    if (!p) {
+    if (!p)
         return std::nullopt;
-    }
     xcb_window_t found = 0;
     pid_t pid = p->pid();
     bool ok = waitUntil([&] {
@@ -322,9 +272,8 @@ std::optional<Client> Desktop::launch(const std::vector<std::string>& argv) {
         }
         return false;
     });
-    if (!ok) {
+    if (!ok)
         return std::nullopt;
-    }
     return Client{std::move(*p), found};
 }
 
@@ -336,20 +285,17 @@ std::optional<Client> Desktop::launchFixture(const std::vector<std::string>& arg
     so.logFile = dir_ + "/fixture.log";
     so.captureStdout = true;
     auto p = Process::spawn(argv, so);
-    if (!p) {
+    if (!p)
         return std::nullopt;
-    }
     // The fixture prints its window id once the window is mapped.
-    auto line = p->readLine(deadlineIn(kWait));
-    auto id = line ? parseWindowId(*line) : std::nullopt;
-    if (!id) {
+    const auto line = p->readLine(deadlineIn(kWait));
+    const auto id = static_cast<xcb_window_t>(line ? std::strtoul(line->c_str(), nullptr, 16) : 0);
+    if (!id)
         return std::nullopt;
-    }
-    watch(*id);
-    if (managed && !waitUntil([&] { return isManagedAndShown(*id); })) {
+    watch(id);
+    if (managed && !waitUntil([&] { return isManagedAndShown(id); }))
         return std::nullopt;
-    }
-    return Client{std::move(*p), *id};
+    return Client{std::move(*p), id};
 }
 
 std::optional<CommandResult> Desktop::tool(const std::vector<std::string>& argv) {
@@ -357,19 +303,16 @@ std::optional<CommandResult> Desktop::tool(const std::vector<std::string>& argv)
 }
 
 std::optional<Rect> Desktop::oracleFrame(xcb_window_t client) {
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%x", client);
+    const auto id = std::to_string(client);
     auto info = tool({"xwininfo", "-id", id});
     auto props = tool({"xprop", "-id", id, "_NET_FRAME_EXTENTS", "_GTK_FRAME_EXTENTS"});
-    if (!info || info->exitCode != 0 || !props) {
+    if (!info || info->exitCode != 0 || !props)
         return std::nullopt;
-    }
     auto field = [&](const std::string& name) -> std::optional<double> {
         std::smatch m;
         std::regex re(name + ":\\s*(-?[0-9]+)");
-        if (!std::regex_search(info->output, m, re)) {
+        if (!std::regex_search(info->output, m, re))
             return std::nullopt;
-        }
         return std::stod(m[1].str());
     };
     auto extents = [&](const std::string& name) {
@@ -377,17 +320,15 @@ std::optional<Rect> Desktop::oracleFrame(xcb_window_t client) {
         std::regex re(name + "\\(CARDINAL\\) = ([0-9]+), ([0-9]+), ([0-9]+), ([0-9]+)");
         std::array<double, 4> e{0, 0, 0, 0};
         if (std::regex_search(props->output, m, re)) {
-            for (std::size_t i = 0; i < 4; ++i) {
+            for (std::size_t i = 0; i < 4; ++i)
                 e[i] = std::stod(m[i + 1].str());
-            }
         }
         return e;
     };
     auto x = field("Absolute upper-left X"), y = field("Absolute upper-left Y");
     auto w = field("Width"), h = field("Height");
-    if (!x || !y || !w || !h) {
+    if (!x || !y || !w || !h)
         return std::nullopt;
-    }
     auto net = extents("_NET_FRAME_EXTENTS"), gtk = extents("_GTK_FRAME_EXTENTS");
     // left, right, top, bottom: the WM's frame grows the client, the
     // client-side shadow shrinks it.
@@ -396,26 +337,13 @@ std::optional<Rect> Desktop::oracleFrame(xcb_window_t client) {
 }
 
 std::string Desktop::dump() {
-    std::string out = "---- desktop " + display_ + " (" + wmName_ + "), files in " + dir_ + "\n";
-    for (const auto& argv : std::vector<std::vector<std::string>>{{"xrandr", "--listmonitors"},
-                                                                  {"xprop", "-root"},
-                                                                  {"wmctrl", "-lGp"},
-                                                                  {"xwininfo", "-root", "-tree"}}) {
-        out += "$";
-        for (const auto& a : argv) {
-            out += " " + a;
-        }
-        out += "\n";
-        auto r = tool(argv);
-        out += r ? r->output : std::string("(did not finish)\n");
-    }
-    for (auto w : clientList()) {
-        char id[32];
-        std::snprintf(id, sizeof id, "0x%x", w);
-        auto r = tool({"xprop", "-id", id});
-        out += std::string("$ xprop -id ") + id + "\n" + (r ? r->output : "") + "\n";
-    }
-    return out;
+    // One shell run, each command echoed before what it printed.
+    auto r = tool({"sh", "-c",
+                   "for c in 'xrandr --listmonitors' 'xprop -root' 'wmctrl -lGp' 'xwininfo -root "
+                   "-tree'; do echo \"$ $c\"; $c; done; for w in $(wmctrl -l | cut -d' ' -f1); "
+                   "do echo \"$ xprop -id $w\"; xprop -id $w; done"});
+    return "---- desktop " + display_ + " (" + wmName_ + "), files in " + dir_ + "\n" +
+           (r ? r->output : std::string("(did not finish)\n"));
 }
 
 } // namespace vx::test

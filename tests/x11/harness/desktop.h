@@ -102,7 +102,4 @@ private:
     std::string fixturePath_;
 };
 
-// Parses the "0x1a00003"-style window id a tool or our fixture prints.
-std::optional<xcb_window_t> parseWindowId(const std::string& text);
-
 } // namespace vx::test

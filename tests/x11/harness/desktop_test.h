@@ -26,9 +26,8 @@ protected:
         ASSERT_TRUE(desktop_) << error;
     }
     void TearDown() override {
-        if (HasFailure() && desktop_) {
+        if (HasFailure() && desktop_)
             std::cerr << desktop_->dump();
-        }
         desktop_.reset();
     }
     Desktop& desktop() { return *desktop_; }

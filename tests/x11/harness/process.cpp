@@ -71,8 +71,6 @@ std::optional<Process> Process::spawn(const std::vector<std::string>& argv,
                                          0644);
     }
     posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (options.passFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, options.passFd, 3);
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     // Own process group, so a terminal's Control-C during a test run reaches

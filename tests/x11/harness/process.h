@@ -18,7 +18,6 @@ using x11::deadlineIn;
 struct SpawnOptions {
     std::vector<std::string> env; // NAME=value added to (or replacing in) ours
     std::string logFile;          // stdout and stderr go here; /dev/null when empty
-    int passFd = -1;              // handed to the child as fd 3
     bool captureStdout = false;   // stdout to a pipe readable with readLine()/readAll()
 };
 

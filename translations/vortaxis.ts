@@ -317,7 +317,15 @@ snaps into that half or quarter of the monitor.
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>another Vortaxis holds %1 but does not answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>before menu</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot make sure only one Vortaxis runs: no lock file %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -326,8 +326,16 @@ rastet in diese Hälfte oder dieses Viertel des Monitors ein.
         <translation>läuft bereits; die laufende Instanz öffnet ihre Einstellungen</translation>
     </message>
     <message>
+        <source>another Vortaxis holds %1 but does not answer</source>
+        <translation>ein anderes Vortaxis hält %1, antwortet aber nicht</translation>
+    </message>
+    <message>
         <source>before menu</source>
         <translation>bis zum Menü</translation>
+    </message>
+    <message>
+        <source>cannot make sure only one Vortaxis runs: no lock file %1</source>
+        <translation>es kann nicht sichergestellt werden, dass nur ein Vortaxis läuft: keine Sperrdatei %1</translation>
     </message>
     <message>
         <source>cannot watch for a second start: %1</source>

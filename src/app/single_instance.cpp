@@ -1,16 +1,37 @@
-// A socket left behind by a crashed instance answers no connection; it is
-// removed and taken over. The wait for the running instance is bounded.
+// Which of several starts runs is settled by a lock file, not by the socket:
+// trying to connect and then listening is no atomic step, so two starts at
+// once both found no one and both ran. The lock is taken with O_EXCL and held
+// with flock(), so a lock whose holder was killed is recognised as stale and
+// taken over, while a live holder's lock is never removed.
 #include "single_instance.h"
 
+#include "core/base/localization.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
+#include <QThread>
 #include <unistd.h>
 
 namespace vx {
 
 namespace {
 constexpr int answerTimeoutMs = 1500;
+// How long a start waits for the lock's holder to listen: its start-up, which
+// takes tens of milliseconds, more on a loaded machine or under sanitizers.
+constexpr int handOverTimeoutMs = 15000;
+constexpr unsigned long retryIntervalMs = 20;
 const QByteArray openSettingsMessage = "open-settings\n";
+
+QString runtimeFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir())
+        return runtime;
+    return QDir::tempPath();
+}
 } // namespace
 
 QString SingleInstance::socketName(const QString& display) {
@@ -22,12 +43,41 @@ QString SingleInstance::socketName(const QString& display) {
     QString safe;
     for (const QChar c : name)
         safe += c.isLetterOrNumber() ? c : QChar('_');
-    return QStringLiteral("vortaxis-%1-%2").arg(::getuid()).arg(safe);
+    return runtimeFolder() + QStringLiteral("/vortaxis-%1-%2").arg(::getuid()).arg(safe);
 }
 
 SingleInstance::SingleInstance(QString name) : name_(std::move(name)) {}
 
 SingleInstance::~SingleInstance() = default;
+
+SingleInstance::Start SingleInstance::claim(QString* problem) {
+    lock_ = std::make_unique<QLockFile>(name_ + QStringLiteral(".lock"));
+    const QDeadlineTimer deadline(handOverTimeoutMs);
+    for (;;) {
+        if (lock_->tryLock(0))
+            return Start::run;
+        if (lock_->error() != QLockFile::LockFailedError) {
+            // No lock can be made here: only the socket can tell, as before.
+            if (problem)
+                *problem = QString::fromStdString(
+                    localized("cannot make sure only one Vortaxis runs: no lock file %1",
+                              {lock_->fileName().toStdString()}));
+            lock_.reset();
+            return notifyRunningInstance() ? Start::handedOver : Start::run;
+        }
+        // Held by a live instance, which may still be starting up.
+        if (notifyRunningInstance())
+            return Start::handedOver;
+        if (deadline.hasExpired()) {
+            if (problem)
+                *problem = QString::fromStdString(
+                    localized("another Vortaxis holds %1 but does not answer",
+                              {lock_->fileName().toStdString()}));
+            return Start::noAnswer;
+        }
+        QThread::msleep(retryIntervalMs);
+    }
+}
 
 bool SingleInstance::notifyRunningInstance() {
     QLocalSocket socket;
@@ -45,14 +95,20 @@ bool SingleInstance::notifyRunningInstance() {
 bool SingleInstance::listen(std::function<void()> onRequest, QString* error) {
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(name_)) {
-        QLocalServer::removeServer(name_); // left by an instance that died
-        if (!server_->listen(name_)) {
-            if (error)
-                *error = server_->errorString();
-            server_.reset();
-            return false;
-        }
+    // Holding the lock, no live instance listens here: a socket is a dead one's.
+    // Without the lock, only a socket that refused to be listened on is removed.
+    if (lock_)
+        QLocalServer::removeServer(name_);
+    bool listening = server_->listen(name_);
+    if (!listening && !lock_) {
+        QLocalServer::removeServer(name_);
+        listening = server_->listen(name_);
+    }
+    if (!listening) {
+        if (error)
+            *error = server_->errorString();
+        server_.reset();
+        return false;
     }
     QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(),
                      [server = server_.get(), onRequest = std::move(onRequest)] {

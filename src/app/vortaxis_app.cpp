@@ -7,9 +7,9 @@
 #include "app/single_instance.h"
 #include "app/x11_platform.h"
 #include "core/base/localization.h"
+#include "core/base/system_log.h"
 #include "core/menu/radial_menu_panel_controller.h"
 #include "core/menu/screen_edge_highlight.h"
-#include "core/base/system_log.h"
 #include "core/window/window_probe.h"
 #include "qt/menu/overlay_panels.h"
 #include "qt/qsettings_defaults_store.h"
@@ -108,16 +108,25 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
     // the settings window) is cheap to draw again.
     QPixmapCache::setCacheLimit(0);
 
+    qt::installTranslations();
     SingleInstance instance(SingleInstance::socketName(QString::fromStdString(display)));
-    if (instance.notifyRunningInstance()) {
+    QString instanceProblem;
+    switch (instance.claim(&instanceProblem)) {
+    case SingleInstance::Start::handedOver:
         if (line.verbose)
             std::cerr << "vortaxis: " << localized("already running; asked it to open its settings")
                       << '\n';
         return 0;
+    case SingleInstance::Start::noAnswer:
+        std::cerr << "vortaxis: " << instanceProblem.toStdString() << '\n';
+        return 1;
+    case SingleInstance::Start::run:
+        if (!instanceProblem.isEmpty())
+            std::cerr << "vortaxis: " << instanceProblem.toStdString() << '\n';
+        break;
     }
 
     installLogSink();
-    qt::installTranslations();
     QtRunLoop runLoop;
     int lostStatus = 0;
     std::string error;
@@ -137,17 +146,13 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
 
     QSettingsDefaultsStore store;
     qt::QtHttpFetcher fetcher;
-    const auto overlays = makeOverlayPanelFactories(x11OverlayPlatform(
-        rootPlacement(platform->desktopToRoot(), platform->scaleFactor())));
-    AppModel model(
-        AppPlatform{runLoop, platform->screens(), platform->windowSystem(), platform->trust(),
-                    platform->keys(), platform->layout(), platform->scroll(), store, fetcher,
-                    [&] {
-                        return std::make_unique<RadialMenuPanelController>(overlays.menu);
-                    },
-                    [&] {
-                        return std::make_unique<ScreenEdgeHighlightController>(overlays.outline);
-                    }});
+    const auto overlays = makeOverlayPanelFactories(
+        x11OverlayPlatform(rootPlacement(platform->desktopToRoot(), platform->scaleFactor())));
+    AppModel model(AppPlatform{
+        runLoop, platform->screens(), platform->windowSystem(), platform->trust(), platform->keys(),
+        platform->layout(), platform->scroll(), store, fetcher,
+        [&] { return std::make_unique<RadialMenuPanelController>(overlays.menu); },
+        [&] { return std::make_unique<ScreenEdgeHighlightController>(overlays.outline); }});
 
     qt::SettingsWindow settings(model.permissions(), model.hotkeys(), model.updates(),
                                 platform->keys(), &platform->layout());

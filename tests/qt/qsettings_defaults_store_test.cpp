@@ -8,7 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vx;
 
@@ -116,4 +120,95 @@ TEST_F(SettingsFileTest, UnwritableFolderReportsTheWriteAndKeepsTheValue) {
     prefs.setBinding(controlOptionSpace);
     EXPECT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(QSettingsDefaultsStore(path).doubleValue("hotkey.holdDelay"), 0.8);
+}
+
+namespace {
+
+// Runs `body` as an unprivileged user: root writes through any file mode, so
+// the modes would test nothing. Returns the body's result (0 when all held).
+int runUnprivileged(const std::function<int()>& body) {
+    if (::geteuid() != 0)
+        return body();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const gid_t nogroup = 65534;
+        const uid_t nobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(nogroup, nogroup, nogroup) != 0 ||
+            ::setresuid(nobody, nobody, nobody) != 0)
+            ::_exit(127);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return 126;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+TEST_F(SettingsFileTest, ReadOnlyOrUnreadableFileIsNeverChangedAndChangesStayInMemory) {
+    enum Fault : int {
+        startValue = 1,
+        reportedWritten = 2,
+        notInMemory = 4,
+        bytesChanged = 8,
+        strayFile = 16,
+        retryLost = 32,
+    };
+    const QByteArray original = "[General]\nhotkey.holdDelay=0.7\n";
+    const std::tuple<const char*, QFile::Permissions, QFile::Permissions, double> cases[] = {
+        // name, file mode, folder mode, hold delay at the start
+        {"read-only file", QFile::ReadOwner, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner,
+         0.7},
+        {"read-only file, read-only folder", QFile::ReadOwner, QFile::ReadOwner | QFile::ExeOwner,
+         0.7},
+        {"writable file, read-only folder", QFile::ReadOwner | QFile::WriteOwner,
+         QFile::ReadOwner | QFile::ExeOwner, 0.7},
+        {"unreadable file", {}, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner, 0.2},
+    };
+    const QFile::Permissions writable = QFile::ReadOwner | QFile::WriteOwner;
+    const QFile::Permissions openFolder = writable | QFile::ExeOwner;
+    for (const auto& [name, fileMode, folderMode, startDelay] : cases) {
+        SCOPED_TRACE(name);
+        write(original);
+        // The unprivileged user owns what it tests, so it can lift the modes itself.
+        if (::geteuid() == 0) {
+            for (const QString& p : {dir.path(), folder, path})
+                ASSERT_EQ(::chown(QFile::encodeName(p).constData(), 65534, 65534), 0);
+        }
+        ASSERT_TRUE(QFile::setPermissions(path, fileMode));
+        ASSERT_TRUE(QFile::setPermissions(folder, folderMode));
+        const bool unreadable = !(fileMode & QFile::ReadOwner);
+        const int faults = runUnprivileged([&, startDelay = startDelay] {
+            int found = 0;
+            QSettingsDefaultsStore store(path);
+            if (HotkeyPreferences(store).holdDelay() != startDelay)
+                found |= startValue;
+            const bool first = store.setDouble(defaults_key::holdDelay, 0.9).has_value();
+            const bool second = store.setString("note", "kept").has_value();
+            if (!first || !second)
+                found |= reportedWritten;
+            if (store.doubleValue(defaults_key::holdDelay) != 0.9 || store.string("note") != "kept")
+                found |= notInMemory;
+            if (QDir(folder).entryList(QDir::Files | QDir::Hidden).size() != 1)
+                found |= strayFile;
+            QFile::setPermissions(path, writable);
+            QFile::setPermissions(folder, openFolder);
+            if (read(path) != original)
+                found |= bytesChanged;
+            // Once the file can be written, the next write saves what waited,
+            // except over a file that could not be read at the start.
+            (void)store.setString("other", "x");
+            const QSettingsDefaultsStore reread(path);
+            const bool saved = reread.doubleValue(defaults_key::holdDelay) == 0.9 &&
+                               reread.string("note") == "kept";
+            if (unreadable ? read(path) != original : !saved)
+                found |= retryLost;
+            return found;
+        });
+        QFile::setPermissions(path, writable);
+        QFile::setPermissions(folder, openFolder);
+        EXPECT_EQ(faults, 0) << "1 start value, 2 reported written, 4 not in memory, 8 bytes "
+                                "changed, 16 stray file, 32 retry lost; 126/127 the child failed";
+    }
 }

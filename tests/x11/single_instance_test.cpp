@@ -1,0 +1,108 @@
+// Starts of the real program racing for one desktop: exactly one runs and the
+// others hand over to it and leave; what a killed instance left behind does
+// not keep the next start from running.
+#include "program_driver.h"
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#ifdef VORTAXIS_PROGRAM
+namespace vx::test {
+namespace {
+
+// Bounds a whole race: the starts that lose it wait for the winner's start-up.
+constexpr auto raceBound = std::chrono::milliseconds(20000);
+
+class SingleInstanceTest : public DesktopTest {
+protected:
+    // A runtime folder of the test's own, so it knows where the lock lives.
+    std::string runtime() const { return desktop_->tempDir() + "/run"; }
+    void SetUp() override {
+        DesktopTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_EQ(::mkdir(runtime().c_str(), 0700), 0);
+    }
+    std::optional<Process> start() {
+        SpawnOptions options;
+        options.env = desktop().env();
+        options.env.push_back("XDG_RUNTIME_DIR=" + runtime());
+        options.captureStdout = true;
+        return Process::spawn(programArgv({"--verbose"}), options);
+    }
+    // "running" once it said it is ready, "handed over" once it said so and
+    // left with status 0, else what happened.
+    static std::string outcome(Process& process, Deadline deadline) {
+        std::string said;
+        while (auto line = process.readLine(deadline)) {
+            if (line->rfind("status: Ready", 0) == 0)
+                return "running";
+            said += *line + "\n";
+        }
+        const auto status = process.wait(deadline);
+        if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0 &&
+            said.find("already running") != std::string::npos)
+            return "handed over";
+        return "status " + (status ? std::to_string(*status) : std::string("none")) + ", said:\n" +
+               said;
+    }
+    bool leftBehind(std::filesystem::file_type type, const std::string& suffix) const {
+        for (const auto& entry : std::filesystem::directory_iterator(runtime())) {
+            const std::string name = entry.path().filename().string();
+            if (entry.symlink_status().type() == type && name.size() >= suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+                return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(SingleInstanceTest, OfFourSimultaneousStartsExactlyOneRunsAndTheOthersHandOver) {
+    std::vector<Process> starts;
+    for (int i = 0; i < 4; ++i) {
+        auto process = start();
+        ASSERT_TRUE(process);
+        starts.push_back(std::move(*process));
+    }
+    const auto deadline = deadlineIn(raceBound);
+    std::vector<std::string> outcomes;
+    std::string all;
+    for (auto& process : starts) {
+        outcomes.push_back(outcome(process, deadline));
+        all += "  " + outcomes.back() + "\n";
+    }
+    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), "running"), 1) << all;
+    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), "handed over"), 3) << all;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        if (outcomes[i] == "running") {
+            EXPECT_TRUE(starts[i].running()) << "the instance that won did not stay";
+        }
+    }
+    auto later = start();
+    ASSERT_TRUE(later);
+    EXPECT_EQ(outcome(*later, deadlineIn(raceBound)), "handed over");
+}
+
+TEST_F(SingleInstanceTest, WhatAKilledInstanceLeftDoesNotBlockTheNextStart) {
+    auto killed = start();
+    ASSERT_TRUE(killed);
+    ASSERT_EQ(outcome(*killed, deadlineIn(raceBound)), "running");
+    killed->kill(SIGKILL);
+    ASSERT_TRUE(killed->wait(deadlineIn(kWait)));
+    ASSERT_TRUE(leftBehind(std::filesystem::file_type::regular, ".lock"));
+    ASSERT_TRUE(leftBehind(std::filesystem::file_type::socket, ""));
+
+    auto next = start();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(outcome(*next, deadlineIn(raceBound)), "running");
+    auto later = start();
+    ASSERT_TRUE(later);
+    EXPECT_EQ(outcome(*later, deadlineIn(raceBound)), "handed over");
+}
+
+} // namespace
+} // namespace vx::test
+#endif

@@ -388,18 +388,34 @@ void X11WindowSystem::clearMaximized(xcb_window_t client) {
 
 bool X11WindowSystem::awaitConfigure(xcb_window_t window,
                                      std::optional<std::pair<std::int32_t, std::int32_t>> size,
+                                     std::optional<std::pair<std::int32_t, std::int32_t>> expected,
                                      Deadline deadline) {
     // Fluxbox answers a move-resize with a notice at the old size first and
     // resizes later: a size change waits for the client's notice at the new
-    // size (or the deadline, when the manager grants another).
+    // size (or the deadline, when the manager grants another). A manager may
+    // also still be busy with a window it has just taken (Fluxbox sends notices
+    // at the old place a few milliseconds after _NET_FRAME_EXTENTS appears):
+    // for a move, only a notice with the client's corner where it was asked to
+    // go is the answer (a place the manager chose instead ends the wait at the
+    // deadline, and the read-back judges). Only a synthetic notice gives root
+    // coordinates; a reparented client's real one is relative to its frame.
     auto e = conn_.waitFor(
         [&](const xcb_generic_event_t& ev) {
             if (eventType(ev) != XCB_CONFIGURE_NOTIFY) {
                 return false;
             }
             const auto& c = reinterpret_cast<const xcb_configure_notify_event_t&>(ev);
-            return c.window == window &&
-                   (!size || (c.width == size->first && c.height == size->second));
+            if (c.window != window) {
+                return false;
+            }
+            if (size) {
+                return c.width == size->first && c.height == size->second;
+            }
+            if (!expected) {
+                return true;
+            }
+            const bool synthetic = (ev.response_type & 0x80) != 0;
+            return synthetic && c.x == expected->first && c.y == expected->second;
         },
         deadline);
     if (!e) {
@@ -419,7 +435,7 @@ void X11WindowSystem::settle(xcb_window_t client) {
     const Pending p = it->second;
     pending_.erase(it);
     awaitConfigure(client, p.resized ? std::optional{std::pair{p.w, p.h}} : std::nullopt,
-                   p.deadline);
+                   std::pair{p.x + p.frameLeft, p.y + p.frameTop}, p.deadline);
 }
 
 AXStatus X11WindowSystem::configure(xcb_window_t client, const Geometry& g,
@@ -437,7 +453,9 @@ AXStatus X11WindowSystem::configure(xcb_window_t client, const Geometry& g,
                  g.client.width,
                  g.client.height,
                  false,
-                 now};
+                 now,
+                 g.frame.left,
+                 g.frame.top};
     if (auto it = pending_.find(client); it != pending_.end()) {
         base = it->second;
     }
@@ -869,7 +887,7 @@ AXStatus X11WindowSystem::moveWindow(WindowID window, Point topLeft) {
             conn_.raw(), window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values))) {
         return err->connectionLost ? axstatus::cannotComplete : axstatus::invalidElement;
     }
-    awaitConfigure(window, std::nullopt, deadlineIn(options_.answerTimeout));
+    awaitConfigure(window, std::nullopt, std::nullopt, deadlineIn(options_.answerTimeout));
     return axstatus::success;
 }
 

@@ -85,6 +85,8 @@ private:
         std::int32_t x = 0, y = 0, w = 0, h = 0;
         bool resized = false;
         Deadline deadline;
+        // The decorations left and above the client, to know its corner.
+        std::int32_t frameLeft = 0, frameTop = 0;
     };
 
     std::optional<xcb_window_t> liveClient(ElementRef window);
@@ -120,8 +122,11 @@ private:
     // Waits (until the request's deadline) for the answer to what was asked of
     // the client; with a size change, only the answer at the new size counts.
     void settle(xcb_window_t client);
+    // `expected`: the client's corner (root pixels) a move should bring; without
+    // it (an unmanaged window moving itself) any notice counts.
     bool awaitConfigure(xcb_window_t window,
                         std::optional<std::pair<std::int32_t, std::int32_t>> size,
+                        std::optional<std::pair<std::int32_t, std::int32_t>> expected,
                         Deadline deadline);
 
     Connection& conn_;

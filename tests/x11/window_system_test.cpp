@@ -90,6 +90,20 @@ TEST_F(WindowSystemTest, PlacesAFrameExactlyIntoHalvesAndQuartersOfBothMonitors)
     }
 }
 
+// Fluxbox still sends notices at a new window's old place for a moment after
+// it has taken the window: those must not pass for the answer to a move.
+TEST_F(WindowSystemTest, AWindowMovedTheMomentItIsManagedReadsBackWhereItWent) {
+    for (int i = 0; i < 6; ++i) {
+        auto client = desktop().launchFixture({"--geometry", "300x200+100+100"});
+        ASSERT_TRUE(client);
+        const Point target{400.0 + 40 * i, 300};
+        EXPECT_EQ(ws_->setPosition(element(client->window), target), axstatus::success);
+        const auto frame = seamFrame(client->window);
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->origin, target) << "window " << i;
+    }
+}
+
 TEST_F(WindowSystemTest, FindsTheFocusedApplicationItsWindowsAndTheirFrames) {
     auto older = desktop().launch({"xterm", "-geometry", "40x10+30+30"});
     auto fixture = desktop().launchFixture({"--geometry", "200x100+700+100"});

@@ -257,6 +257,13 @@ bool Connection::postRootMessage(xcb_window_t window, xcb_atom_t type,
     return !isLost();
 }
 
+std::vector<xcb_atom_t> supportedAtoms(Connection& conn) {
+    return conn.turnCached<std::vector<xcb_atom_t>>("_NET_SUPPORTED", [&] {
+        auto v = conn.cardinals(conn.root(), conn.atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
+        return v ? std::vector<xcb_atom_t>(v->begin(), v->end()) : std::vector<xcb_atom_t>{};
+    });
+}
+
 Connection::HandlerId Connection::addHandler(Handler handler) {
     HandlerId id = nextHandler_++;
     handlers_.emplace(id, std::move(handler));

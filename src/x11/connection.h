@@ -155,6 +155,14 @@ public:
         post_ = std::move(post);
         turnCache_.clear();
     }
+    // Runs `task` when this turn of the run loop ends; false without a poster.
+    bool atTurnEnd(std::function<void()> task) {
+        if (!post_) {
+            return false;
+        }
+        post_(std::move(task));
+        return true;
+    }
     template <class T, class Read> T turnCached(const std::string& key, Read&& read) {
         if (!post_) {
             return read();
@@ -229,6 +237,10 @@ private:
     std::unordered_map<std::string, std::any> kept_;
     Lifetime lifetime_; // last: posted tasks see it go first
 };
+
+// What the window manager says it supports (_NET_SUPPORTED), read once a turn;
+// empty without a manager.
+std::vector<xcb_atom_t> supportedAtoms(Connection& conn);
 
 // The type of an event without the "sent by SendEvent" bit.
 inline std::uint8_t eventType(const xcb_generic_event_t& e) {

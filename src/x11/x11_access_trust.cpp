@@ -52,9 +52,8 @@ std::string X11AccessTrust::missingManager() {
     // leftover of a manager that has gone.
     auto checkAtom = conn_->atom("_NET_SUPPORTING_WM_CHECK");
     auto checkAsked = conn_->ask(conn_->root(), checkAtom, XCB_ATOM_WINDOW, 1);
-    auto supportedAsked = conn_->ask(conn_->root(), conn_->atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
+    auto supported = supportedAtoms(*conn_);
     auto checkList = conn_->cardinals(checkAsked);
-    auto supported = conn_->cardinals(supportedAsked);
     auto check =
         checkList && !checkList->empty() ? std::optional(checkList->front()) : std::nullopt;
     auto self = check ? conn_->cardinal(*check, checkAtom, XCB_ATOM_WINDOW) : std::nullopt;
@@ -63,8 +62,7 @@ std::string X11AccessTrust::missingManager() {
                          "EWMH standard, such as Openbox, Xfwm4, KWin or Fluxbox.");
     }
     for (const char* needed : {"_NET_ACTIVE_WINDOW", "_NET_CLIENT_LIST_STACKING"}) {
-        if (!supported || std::find(supported->begin(), supported->end(), conn_->atom(needed)) ==
-                              supported->end()) {
+        if (std::find(supported.begin(), supported.end(), conn_->atom(needed)) == supported.end()) {
             return localized("The window manager does not publish %1, which Vortaxis needs to "
                              "find and move windows.",
                              {needed});

@@ -20,8 +20,10 @@ PixelRect intersect(const PixelRect& a, const PixelRect& b) {
 }
 
 // The per-monitor work areas a window manager publishes, for the current desktop.
-std::vector<PixelRect> publishedWorkAreas(Connection& conn, std::size_t monitorCount) {
-    auto desktop = conn.cardinal(conn.root(), conn.atom("_NET_CURRENT_DESKTOP")).value_or(0);
+std::vector<PixelRect> publishedWorkAreas(Connection& conn, Connection::AskedProperty desktopAsked,
+                                          std::size_t monitorCount) {
+    auto current = conn.cardinals(desktopAsked);
+    auto desktop = current && !current->empty() ? current->front() : 0;
     // All three asked at once: the first that answers wins.
     auto desktopSuffix = std::to_string(desktop);
     auto netAreas =
@@ -184,14 +186,18 @@ std::vector<Screen> X11Screens::screens() const {
 }
 
 std::vector<Screen> X11Screens::readScreens() const {
+    // Asked first, answered with the monitors: the work areas are named by it.
+    auto desktopAsked =
+        conn_.ask(conn_.root(), conn_.atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_ANY, 1);
     auto monitors = readMonitors(conn_);
     auto primary = primaryMonitor(monitors);
     if (!primary) {
+        (void)conn_.cardinals(desktopAsked); // every asked answer is collected
         return {};
     }
     Coordinates coords(primary->rect, scale_);
     auto struts = readStruts(conn_);
-    auto areas = publishedWorkAreas(conn_, monitors.size());
+    auto areas = publishedWorkAreas(conn_, desktopAsked, monitors.size());
     std::vector<Screen> out;
     for (const auto& m : monitors) {
         auto visible = visibleArea(m.rect, struts);

@@ -41,8 +41,7 @@ PixelRect X11WindowSystem::Geometry::visible() const {
 }
 
 bool X11WindowSystem::supported(const char* atomName) {
-    auto list = conn_.turnCached<std::vector<xcb_atom_t>>(
-        "_NET_SUPPORTED", [this] { return atoms(conn_.root(), "_NET_SUPPORTED"); });
+    auto list = supportedAtoms(conn_);
     return std::find(list.begin(), list.end(), conn_.atom(atomName)) != list.end();
 }
 
@@ -427,6 +426,40 @@ bool X11WindowSystem::awaitConfigure(xcb_window_t window,
     return true;
 }
 
+bool X11WindowSystem::sendMoveResize(xcb_window_t client, const Pending& p) {
+    // NorthWestGravity: x and y name the frame's outer corner, whatever the
+    // decorations. StaticGravity (x, y = the client's corner) lands off by the
+    // border width the client had before the manager took it (1 px for xterm
+    // under Openbox), which nobody can read back. Every field is sent, the
+    // unchanged ones as they will be: Fluxbox reads a position-only request's
+    // size from its own frame and grows the window by the decorations with
+    // every move.
+    std::array<std::uint32_t, 5> data{XCB_GRAVITY_NORTH_WEST | kSourcePager | kMoveX | kMoveY |
+                                          kMoveW | kMoveH,
+                                      u32(p.x), u32(p.y), u32(p.w), u32(p.h)};
+    // Not checked: a client message to the root has nothing the server could
+    // refuse, and the read that follows waits for the answer anyway.
+    return conn_.postRootMessage(client, conn_.atom("_NET_MOVERESIZE_WINDOW"), data);
+}
+
+bool X11WindowSystem::sendLater() {
+    if (sendScheduled_) {
+        return true;
+    }
+    sendScheduled_ = conn_.atTurnEnd(lifetime_.guard([this] { sendUnsent(); }));
+    return sendScheduled_;
+}
+
+void X11WindowSystem::sendUnsent() {
+    sendScheduled_ = false;
+    for (auto& [client, p] : pending_) {
+        if (p.unsent) {
+            p.unsent = false;
+            sendMoveResize(client, p);
+        }
+    }
+}
+
 void X11WindowSystem::settle(xcb_window_t client) {
     auto it = pending_.find(client);
     if (it == pending_.end()) {
@@ -434,6 +467,9 @@ void X11WindowSystem::settle(xcb_window_t client) {
     }
     const Pending p = it->second;
     pending_.erase(it);
+    if (p.unsent && !sendMoveResize(client, p)) {
+        return;
+    }
     awaitConfigure(client, p.resized ? std::optional{std::pair{p.w, p.h}} : std::nullopt,
                    std::pair{p.x + p.frameLeft, p.y + p.frameTop}, p.deadline);
 }
@@ -447,7 +483,9 @@ AXStatus X11WindowSystem::configure(xcb_window_t client, const Geometry& g,
     // A write builds on the request before it that is still unanswered, so
     // that a size sent right after a position keeps the new position.
     const auto now = std::chrono::steady_clock::now();
-    std::erase_if(pending_, [&](const auto& entry) { return entry.second.deadline <= now; });
+    std::erase_if(pending_, [&](const auto& entry) {
+        return !entry.second.unsent && entry.second.deadline <= now;
+    });
     Pending base{g.client.x - g.frame.left,
                  g.client.y - g.frame.top,
                  g.client.width,
@@ -477,19 +515,18 @@ AXStatus X11WindowSystem::configure(xcb_window_t client, const Geometry& g,
     });
 
     if (supported("_NET_MOVERESIZE_WINDOW")) {
-        // NorthWestGravity: x and y name the frame's outer corner, whatever
-        // the decorations. StaticGravity (x, y = the client's corner) lands
-        // off by the border width the client had before the manager took it
-        // (1 px for xterm under Openbox), which nobody can read back.
-        // Every field is sent, the unchanged ones as they will be: Fluxbox
-        // reads a position-only request's size from its own frame and grows
-        // the window by the decorations with every move.
-        std::array<std::uint32_t, 5> data{XCB_GRAVITY_NORTH_WEST | kSourcePager | kMoveX | kMoveY |
-                                              kMoveW | kMoveH,
-                                          u32(next.x), u32(next.y), u32(next.w), u32(next.h)};
-        // Not checked: a client message to the root has nothing the server
-        // could refuse, and the read that follows waits for the answer anyway.
-        if (!conn_.postRootMessage(client, conn_.atom("_NET_MOVERESIZE_WINDOW"), data)) {
+        // A placement sends a position and then a size: the position waits
+        // (until the size, a read of the window, or the end of this turn of
+        // the run loop at the latest) so that both go out as one request and
+        // the manager moves and resizes the window once.
+        const bool sizeChanges = next.w != base.w || next.h != base.h;
+        if (!sizeChanges && sendLater()) {
+            next.unsent = true;
+            pending_[client] = next;
+            return axstatus::success;
+        }
+        next.unsent = false;
+        if (!sendMoveResize(client, next)) {
             return axstatus::cannotComplete;
         }
     } else {

@@ -28,6 +28,8 @@ public:
 
     explicit X11WindowSystem(Connection& conn) : X11WindowSystem(conn, Options{}) {}
     X11WindowSystem(Connection& conn, Options options) : conn_(conn), options_(options) {}
+    // A request still held back goes out now: the window goes where it was sent.
+    ~X11WindowSystem() override { sendUnsent(); }
     void setIconLookup(IconLookup lookup) { iconLookup_ = std::move(lookup); }
 
     AXRead<ElementRef> focusedApplication() override;
@@ -87,6 +89,8 @@ private:
         Deadline deadline;
         // The decorations left and above the client, to know its corner.
         std::int32_t frameLeft = 0, frameTop = 0;
+        // Held back for the size that usually follows (see configure()).
+        bool unsent = false;
     };
 
     std::optional<xcb_window_t> liveClient(ElementRef window);
@@ -119,6 +123,11 @@ private:
     AXStatus configure(xcb_window_t client, const Geometry& current,
                        std::optional<std::pair<std::int32_t, std::int32_t>> xy,
                        std::optional<std::pair<std::int32_t, std::int32_t>> wh);
+    bool sendMoveResize(xcb_window_t client, const Pending& request);
+    // Arranges for held-back requests to go out when this turn of the run
+    // loop ends; false where nothing runs then (no run loop: send at once).
+    bool sendLater();
+    void sendUnsent();
     // Waits (until the request's deadline) for the answer to what was asked of
     // the client; with a size change, only the answer at the new size counts.
     void settle(xcb_window_t client);
@@ -133,6 +142,8 @@ private:
     Options options_;
     IconLookup iconLookup_;
     std::unordered_map<xcb_window_t, Pending> pending_;
+    bool sendScheduled_ = false;
+    Lifetime lifetime_; // last: a scheduled send sees it go first
 };
 
 } // namespace vx::x11

@@ -303,23 +303,14 @@ AXRead<std::string> X11WindowSystem::title(ElementRef window) {
 }
 
 AXRead<bool> X11WindowSystem::isPositionSettable(ElementRef window) {
-    auto c = liveClient(window);
-    if (!c) {
-        return AXRead<bool>::error(axstatus::invalidElement);
-    }
-    if (hasType(*c, {"_NET_WM_WINDOW_TYPE_DESKTOP", "_NET_WM_WINDOW_TYPE_DOCK"})) {
-        return AXRead<bool>::of(false);
-    }
-    auto allowed = conn_.cardinals(*c, conn_.atom("_NET_WM_ALLOWED_ACTIONS"), XCB_ATOM_ATOM);
-    if (allowed) {
-        bool move = std::find(allowed->begin(), allowed->end(),
-                              conn_.atom("_NET_WM_ACTION_MOVE")) != allowed->end();
-        return AXRead<bool>::of(move);
-    }
-    return AXRead<bool>::of(true);
+    return allows(window, "_NET_WM_ACTION_MOVE", false);
 }
 
 AXRead<bool> X11WindowSystem::isSizeSettable(ElementRef window) {
+    return allows(window, "_NET_WM_ACTION_RESIZE", true);
+}
+
+AXRead<bool> X11WindowSystem::allows(ElementRef window, const char* action, bool fixedSizeRefuses) {
     auto c = liveClient(window);
     if (!c) {
         return AXRead<bool>::error(axstatus::invalidElement);
@@ -327,21 +318,24 @@ AXRead<bool> X11WindowSystem::isSizeSettable(ElementRef window) {
     if (hasType(*c, {"_NET_WM_WINDOW_TYPE_DESKTOP", "_NET_WM_WINDOW_TYPE_DOCK"})) {
         return AXRead<bool>::of(false);
     }
-    xcb_size_hints_t hints{};
-    auto cookie = xcb_icccm_get_wm_normal_hints(conn_.raw(), *c);
-    if (xcb_icccm_get_wm_normal_hints_reply(conn_.raw(), cookie, &hints, nullptr)) {
-        bool hasMin = hints.flags & XCB_ICCCM_SIZE_HINT_P_MIN_SIZE;
-        bool hasMax = hints.flags & XCB_ICCCM_SIZE_HINT_P_MAX_SIZE;
-        if (hasMin && hasMax && hints.min_width == hints.max_width &&
-            hints.min_height == hints.max_height) {
-            return AXRead<bool>::of(false);
+    if (fixedSizeRefuses) {
+        // Equal minimum and maximum: a size the window keeps whatever is asked.
+        xcb_size_hints_t hints{};
+        auto cookie = xcb_icccm_get_wm_normal_hints(conn_.raw(), *c);
+        if (xcb_icccm_get_wm_normal_hints_reply(conn_.raw(), cookie, &hints, nullptr)) {
+            bool hasMin = hints.flags & XCB_ICCCM_SIZE_HINT_P_MIN_SIZE;
+            bool hasMax = hints.flags & XCB_ICCCM_SIZE_HINT_P_MAX_SIZE;
+            if (hasMin && hasMax && hints.min_width == hints.max_width &&
+                hints.min_height == hints.max_height) {
+                return AXRead<bool>::of(false);
+            }
         }
     }
+    // A manager that lists what a window allows has the last word.
     auto allowed = conn_.cardinals(*c, conn_.atom("_NET_WM_ALLOWED_ACTIONS"), XCB_ATOM_ATOM);
     if (allowed) {
-        bool resize = std::find(allowed->begin(), allowed->end(),
-                                conn_.atom("_NET_WM_ACTION_RESIZE")) != allowed->end();
-        return AXRead<bool>::of(resize);
+        return AXRead<bool>::of(std::find(allowed->begin(), allowed->end(), conn_.atom(action)) !=
+                                allowed->end());
     }
     return AXRead<bool>::of(true);
 }

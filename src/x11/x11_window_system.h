@@ -105,6 +105,9 @@ private:
     std::optional<xcb_window_t> clientForWindowID(WindowID id);
     std::vector<xcb_atom_t> atoms(xcb_window_t window, const char* property);
     bool hasType(xcb_window_t client, std::initializer_list<const char*> types);
+    // Whether the window may be moved or resized: `action` is the EWMH
+    // allowed action that says so.
+    AXRead<bool> allows(ElementRef window, const char* action, bool fixedSizeRefuses);
     std::optional<std::string> ownerName(ProcessID pid, std::optional<xcb_window_t> client);
     std::optional<WindowListEntry> entry(xcb_window_t client, bool onScreenOnly);
     bool supported(const char* atomName);

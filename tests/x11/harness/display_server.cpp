@@ -130,8 +130,7 @@ std::optional<DisplayServer> startDisplayServer(const std::string& kind, const s
         std::ofstream(dir + "/xorg.conf.d/00-nothing.conf") << "# all is in ../xorg.conf\n";
         // No console: -keeptty leaves the controlling terminal alone and
         // -sharevts takes no VT of its own, and where there is no /dev/tty0
-        // at all (a container) the server runs without one. Only root may
-        // name a config file by absolute path.
+        // at all (a container) the server runs without one.
         argv = {"Xorg",
                 "-displayfd",
                 "1",

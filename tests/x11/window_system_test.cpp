@@ -38,9 +38,11 @@ protected:
     }
 
     // Xfwm4 keeps windows inside monitors that have a RandR output, and
-    // Xvfb has one output only: the harness's second monitor has none, and
-    // wmctrl cannot put a window there either.
-    bool secondMonitorUnreachable() const { return options().windowManager == "xfwm4"; }
+    // Xvfb has one output only: there the harness's second monitor has none,
+    // and wmctrl cannot put a window on it either. Xorg gives it one.
+    bool secondMonitorUnreachable() const {
+        return options().windowManager == "xfwm4" && desktop_->server() == "xvfb";
+    }
 
     std::unique_ptr<x11::Connection> conn_;
     std::unique_ptr<X11WindowSystem> ws_;

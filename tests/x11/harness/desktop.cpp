@@ -2,6 +2,8 @@
 // and the independent tools used as oracles.
 #include "harness/desktop.h"
 
+#include "harness/display_server.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -36,33 +38,30 @@ std::unique_ptr<Desktop> Desktop::start(const DesktopOptions& options, std::stri
         return fail("cannot make a temporary directory");
     d->dir_ = tmpl;
 
-    SpawnOptions so;
-    so.logFile = d->dir_ + "/xvfb.log";
-    so.captureStdout = true;
-    // -noreset: without it the server resets when its last client leaves and
-    // the monitors made below vanish. The display number comes on stdout once
-    // the server accepts clients.
-    auto size = std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
-    d->server_ = Process::spawn(
-        {"Xvfb", "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", size}, so);
-    const auto number = d->server_ ? d->server_->readLine(deadlineIn(kWait)) : std::nullopt;
-    if (!number || number->empty())
-        return fail("Xvfb did not report a display within 2 s");
-    d->display_ = ":" + *number;
+    d->serverKind_ =
+        options.server.empty() ? chooseDisplayServer(options.windowManager) : options.server;
     std::string why;
+    auto server = startDisplayServer(d->serverKind_, d->dir_, options.width, options.height,
+                                     options.monitors, &why);
+    if (!server)
+        return fail(why);
+    d->server_ = std::move(server->process);
+    d->display_ = server->display;
     d->conn_ = x11::Connection::open(d->display_, &why);
     if (!d->conn_)
         return fail(why);
     d->watch(d->conn_->root());
 
-    // Split the screen into monitors; the first takes over the server's output
-    // so the automatic whole-screen monitor disappears.
+    // Name the monitors as the tests know them. On Xvfb they split its one
+    // screen and the first takes over the output, so the automatic
+    // whole-screen monitor disappears; on Xorg each takes over its own output.
     for (std::size_t i = 0; i < options.monitors.size(); ++i) {
         const auto& m = options.monitors[i];
         std::ostringstream geo;
         geo << m.width << "/" << m.width * 254 / 960 << "x" << m.height << "/"
             << m.height * 254 / 960 << "+" << m.x << "+" << m.y;
-        auto r = d->tool({"xrandr", "--setmonitor", m.name, geo.str(), i == 0 ? "screen" : "none"});
+        auto r =
+            d->tool({"xrandr", "--setmonitor", m.name, geo.str(), outputName(d->serverKind_, i)});
         if (!r || r->exitCode != 0)
             return fail("xrandr --setmonitor " + m.name + " failed");
     }

@@ -1,4 +1,4 @@
-// A virtual desktop for one test: Xvfb with two monitors made by RandR, a real
+// A virtual desktop for one test: an X server with two RandR monitors, a real
 // window manager, real clients and our fixture clients. Every wait re-checks
 // its condition on each X event and gives up at a deadline of at most 2 s; on
 // failure dump() says what xprop, xwininfo and wmctrl saw.
@@ -35,6 +35,8 @@ struct DesktopOptions {
     // overrides the default.
     std::string windowManager = defaultWindowManager();
     static std::string defaultWindowManager();
+    // "xvfb", "xorg", or "" to let chooseDisplayServer() pick by manager.
+    std::string server;
 };
 
 // A client process and the top-level window it showed.
@@ -49,6 +51,8 @@ public:
     ~Desktop();
 
     const std::string& display() const { return display_; }
+    // "xvfb" or "xorg" (see display_server.h).
+    const std::string& server() const { return serverKind_; }
     const std::string& tempDir() const { return dir_; }
     std::vector<std::string> env() const;
     // The harness's own connection (the code under test opens another).
@@ -99,6 +103,7 @@ private:
     std::optional<Process> wm_;
     std::unique_ptr<x11::Connection> conn_;
     std::string wmName_;
+    std::string serverKind_;
     std::string fixturePath_;
 };
 

@@ -264,6 +264,12 @@ std::vector<xcb_atom_t> supportedAtoms(Connection& conn) {
     });
 }
 
+std::optional<xcb_window_t> activeWindow(Connection& conn) {
+    return conn.turnCached<std::optional<xcb_window_t>>("_NET_ACTIVE_WINDOW", [&] {
+        return conn.cardinal(conn.root(), conn.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+    });
+}
+
 Connection::HandlerId Connection::addHandler(Handler handler) {
     HandlerId id = nextHandler_++;
     handlers_.emplace(id, std::move(handler));

@@ -155,6 +155,8 @@ public:
         post_ = std::move(post);
         turnCache_.clear();
     }
+    // For state this connection has just changed itself.
+    void forgetTurnCached(const std::string& key) { turnCache_.erase(key); }
     // Runs `task` when this turn of the run loop ends; false without a poster.
     bool atTurnEnd(std::function<void()> task) {
         if (!post_) {
@@ -241,6 +243,8 @@ private:
 // What the window manager says it supports (_NET_SUPPORTED), read once a turn;
 // empty without a manager.
 std::vector<xcb_atom_t> supportedAtoms(Connection& conn);
+// The window the manager says is active (_NET_ACTIVE_WINDOW), read once a turn.
+std::optional<xcb_window_t> activeWindow(Connection& conn);
 
 // The type of an event without the "sent by SendEvent" bit.
 inline std::uint8_t eventType(const xcb_generic_event_t& e) {

@@ -230,11 +230,12 @@ std::optional<Screen> X11Screens::mainScreen() const {
     }
     auto monitors = readMonitors(conn_);
     auto primary = primaryMonitor(monitors);
-    auto active = conn_.cardinal(conn_.root(), conn_.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+    auto active = activeWindow(conn_);
     if (active && *active != 0 && primary && monitors.size() == all.size()) {
-        auto g = conn_.reply(xcb_get_geometry(conn_.raw(), *active), xcb_get_geometry_reply);
-        auto t = conn_.reply(xcb_translate_coordinates(conn_.raw(), *active, conn_.root(), 0, 0),
-                             xcb_translate_coordinates_reply);
+        auto geometryAsked = xcb_get_geometry(conn_.raw(), *active);
+        auto cornerAsked = xcb_translate_coordinates(conn_.raw(), *active, conn_.root(), 0, 0);
+        auto g = conn_.reply(geometryAsked, xcb_get_geometry_reply);
+        auto t = conn_.reply(cornerAsked, xcb_translate_coordinates_reply);
         if (g && t) {
             std::int32_t cx = t->dst_x + g->width / 2, cy = t->dst_y + g->height / 2;
             for (std::size_t i = 0; i < monitors.size(); ++i) {

@@ -65,7 +65,14 @@ std::optional<xcb_window_t> X11WindowSystem::liveClient(ElementRef window) {
         return std::nullopt;
     }
     auto w = static_cast<xcb_window_t>(window.handle);
-    if (!conn_.reply(xcb_get_window_attributes(conn_.raw(), w), xcb_get_window_attributes_reply)) {
+    // Asked several times at the release of a gesture; a window that goes
+    // away within the turn fails the write that follows instead.
+    const bool alive = conn_.turnCached<bool>("live " + std::to_string(w), [&] {
+        return conn_
+            .reply(xcb_get_window_attributes(conn_.raw(), w), xcb_get_window_attributes_reply)
+            .ok();
+    });
+    if (!alive) {
         return std::nullopt;
     }
     return w;
@@ -133,12 +140,6 @@ std::vector<xcb_window_t> X11WindowSystem::stackingFrontToBack() {
     });
 }
 
-std::optional<std::uint32_t> X11WindowSystem::activeWindow() {
-    return conn_.turnCached<std::optional<std::uint32_t>>("active", [this] {
-        return conn_.cardinal(conn_.root(), conn_.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
-    });
-}
-
 std::optional<ProcessID> X11WindowSystem::ownerPid(xcb_window_t window) {
     return conn_.turnCached<std::optional<ProcessID>>("pid " + std::to_string(window),
                                                       [&] { return askOwnerPid(window); });
@@ -200,7 +201,7 @@ std::optional<xcb_window_t> X11WindowSystem::clientForWindowID(WindowID id) {
 // --- accessibility ---
 
 AXRead<ElementRef> X11WindowSystem::focusedApplication() {
-    auto active = activeWindow();
+    auto active = activeWindow(conn_);
     if (!active || *active == 0) {
         return AXRead<ElementRef>::error(axstatus::noValue);
     }
@@ -230,7 +231,7 @@ AXRead<ElementRef> X11WindowSystem::focusedWindow(ElementRef application) {
     if (p == 0 || !processExists(p)) {
         return AXRead<ElementRef>::error(axstatus::invalidElement);
     }
-    auto active = activeWindow();
+    auto active = activeWindow(conn_);
     if (active && *active != 0 && ownerPid(*active) == p) {
         return AXRead<ElementRef>::of(windowElement(*active));
     }
@@ -381,17 +382,18 @@ void X11WindowSystem::clearMaximized(xcb_window_t client) {
 
 bool X11WindowSystem::awaitConfigure(xcb_window_t window,
                                      std::optional<std::pair<std::int32_t, std::int32_t>> size,
-                                     std::optional<std::pair<std::int32_t, std::int32_t>> expected,
+                                     std::optional<std::pair<std::int32_t, std::int32_t>> before,
                                      Deadline deadline) {
     // Fluxbox answers a move-resize with a notice at the old size first and
     // resizes later: a size change waits for the client's notice at the new
     // size (or the deadline, when the manager grants another). A manager may
     // also still be busy with a window it has just taken (Fluxbox sends notices
     // at the old place a few milliseconds after _NET_FRAME_EXTENTS appears):
-    // for a move, only a notice with the client's corner where it was asked to
-    // go is the answer (a place the manager chose instead ends the wait at the
-    // deadline, and the read-back judges). Only a synthetic notice gives root
-    // coordinates; a reparented client's real one is relative to its frame.
+    // for a move, a notice that repeats the client's corner from before the
+    // request is no answer to it. Not "the corner asked for" either: Openbox
+    // reports a client that had a border (xterm) one pixel off. Only a
+    // synthetic notice gives root coordinates; a reparented client's real one
+    // is relative to its frame.
     auto e = conn_.waitFor(
         [&](const xcb_generic_event_t& ev) {
             if (eventType(ev) != XCB_CONFIGURE_NOTIFY) {
@@ -404,11 +406,11 @@ bool X11WindowSystem::awaitConfigure(xcb_window_t window,
             if (size) {
                 return c.width == size->first && c.height == size->second;
             }
-            if (!expected) {
+            if (!before) {
                 return true;
             }
             const bool synthetic = (ev.response_type & 0x80) != 0;
-            return synthetic && c.x == expected->first && c.y == expected->second;
+            return synthetic && (c.x != before->first || c.y != before->second);
         },
         deadline);
     if (!e) {
@@ -421,6 +423,7 @@ bool X11WindowSystem::awaitConfigure(xcb_window_t window,
 }
 
 bool X11WindowSystem::sendMoveResize(xcb_window_t client, const Pending& p) {
+    conn_.forgetTurnCached("client " + std::to_string(client));
     // NorthWestGravity: x and y name the frame's outer corner, whatever the
     // decorations. StaticGravity (x, y = the client's corner) lands off by the
     // border width the client had before the manager took it (1 px for xterm
@@ -464,8 +467,10 @@ void X11WindowSystem::settle(xcb_window_t client) {
     if (p.unsent && !sendMoveResize(client, p)) {
         return;
     }
-    awaitConfigure(client, p.resized ? std::optional{std::pair{p.w, p.h}} : std::nullopt,
-                   std::pair{p.x + p.frameLeft, p.y + p.frameTop}, p.deadline);
+    if (!awaitConfigure(client, p.resized ? std::optional{std::pair{p.w, p.h}} : std::nullopt,
+                        std::pair{p.clientXBefore, p.clientYBefore}, p.deadline)) {
+        ++unanswered_;
+    }
 }
 
 AXStatus X11WindowSystem::configure(xcb_window_t client, const Geometry& g,
@@ -486,8 +491,8 @@ AXStatus X11WindowSystem::configure(xcb_window_t client, const Geometry& g,
                  g.client.height,
                  false,
                  now,
-                 g.frame.left,
-                 g.frame.top};
+                 g.client.x,
+                 g.client.y};
     if (auto it = pending_.find(client); it != pending_.end()) {
         base = it->second;
     }
@@ -566,7 +571,10 @@ X11WindowSystem::prepareWrite(ElementRef window) {
         return std::nullopt;
     }
     auto c = static_cast<xcb_window_t>(window.handle);
-    auto state = readClient(c);
+    // The size of a placement follows its position, which is held back: the
+    // window has not changed since the position read it, within this turn.
+    const auto key = "client " + std::to_string(c);
+    auto state = conn_.turnCached<std::optional<ClientState>>(key, [&] { return readClient(c); });
     if (!state) {
         return std::nullopt;
     }
@@ -579,6 +587,7 @@ X11WindowSystem::prepareWrite(ElementRef window) {
         // A maximized window ignores a new geometry until it is restored.
         settle(c);
         clearMaximized(c);
+        conn_.forgetTurnCached(key);
         state = readClient(c);
         if (!state) {
             return std::nullopt;
@@ -589,6 +598,7 @@ X11WindowSystem::prepareWrite(ElementRef window) {
         XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     if ((state->ourEventMask & heard) != heard) {
         conn_.selectInput(c, heard);
+        conn_.forgetTurnCached(key);
     }
     return std::pair{c, std::move(*state)};
 }

@@ -59,6 +59,10 @@ public:
     AXStatus moveWindowWithGroup(WindowID window, Point topLeft) override;
     AXStatus moveWindow(WindowID window, Point topLeft) override;
 
+    // How many requests the manager left unanswered until their deadline: a
+    // read after each of them stalled for the whole answer timeout.
+    int unansweredRequests() const { return unanswered_; }
+
     // The element of a client window (for tests and the diagnostic report).
     static ElementRef windowElement(xcb_window_t client) { return ElementRef{client}; }
 
@@ -87,8 +91,8 @@ private:
         std::int32_t x = 0, y = 0, w = 0, h = 0;
         bool resized = false;
         Deadline deadline;
-        // The decorations left and above the client, to know its corner.
-        std::int32_t frameLeft = 0, frameTop = 0;
+        // The client's corner (root pixels) before the first of the requests.
+        std::int32_t clientXBefore = 0, clientYBefore = 0;
         // Held back for the size that usually follows (see configure()).
         bool unsent = false;
     };
@@ -100,7 +104,6 @@ private:
     std::vector<xcb_window_t> stackingFrontToBack();
     std::optional<ProcessID> ownerPid(xcb_window_t window);
     std::optional<ProcessID> askOwnerPid(xcb_window_t window);
-    std::optional<std::uint32_t> activeWindow();
     std::optional<xcb_window_t> frameOf(xcb_window_t client);
     std::optional<xcb_window_t> clientForWindowID(WindowID id);
     std::vector<xcb_atom_t> atoms(xcb_window_t window, const char* property);
@@ -134,11 +137,11 @@ private:
     // Waits (until the request's deadline) for the answer to what was asked of
     // the client; with a size change, only the answer at the new size counts.
     void settle(xcb_window_t client);
-    // `expected`: the client's corner (root pixels) a move should bring; without
-    // it (an unmanaged window moving itself) any notice counts.
+    // `before`: the client's corner (root pixels) before a move; without it
+    // (an unmanaged window moving itself) any notice counts.
     bool awaitConfigure(xcb_window_t window,
                         std::optional<std::pair<std::int32_t, std::int32_t>> size,
-                        std::optional<std::pair<std::int32_t, std::int32_t>> expected,
+                        std::optional<std::pair<std::int32_t, std::int32_t>> before,
                         Deadline deadline);
 
     Connection& conn_;
@@ -146,6 +149,7 @@ private:
     IconLookup iconLookup_;
     std::unordered_map<xcb_window_t, Pending> pending_;
     bool sendScheduled_ = false;
+    int unanswered_ = 0;
     Lifetime lifetime_; // last: a scheduled send sees it go first
 };
 

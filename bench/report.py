@@ -65,6 +65,11 @@ def table(pure, e2e):
                             "p99 ≤ 20 ms, below wmctrl",
                             snap["count"] > 0 and snap["p99"] <= 20 and
                             snap["median"] < wm["median"]))
+    done = e2e.get("release_to_status_ms", {}).get("summary")
+    if done:
+        rows.append(latency_row(f"release → program done, its status line read (n={done['count']})",
+                                done, "no wait left to its deadline (400 ms)",
+                                done["count"] > 0 and done["max"] < 400))
     rows.append(latency_row(f"wmctrl key binding → snap (n={wm['count']})", wm, "reference", True))
     rows.append(latency_row(f"start-up: exec → trigger armed (n={start['count']})", start,
                             "≤ 300 ms", start["count"] > 0 and start["max"] <= 300))

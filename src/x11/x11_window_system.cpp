@@ -565,8 +565,7 @@ AXStatus X11WindowSystem::configure(xcb_window_t client, const Geometry& g,
     return axstatus::success;
 }
 
-std::optional<std::pair<xcb_window_t, X11WindowSystem::ClientState>>
-X11WindowSystem::prepareWrite(ElementRef window) {
+std::optional<X11WindowSystem::WriteTarget> X11WindowSystem::prepareWrite(ElementRef window) {
     if (!isWindowElement(window)) {
         return std::nullopt;
     }
@@ -600,7 +599,7 @@ X11WindowSystem::prepareWrite(ElementRef window) {
         conn_.selectInput(c, heard);
         conn_.forgetTurnCached(key);
     }
-    return std::pair{c, std::move(*state)};
+    return WriteTarget{c, std::move(*state), Coordinates::current(conn_, options_.scale)};
 }
 
 AXStatus X11WindowSystem::setPosition(ElementRef window, Point topLeft) {
@@ -608,9 +607,8 @@ AXStatus X11WindowSystem::setPosition(ElementRef window, Point topLeft) {
     if (!target) {
         return axstatus::invalidElement;
     }
-    const auto& [c, state] = *target;
+    const auto& [c, state, coords] = *target;
     const auto& g = state.geometry;
-    auto coords = Coordinates::current(conn_, options_.scale);
     // The visible corner goes to the target: the frame's corner lies outside
     // it by the client's own invisible shadow.
     std::int32_t x = coords.rootX(topLeft.x) - g.shadow.left;
@@ -654,9 +652,8 @@ AXStatus X11WindowSystem::setSize(ElementRef window, Size s) {
     if (!target) {
         return axstatus::invalidElement;
     }
-    const auto& [c, state] = *target;
+    const auto& [c, state, coords] = *target;
     const auto& g = state.geometry;
-    auto coords = Coordinates::current(conn_, options_.scale);
     std::int32_t w =
         coords.pixels(s.width) - g.frame.left - g.frame.right + g.shadow.left + g.shadow.right;
     std::int32_t h =

@@ -119,8 +119,14 @@ private:
     // minimum, maximum and size steps applied as ICCCM says.
     static std::pair<std::int32_t, std::int32_t>
     constrainedSize(const std::optional<xcb_size_hints_t>& hints, std::int32_t w, std::int32_t h);
-    // The live client behind `window`, restored from maximized, and its state.
-    std::optional<std::pair<xcb_window_t, ClientState>> prepareWrite(ElementRef window);
+    // The live client behind `window`, restored from maximized, its state, and
+    // the coordinates to turn desktop points into root pixels.
+    struct WriteTarget {
+        xcb_window_t client;
+        ClientState state;
+        Coordinates coords;
+    };
+    std::optional<WriteTarget> prepareWrite(ElementRef window);
     // Takes maximized and fullscreen state off and waits for the manager to say so.
     void clearMaximized(xcb_window_t client);
     // Asks the manager for a new frame corner (root pixels) and/or client size

@@ -13,6 +13,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QStandardPaths>
 #include <QThread>
 #include <unistd.h>
 
@@ -30,6 +31,12 @@ QString runtimeFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir())
         return runtime;
+    // Not the shared temp folder itself, where another user could make our
+    // lock file first and keep us from starting: Qt's stand-in runtime folder
+    // there is ours alone (0700, refused when someone else owns it).
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!own.isEmpty() && QFileInfo(own).isDir())
+        return own;
     return QDir::tempPath();
 }
 } // namespace

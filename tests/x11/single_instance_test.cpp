@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #ifdef VORTAXIS_PROGRAM
 namespace vx::test {
@@ -101,6 +103,37 @@ TEST_F(SingleInstanceTest, WhatAKilledInstanceLeftDoesNotBlockTheNextStart) {
     auto later = start();
     ASSERT_TRUE(later);
     EXPECT_EQ(outcome(*later, deadlineIn(raceBound)), "handed over");
+}
+
+// Without a runtime folder of the session's, the lock must not sit in the
+// shared temp folder, where another user could make it first.
+TEST_F(SingleInstanceTest, ALockPlantedInTheSharedTempFolderDoesNotKeepItFromStarting) {
+    const std::string shared = desktop_->tempDir() + "/shared";
+    ASSERT_EQ(::mkdir(shared.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    std::string display;
+    for (const auto& variable : desktop().env())
+        if (variable.rfind("DISPLAY=", 0) == 0)
+            display = variable.substr(variable.find(':'));
+    std::replace(display.begin(), display.end(), ':', '_');
+    // Naming a live process (this one), as a lock held by someone else does.
+    const std::string planted =
+        shared + "/vortaxis-" + std::to_string(::getuid()) + "-" + display + ".lock";
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    std::ofstream(planted) << ::getpid() << "\n"
+                           << std::filesystem::read_symlink("/proc/self/exe").filename().string()
+                           << "\n"
+                           << host << "\n";
+    ASSERT_EQ(::chown(planted.c_str(), 65534, 65534), 0);
+
+    SpawnOptions options;
+    options.env = desktop().env();
+    options.env.push_back("TMPDIR=" + shared);
+    options.captureStdout = true;
+    auto process = Process::spawn(programArgv({"--verbose"}), options);
+    ASSERT_TRUE(process);
+    EXPECT_EQ(outcome(*process, deadlineIn(raceBound)), "running");
 }
 
 } // namespace

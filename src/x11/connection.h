@@ -169,15 +169,10 @@ public:
         if (!post_) {
             return read();
         }
-        if (auto it = turnCache_.find(key); it != turnCache_.end()) {
-            return std::any_cast<const T&>(it->second);
-        }
-        T value = read();
         if (turnCache_.empty()) {
             post_(lifetime_.guard([this] { turnCache_.clear(); }));
         }
-        turnCache_.emplace(key, value);
-        return value;
+        return remembered<T>(turnCache_, key, read);
     }
 
     // The same, unchecked: false only when the connection is gone.
@@ -186,14 +181,7 @@ public:
     // What never changes for the life of a connection (an extension's
     // version), asked for once. An answer of a broken connection is not kept.
     template <class T, class Read> T keptForConnection(const std::string& key, Read&& read) {
-        if (auto it = kept_.find(key); it != kept_.end()) {
-            return std::any_cast<const T&>(it->second);
-        }
-        T value = read();
-        if (!isLost()) {
-            kept_.emplace(key, value);
-        }
-        return value;
+        return remembered<T>(kept_, key, read);
     }
 
     // --- events ---
@@ -219,6 +207,20 @@ public:
     void discard(const std::function<bool(const xcb_generic_event_t&)>& matches);
 
 private:
+    using Memo = std::unordered_map<std::string, std::any>;
+    // The answer kept under `key`, else read now and kept (unless the
+    // connection broke while reading: that answer says nothing).
+    template <class T, class Read> T remembered(Memo& memo, const std::string& key, Read& read) {
+        if (auto it = memo.find(key); it != memo.end()) {
+            return std::any_cast<const T&>(it->second);
+        }
+        T value = read();
+        if (!isLost()) {
+            memo.emplace(key, value);
+        }
+        return value;
+    }
+
     Connection(xcb_connection_t* c, xcb_screen_t* screen);
     XError takeError(xcb_generic_error_t* err);
     // Moves what xcb already read into our queue and asks for a dispatch.
@@ -235,8 +237,8 @@ private:
     std::function<void()> wakeup_;
     bool wakeupPosted_ = false;
     Poster post_;
-    std::unordered_map<std::string, std::any> turnCache_;
-    std::unordered_map<std::string, std::any> kept_;
+    Memo turnCache_;
+    Memo kept_;
     Lifetime lifetime_; // last: posted tasks see it go first
 };
 

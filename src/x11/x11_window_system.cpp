@@ -21,6 +21,11 @@ constexpr std::uint64_t kApplicationTag = 1ull << 32;
 constexpr std::uint32_t kMoveX = 1u << 8, kMoveY = 1u << 9, kMoveW = 1u << 10, kMoveH = 1u << 11;
 constexpr std::uint32_t kSourcePager = 2u << 12;
 
+// Where a client's state read for a write is kept for the turn.
+std::string stateKey(xcb_window_t client) {
+    return "client " + std::to_string(client);
+}
+
 bool isWindowElement(ElementRef e) {
     return e.handle != 0 && e.handle < kApplicationTag;
 }
@@ -423,7 +428,7 @@ bool X11WindowSystem::awaitConfigure(xcb_window_t window,
 }
 
 bool X11WindowSystem::sendMoveResize(xcb_window_t client, const Pending& p) {
-    conn_.forgetTurnCached("client " + std::to_string(client));
+    conn_.forgetTurnCached(stateKey(client));
     // NorthWestGravity: x and y name the frame's outer corner, whatever the
     // decorations. StaticGravity (x, y = the client's corner) lands off by the
     // border width the client had before the manager took it (1 px for xterm
@@ -572,7 +577,7 @@ std::optional<X11WindowSystem::WriteTarget> X11WindowSystem::prepareWrite(Elemen
     auto c = static_cast<xcb_window_t>(window.handle);
     // The size of a placement follows its position, which is held back: the
     // window has not changed since the position read it, within this turn.
-    const auto key = "client " + std::to_string(c);
+    const auto key = stateKey(c);
     auto state = conn_.turnCached<std::optional<ClientState>>(key, [&] { return readClient(c); });
     if (!state) {
         return std::nullopt;

@@ -99,7 +99,7 @@ void Desktop::watch(xcb_window_t window) {
 }
 
 bool Desktop::waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    auto deadline = deadlineIn(std::min(timeout, kWait));
+    auto deadline = deadlineIn(std::min(timeout, kLaunchWait));
     for (;;) {
         if (condition())
             return true;
@@ -261,16 +261,18 @@ std::optional<Client> Desktop::launch(const std::vector<std::string>& argv) {
         return std::nullopt;
     xcb_window_t found = 0;
     pid_t pid = p->pid();
-    bool ok = waitUntil([&] {
-        for (auto w : clientList()) {
-            if (ownerPid(w) == pid) {
-                watch(w);
-                found = w;
-                return isManagedAndShown(w);
+    bool ok = waitUntil(
+        [&] {
+            for (auto w : clientList()) {
+                if (ownerPid(w) == pid) {
+                    watch(w);
+                    found = w;
+                    return isManagedAndShown(w);
+                }
             }
-        }
-        return false;
-    });
+            return false;
+        },
+        kLaunchWait);
     if (!ok)
         return std::nullopt;
     return Client{std::move(*p), found};

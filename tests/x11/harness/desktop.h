@@ -19,6 +19,8 @@ namespace vx::test {
 
 using namespace std::chrono_literals;
 inline constexpr std::chrono::milliseconds kWait = 2000ms;
+// A real application's cold start (a GTK dialog) on a loaded CI machine.
+inline constexpr std::chrono::milliseconds kLaunchWait = 10000ms;
 
 struct MonitorSpec {
     std::string name;

@@ -250,7 +250,8 @@ class WithoutAWindowManager : public ProgramOnScreenTest {
 TEST_F(WithoutAWindowManager, TheTriggerAsksForAccessAndTheSettingsShowWhatIsMissing) {
     fakeMotion(c(), 640, 512);
     fakeKey(c(), leftControl, true);
-    EXPECT_TRUE(vortaxis->waitForLine("^status: Vortaxis cannot arrange windows here: No window manager is running"));
+    EXPECT_TRUE(vortaxis->waitForLine(
+        "^status: Vortaxis cannot arrange windows here: No window manager is running"));
     fakeKey(c(), leftControl, false);
     EXPECT_FALSE(vortaxis->waitForLine("^status: (Aim|Screen|Snapped)", 300ms));
     ASSERT_TRUE(openSettingsBySecondStart());

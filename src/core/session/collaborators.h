@@ -5,12 +5,11 @@
 #pragma once
 
 #include "core/base/geometry.h"
+#include "core/base/result.h"
 #include "core/input/hotkey_binding.h"
 #include "core/session/layout_sector.h"
 #include "core/window/screens.h"
 #include "core/window/window_types.h"
-
-#include "core/base/result.h"
 
 #include <functional>
 #include <optional>

@@ -201,7 +201,8 @@ std::vector<std::string> windowProbeReport(WindowSystem& system, AccessTrust& tr
 
     const bool requested = trust.requestTrust();
     const bool trusted = trust.isTrusted();
-    report.line("Window access: " + flag(requested) + " (EWMH window manager=" + flag(trusted) + ")");
+    report.line("Window access: " + flag(requested) + " (EWMH window manager=" + flag(trusted) +
+                ")");
     if (!requested)
         report.line("No window access on this display \u2014 " + trust.missing() + " Then re-run.");
 
@@ -240,7 +241,8 @@ std::vector<std::string> windowProbeReport(WindowSystem& system, AccessTrust& tr
         report.line("No on-screen WeChat layer-0 windows found.");
     } else {
         const Candidate& front = candidates.front();
-        report.line("=== Try _NET_MOVERESIZE_WINDOW on the client window of pid " + text(front.pid) + " ===");
+        report.line("=== Try _NET_MOVERESIZE_WINDOW on the client window of pid " +
+                    text(front.pid) + " ===");
         tryAccessibilityMove(system, front, settle, report);
         report.line("=== Try moving the frame wid " + text(front.number) + " ===");
         tryServerMove(system, front, settle, report);

@@ -65,8 +65,7 @@ TEST_F(SettingsWindowTest, RecordingUpdatesFieldCardAndResetAndReachesTheStore) 
     keys.flags(held);
     keys.down(space, held);
     EXPECT_EQ(defaults.text("hotkey.binding"), R"({"modifiersRaw":786432,"keyCode":49})");
-    EXPECT_TRUE(
-        view.hotkeyCard()->subtitle().startsWith("Hold Ctrl+Alt+Space"));
+    EXPECT_TRUE(view.hotkeyCard()->subtitle().startsWith("Hold Ctrl+Alt+Space"));
     QTest::mouseClick(view.recorder()->resetButton(), Qt::LeftButton);
     EXPECT_EQ(preferences.binding(), HotkeyBinding::defaultBinding());
     EXPECT_TRUE(view.recorder()->resetButton()->isHidden());

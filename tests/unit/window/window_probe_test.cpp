@@ -113,9 +113,10 @@ TEST(ProbeReportFile, IsAPrivateNewFileThatReplacesAPlantedLink) {
     const auto text = contents(name);
     EXPECT_EQ(out.str(), text + "\n");
     EXPECT_EQ(shown.str(), text + "\nWrote " + name.string() + "\n");
-    for (const char* line : {"No window access on this display \u2014 No window manager is running. Then",
-                             "running: WeChat Helper pid=301 path=/opt/WeChat.app/Contents/Helper",
-                             "client list status=-25205\nNo on-screen WeChat layer-0 windows found."})
+    for (const char* line :
+         {"No window access on this display \u2014 No window manager is running. Then",
+          "running: WeChat Helper pid=301 path=/opt/WeChat.app/Contents/Helper",
+          "client list status=-25205\nNo on-screen WeChat layer-0 windows found."})
         EXPECT_NE(text.find(line), std::string::npos) << line;
     EXPECT_EQ(trust.requests, 2);
     std::filesystem::remove_all(dir);

@@ -182,8 +182,7 @@ TEST_F(ProgramOnScreenTest, ATriggerRecordedInTheSettingsWindowDrivesTheNextGest
         << "stored: " << fileText(settingsFile);
     press({space, leftAlt, leftControl}, false);
 
-    tap(escape);
-    ASSERT_TRUE(desktop().waitUntil([&] { return !settingsWindow(); })) << "Escape left it open";
+    // The window stays open, as an application's window does, behind the xterm.
     ASSERT_TRUE(activate(xterm->window));
 
     fakeMotion(c(), 640, 512);

@@ -176,7 +176,8 @@ protected:
         auto program = ProgramDriver::start(desktop(), programEnv);
         ASSERT_TRUE(program);
         vortaxis.emplace(std::move(*program));
-        ASSERT_TRUE(vortaxis->waitForLine(managed ? "^status: Ready" : "^status: Accessibility"));
+        ASSERT_TRUE(
+            vortaxis->waitForLine(managed ? "^status: Ready" : "^status: No window access"));
     }
     // Runs before the program starts; may add to what its environment holds.
     virtual void beforeProgram() {}

@@ -126,7 +126,7 @@ TEST_P(OverlayScreenshots, WithoutAnIconTheWedgeIsBlueNoBoxShowsAndOnlyTheHubTak
     EXPECT_EQ(windowUnderPointer(c(), 1920 + 20, 512 - 20), menu);
     fakeButton(c(), 1);
     EXPECT_TRUE(vortaxis->waitForLine("^status: Snapped · Full screen$"));
-    fakeKey(c(), leftControl, false);
+    vortaxis->letGo();
 }
 
 INSTANTIATE_TEST_SUITE_P(Compositing, OverlayScreenshots, ::testing::Bool(),

@@ -69,17 +69,40 @@ TEST_F(ControlAloneChosen, ShortcutsAndClicksReachTheirApplicationAndLocksStopTh
         std::function<void()> play;
         bool moves = false; // whether the front window may move
     };
-    std::optional<Process> locker;
-    auto lockedBy = [&](std::vector<std::string> argv) {
-        locker = spawn(argv);
-        ASSERT_TRUE(locker);
-        ASSERT_TRUE(desktop().waitUntil([&] { return keyboardHeld(); }))
-            << argv[0] << " grabbed nothing";
+    // A locker up and holding the keyboard; gone again when the result goes.
+    auto lock = [&](const std::vector<std::string>& argv, const std::string& command = "") {
+        auto locker = spawn(argv);
+        if (!locker) {
+            ADD_FAILURE() << argv.back() << " did not start";
+            return std::shared_ptr<Process>();
+        }
+        EXPECT_TRUE(desktop().waitUntil([&] {
+            auto locked = command.empty() ? std::optional<CommandResult>(CommandResult{0, {}})
+                                          : desktop().tool({command, "-lock"});
+            return locked && locked->exitCode == 0 && keyboardHeld();
+        })) << argv.back()
+            << " never locked";
+        return std::shared_ptr<Process>(new Process(std::move(*locker)), [this](Process* p) {
+            delete p;
+            EXPECT_TRUE(desktop().waitUntil([&] { return !keyboardHeld(); }));
+        });
     };
-    auto unlock = [&] {
-        locker.reset();
-        ASSERT_TRUE(desktop().waitUntil([&] { return !keyboardHeld(); }));
+    auto holdBehind = [&](const std::shared_ptr<Process>&) {
+        control(true);
+        EXPECT_TRUE(vortaxis->waitForLine("^status: Not arranged · another program holds"));
+        fakeMotion(c(), 200, 500);
+        control(false);
     };
+    // xscreensaver will not lock for root (as in CI): there it runs as nobody.
+    const auto saverHome =
+        std::filesystem::temp_directory_path() / ("vortaxis-saver-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(saverHome);
+    std::filesystem::permissions(saverHome, std::filesystem::perms::all);
+    std::vector<std::string> saver{"env", "HOME=" + saverHome.string(), "xscreensaver",
+                                   "-no-splash"};
+    if (::geteuid() == 0)
+        saver.insert(saver.begin(),
+                     {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
     const Case cases[] = {
         {"Ctrl double-click",
          [&] {
@@ -102,49 +125,20 @@ TEST_F(ControlAloneChosen, ShortcutsAndClicksReachTheirApplicationAndLocksStopTh
          }},
         {"i3lock up before the hold",
          [&] {
-             lockedBy({"i3lock", "-n"});
-             control(true);
-             EXPECT_TRUE(vortaxis->waitForLine("^status: Not arranged · another program holds"));
-             fakeMotion(c(), 200, 500);
-             control(false);
-             unlock();
+             holdBehind(lock({"i3lock", "-n"}));
          }},
+        // Between the two lockers, so the second one's status line is a new one.
         {"plain hold, aim, release", [&] { EXPECT_TRUE(snaps(LayoutSector::left, leftMonitor)); },
          true},
         {"xscreensaver locked before the hold",
-         [&] {
-             // The saver refuses to lock for root (as in CI): there it runs as nobody.
-             const auto home = std::filesystem::temp_directory_path() /
-                               ("vortaxis-saver-" + std::to_string(::getpid()));
-             std::filesystem::create_directories(home);
-             std::filesystem::permissions(home, std::filesystem::perms::all);
-             std::vector<std::string> argv{"env", "HOME=" + home.string(), "xscreensaver",
-                                           "-no-splash"};
-             if (::geteuid() == 0)
-                 argv.insert(argv.begin(),
-                             {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
-             auto saver = spawn(argv);
-             ASSERT_TRUE(saver);
-             ASSERT_TRUE(desktop().waitUntil([&] {
-                 auto lock = desktop().tool({"xscreensaver-command", "-lock"});
-                 return lock && lock->exitCode == 0 && keyboardHeld();
-             })) << "the saver never locked";
-             control(true);
-             EXPECT_TRUE(vortaxis->waitForLine("^status: Not arranged"));
-             fakeMotion(c(), 200, 500);
-             control(false);
-             saver.reset();
-             std::filesystem::remove_all(home);
-             ASSERT_TRUE(desktop().waitUntil([&] { return !keyboardHeld(); }));
-         }},
+         [&] { holdBehind(lock(saver, "xscreensaver-command")); }},
         {"i3lock arriving mid-gesture",
          [&] {
              ASSERT_TRUE(vortaxis->open(640, 512));
              ASSERT_TRUE(vortaxis->aim(640, 512, LayoutSector::left));
-             lockedBy({"i3lock", "-n"});
+             const auto locked = lock({"i3lock", "-n"});
              EXPECT_TRUE(vortaxis->waitForLine("^status: Not arranged · another program holds"));
              control(false);
-             unlock();
          }},
         // Last: the interrupt ends the xterm's shell, which shows it got the key.
         {"Ctrl+C",
@@ -168,6 +162,7 @@ TEST_F(ControlAloneChosen, ShortcutsAndClicksReachTheirApplicationAndLocksStopTh
             EXPECT_EQ(desktop().oracleFrame(xterm->window), before) << "the window moved";
         }
     }
+    std::filesystem::remove_all(saverHome);
 }
 
 TEST_F(TriggerTest, ByDefaultCtrlHeldThenClickedIsAClickAndCtrlAltIsTheTrigger) {

@@ -101,6 +101,7 @@ private:
     std::string bindingText() const;
     // Says why the desktop is not ours to arrange; false when nothing blocks.
     bool reportBlocked(DesktopAccess::Blocker blocker);
+    static std::string refusalText(const std::string& reason);
     // Places the window and reports the outcome; `success` is the status on success.
     void commit(const Rect& frame, const AnchoredWindow& window, std::string success);
 

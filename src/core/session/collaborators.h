@@ -5,12 +5,11 @@
 #pragma once
 
 #include "core/base/geometry.h"
+#include "core/base/result.h"
 #include "core/input/hotkey_binding.h"
 #include "core/session/layout_sector.h"
 #include "core/window/screens.h"
 #include "core/window/window_types.h"
-
-#include "core/base/result.h"
 
 #include <functional>
 #include <optional>
@@ -36,6 +35,8 @@ public:
     virtual Status<WindowServiceError> setFrame(const Rect& frame,
                                                 const AnchoredWindow& window) = 0;
     virtual void releaseAnchor(const AnchoredWindow& window) = 0;
+    // Who keeps windows in place when a placement is refused (see keptInPlace).
+    virtual std::optional<std::string> windowManagerName() { return std::nullopt; }
 
     // The hub's application: the owner of `pid`, when it is a running application
     // other than this program.

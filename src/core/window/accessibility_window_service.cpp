@@ -32,7 +32,7 @@ bool tooLarge(const Rect& placed, const Rect& target) {
 
 // A window of fixed or bounded size at the target's corner: as placed as it can be.
 bool isPlacedSmaller(const Rect& placed, const Rect& target) {
-    return std::abs(placed.origin.x - target.origin.x) <= accessibilityTolerance &&
+    return !tooLarge(placed, target) && std::abs(placed.origin.x - target.origin.x) <= accessibilityTolerance &&
            std::abs(placed.origin.y - target.origin.y) <= accessibilityTolerance;
 }
 
@@ -166,6 +166,9 @@ Status<WindowServiceError> AccessibilityWindowService::setFrame(const Rect& fram
     // An accepted write proves nothing: the window manager may keep the window
     // where it was, and an application may refuse to shrink. What the window
     // reads back afterwards is the result.
+    // Where the window was: one that neither moved nor changed size was held
+    // by its manager, whatever size it has.
+    const auto before = element ? placedRect(*element, windowID) : std::nullopt;
     bool accepted = false;
     if (element) {
         const auto pass = applyFrameAX(*element, target);
@@ -176,7 +179,7 @@ Status<WindowServiceError> AccessibilityWindowService::setFrame(const Rect& fram
         // large that moves. One that stays put may yet move by the server.
         if (pass.placed && tooLarge(*pass.placed, target)) {
             const auto kept =
-                keepOnScreen(*element, *pass.placed, target, usableAreaHolding(frame));
+                keepOnScreen(*element, *pass.placed, before, target, usableAreaHolding(frame));
             if (kept.error() != WindowServiceError::keptInPlace)
                 return kept;
         }
@@ -213,7 +216,7 @@ Status<WindowServiceError> AccessibilityWindowService::setFrame(const Rect& fram
     if (!accepted)
         return fail(WindowServiceError::cannotSetFrame);
     if (fresh && tooLarge(*placed, target))
-        return keepOnScreen(*fresh, *placed, target, usableAreaHolding(frame));
+        return keepOnScreen(*fresh, *placed, before, target, usableAreaHolding(frame));
     if (isPlacedSmaller(*placed, target))
         return Status<WindowServiceError>::success();
     // Writes were taken and the window stayed: the manager holds it (a tiling
@@ -243,8 +246,11 @@ std::optional<Rect> AccessibilityWindowService::usableAreaHolding(const Rect& fr
 }
 
 Status<WindowServiceError>
-AccessibilityWindowService::keepOnScreen(ElementRef element, const Rect& placed, const Rect& target,
+AccessibilityWindowService::keepOnScreen(ElementRef element, const Rect& placed,
+                                         const std::optional<Rect>& before, const Rect& target,
                                          const std::optional<Rect>& usable) {
+    if (before && within(*before, placed, 1))
+        return fail(WindowServiceError::keptInPlace);
     const Point corner = keptOnScreenCorner(placed.size, target, usable.value_or(target));
     if (std::abs(corner.x - placed.origin.x) > 0.5 || std::abs(corner.y - placed.origin.y) > 0.5)
         (void)system_.setPosition(element, corner);

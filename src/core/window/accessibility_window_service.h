@@ -70,8 +70,10 @@ private:
     std::optional<Rect> usableAreaHolding(const Rect& frame) const;
     // A window that would not shrink to `target`: moved inside `usable`, and
     // the honest outcome of that.
+    // `before`: where it was before the placement, if known.
     Status<WindowServiceError> keepOnScreen(ElementRef element, const Rect& placed,
-                                            const Rect& target, const std::optional<Rect>& usable);
+                                            const std::optional<Rect>& before, const Rect& target,
+                                            const std::optional<Rect>& usable);
 
     WindowSystem& system_;
     AccessTrust& trust_;

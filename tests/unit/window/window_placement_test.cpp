@@ -39,8 +39,8 @@ protected:
 
 TEST_F(PlacementTest, AccessibilityWritesPositionThenSizeTwiceAndCorrectBeyond24Points) {
     using Calls = std::vector<std::string>;
-    const Calls writes{"role",    "setPosition", "setSize", "setPosition",
-                       "setSize", "position",    "size"};
+    const Calls writes{"role",        "position", "size",     "setPosition", "setSize",
+                       "setPosition", "setSize",  "position", "size"};
     Calls corrected = writes;
     corrected.insert(corrected.end(), {"setPosition", "setSize", "position", "size"});
     // Where the window lands off the target, and the calls that follow. Still
@@ -75,6 +75,14 @@ TEST_F(PlacementTest, TheReadBackDecidesTheOutcomeAndAWindowTooLargeStaysOnTheDi
          [](FakeWindow& w) { w.heldInPlace = true; },
          WindowServiceError::keptInPlace,
          {100, 100, 800, 600}},
+        {"held as a tile over the slot",
+         {0, 0, 720, 900},
+         [](FakeWindow& w) {
+             w.heldInPlace = true;
+             w.frame = {2, 18, 1436, 880};
+         },
+         WindowServiceError::keptInPlace,
+         {2, 18, 1436, 880}},
         {"wider than the right half",
          {720, 0, 720, 900},
          [](FakeWindow& w) {

@@ -18,7 +18,51 @@ constexpr std::uint32_t kSourcePager = 2u << 12;
 
 } // namespace
 
-void X11WindowSystem::clearMaximized(xcb_window_t client) {
+void X11WindowSystem::hearAnswers(xcb_window_t client, std::uint32_t currentMask) {
+    constexpr std::uint32_t heard =
+        XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    if (maskBefore_.count(client) > 0 || (currentMask & heard) == heard) {
+        return;
+    }
+    maskBefore_.emplace(client, currentMask);
+    conn_.selectInput(client, heard);
+    // Where nothing reads the answer back this turn, the end of the turn does.
+    sendLater();
+}
+
+void X11WindowSystem::stopHearing(xcb_window_t client) {
+    auto it = maskBefore_.find(client);
+    if (it == maskBefore_.end() || pending_.count(client) > 0) {
+        return;
+    }
+    std::uint32_t before = it->second;
+    maskBefore_.erase(it);
+    conn_.forgetTurnCached(stateKey(client));
+    // Checked, so a window gone meanwhile answers with an error value here
+    // rather than with noise in the event stream.
+    (void)conn_.check(
+        xcb_change_window_attributes_checked(conn_.raw(), client, XCB_CW_EVENT_MASK, &before));
+}
+
+void X11WindowSystem::finishTurn() {
+    sendScheduled_ = false;
+    std::vector<xcb_window_t> waiting;
+    for (const auto& [client, p] : pending_) {
+        waiting.push_back(client);
+    }
+    for (auto client : waiting) {
+        settle(client);
+    }
+    std::vector<xcb_window_t> heard;
+    for (const auto& [client, mask] : maskBefore_) {
+        heard.push_back(client);
+    }
+    for (auto client : heard) {
+        stopHearing(client);
+    }
+}
+
+void X11WindowSystem::clearMaximized(xcb_window_t client, bool drawsOwnFrame) {
     auto stateAtom = conn_.atom("_NET_WM_STATE");
     auto vert = conn_.atom("_NET_WM_STATE_MAXIMIZED_VERT");
     auto horz = conn_.atom("_NET_WM_STATE_MAXIMIZED_HORZ");
@@ -28,7 +72,6 @@ void X11WindowSystem::clearMaximized(xcb_window_t client) {
         return std::any_of(s.begin(), s.end(),
                            [&](xcb_atom_t a) { return a == vert || a == horz || a == full; });
     };
-    conn_.selectInput(client, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
     constexpr std::uint32_t remove = 0, sourcePager = 2;
     if (conn_.sendRootMessage(client, stateAtom, {remove, vert, horz, sourcePager, 0}) ||
         conn_.sendRootMessage(client, stateAtom, {remove, full, 0, sourcePager, 0})) {
@@ -48,6 +91,21 @@ void X11WindowSystem::clearMaximized(xcb_window_t client) {
         if (!e) {
             return; // not answered in time: the write goes ahead and the read-back judges
         }
+    }
+    if (drawsOwnFrame) {
+        // While maximized a header-bar window publishes no shadow; it puts its
+        // shadow back only after the restore, and a placement computed before
+        // that lands off by the shadow's width.
+        auto shadowAtom = conn_.atom("_GTK_FRAME_EXTENTS");
+        (void)conn_.waitFor(
+            [&](const xcb_generic_event_t& ev) {
+                if (eventType(ev) != XCB_PROPERTY_NOTIFY) {
+                    return false;
+                }
+                const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
+                return p.window == client && p.atom == shadowAtom;
+            },
+            deadline);
     }
     // The restore's own configure answers are stale for the write that follows.
     conn_.sync();
@@ -120,7 +178,7 @@ bool X11WindowSystem::sendLater() {
     if (sendScheduled_) {
         return true;
     }
-    sendScheduled_ = conn_.atTurnEnd(lifetime_.guard([this] { sendUnsent(); }));
+    sendScheduled_ = conn_.atTurnEnd(lifetime_.guard([this] { finishTurn(); }));
     return sendScheduled_;
 }
 
@@ -142,12 +200,14 @@ void X11WindowSystem::settle(xcb_window_t client) {
     const Pending p = it->second;
     pending_.erase(it);
     if (p.unsent && !sendMoveResize(client, p)) {
+        stopHearing(client);
         return;
     }
     if (!awaitConfigure(client, p.resized ? std::optional{std::pair{p.w, p.h}} : std::nullopt,
                         std::pair{p.clientXBefore, p.clientYBefore}, p.deadline)) {
         ++unanswered_;
     }
+    stopHearing(client);
 }
 
 AXStatus X11WindowSystem::configure(xcb_window_t client, const Geometry& g,
@@ -181,6 +241,7 @@ AXStatus X11WindowSystem::configure(xcb_window_t client, const Geometry& g,
         std::tie(next.w, next.h) = *wh;
     }
     if (next.x == base.x && next.y == base.y && next.w == base.w && next.h == base.h) {
+        stopHearing(client);
         return axstatus::success; // no answer would come: nothing to wait for
     }
     next.resized = base.resized || next.w != base.w || next.h != base.h;
@@ -262,19 +323,24 @@ std::optional<X11WindowSystem::WriteTarget> X11WindowSystem::prepareWrite(Elemen
         is("_NET_WM_STATE_FULLSCREEN")) {
         // A maximized window ignores a new geometry until it is restored.
         settle(c);
-        clearMaximized(c);
         conn_.forgetTurnCached(key);
         state = readClient(c);
         if (!state) {
             return std::nullopt;
         }
-    }
-    // The answers a read waits for.
-    constexpr std::uint32_t heard =
-        XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    if ((state->ourEventMask & heard) != heard) {
-        conn_.selectInput(c, heard);
-        conn_.forgetTurnCached(key);
+        const auto& shadow = state->geometry.shadow;
+        const bool shadowHidden =
+            state->drawsOwnFrame && shadow.left == 0 && shadow.right == 0 && shadow.top == 0;
+        hearAnswers(c, state->ourEventMask);
+        clearMaximized(c, shadowHidden);
+        state = readClient(c);
+        if (!state) {
+            stopHearing(c);
+            return std::nullopt;
+        }
+    } else {
+        // The answers a write waits for, heard only until they come.
+        hearAnswers(c, state->ourEventMask);
     }
     return WriteTarget{c, std::move(*state), Coordinates::current(conn_, options_.scale)};
 }

@@ -120,12 +120,19 @@ AXStatus X11WindowSystem::moveWindow(WindowID window, Point topLeft) {
     }
     auto coords = Coordinates::current(conn_, options_.scale);
     std::uint32_t values[] = {u32(coords.rootX(topLeft.x)), u32(coords.rootY(topLeft.y))};
-    conn_.selectInput(window, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+    auto attrs = conn_.reply(xcb_get_window_attributes(conn_.raw(), window),
+                             xcb_get_window_attributes_reply);
+    if (!attrs) {
+        return attrs.error().connectionLost ? axstatus::cannotComplete : axstatus::invalidElement;
+    }
+    hearAnswers(window, attrs->your_event_mask);
     if (auto err = conn_.check(xcb_configure_window_checked(
             conn_.raw(), window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values))) {
+        stopHearing(window);
         return err->connectionLost ? axstatus::cannotComplete : axstatus::invalidElement;
     }
     awaitConfigure(window, std::nullopt, std::nullopt, deadlineIn(options_.answerTimeout));
+    stopHearing(window);
     return axstatus::success;
 }
 

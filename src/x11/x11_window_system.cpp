@@ -89,6 +89,7 @@ std::optional<X11WindowSystem::ClientState> X11WindowSystem::readClient(xcb_wind
     out.geometry.client = {t->dst_x, t->dst_y, g->width, g->height};
     out.geometry.frame = extents(frame);
     out.geometry.shadow = extents(shadow);
+    out.drawsOwnFrame = shadow.has_value();
     out.ourEventMask = attrs->your_event_mask;
     if (state) {
         out.state.assign(state->begin(), state->end());
@@ -327,6 +328,21 @@ AXRead<WindowID> X11WindowSystem::windowID(ElementRef window) {
         return AXRead<WindowID>::error(axstatus::invalidElement);
     }
     return AXRead<WindowID>::of(*f);
+}
+
+std::optional<std::string> X11WindowSystem::windowManagerName() {
+    // The check window names the running manager; a stale check window of a
+    // manager that went away does not point at itself.
+    auto check = conn_.atom("_NET_SUPPORTING_WM_CHECK");
+    auto w = conn_.cardinal(conn_.root(), check, XCB_ATOM_WINDOW);
+    if (!w || *w == 0 || conn_.cardinal(*w, check, XCB_ATOM_WINDOW) != *w) {
+        return std::nullopt;
+    }
+    auto name = conn_.text(*w, conn_.atom("_NET_WM_NAME"), XCB_ATOM_WM_NAME);
+    if (!name || name->empty()) {
+        return std::nullopt;
+    }
+    return name;
 }
 
 } // namespace vx::x11

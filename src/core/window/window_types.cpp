@@ -9,7 +9,7 @@ std::string localizedDescription(WindowServiceError error,
                                  const std::optional<std::string>& windowManager) {
     switch (error) {
     case WindowServiceError::accessibilityNotTrusted:
-        return localized("Accessibility permission is required to move windows.");
+        return localized("Window access was lost: Vortaxis cannot move windows here.");
     case WindowServiceError::windowInvalid:
         return localized("The target window is no longer available.");
     case WindowServiceError::cannotSetFrame:

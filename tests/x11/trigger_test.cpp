@@ -1,6 +1,7 @@
-// The trigger among everyday shortcuts and behind a lock screen: the real
-// program with Control alone chosen (the trigger a shortcut shares), and with
-// the defaults, played through XTest against xterm under Openbox.
+// The trigger among everyday shortcuts, Sticky Keys, a second keyboard and
+// behind a lock screen: the real program with Control alone chosen (the
+// trigger a shortcut shares), and with the defaults, played through XTest
+// against xterm under Openbox.
 #include "program_driver.h"
 
 #include <filesystem>
@@ -49,6 +50,7 @@ protected:
     }
     // Waits for the server's latched and locked modifiers to be these (core masks).
     bool latchedAndLocked(std::uint8_t latched, std::uint8_t locked) {
+        // XKB answers only a client that said which version it speaks.
         c().reply(xcb_xkb_use_extension(c().raw(), 1, 0), xcb_xkb_use_extension_reply);
         return pumpUntil(c(), [&] {
             auto s = c().reply(xcb_xkb_get_state(c().raw(), XCB_XKB_ID_USE_CORE_KBD),

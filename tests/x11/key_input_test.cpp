@@ -11,9 +11,6 @@
 #include <cctype>
 #include <map>
 #include <sstream>
-#define explicit explicit_ // xcb's XKB header names a field `explicit`
-#include <xcb/xkb.h>
-#undef explicit
 #include <xkbcommon/xkbcommon-x11.h>
 
 namespace vx::test {
@@ -150,40 +147,6 @@ TEST_F(KeysOnX, EveryNamedCodeComesFromTheKeyOfThatNameOnAUSKeyboard) {
         xkb_keysym_get_name(syms[0], keysym, sizeof keysym);
         EXPECT_EQ(std::string(keysym), expected) << "code " << code << " (" << *name << ")";
     }
-}
-
-// A modifier locked in the server's state (Sticky Keys' double tap, a lock key
-// bound to Control) is not a held key: only the key's own press counts.
-TEST_F(KeysOnX, OnlyAModifierKeyDownCountsNotALockedModifier) {
-    auto conn = openConnection();
-    ASSERT_TRUE(conn);
-    std::string error;
-    auto layout = x11::X11KeyboardLayout::create(*conn, &error);
-    ASSERT_TRUE(layout) << error;
-    auto keys = x11::X11KeySource::create(*conn, *layout, &error);
-    ASSERT_TRUE(keys) << error;
-    std::vector<KeyEvent> seen;
-    auto subscription = keys->subscribe([&](const KeyEvent& e) { seen.push_back(e); });
-    auto& c = desktop().conn();
-    ASSERT_TRUE(xkb_x11_setup_xkb_extension(c.raw(), XKB_X11_MIN_MAJOR_XKB_VERSION,
-                                            XKB_X11_MIN_MINOR_XKB_VERSION, {}, nullptr, nullptr,
-                                            nullptr, nullptr));
-    constexpr std::uint8_t controlMask = XCB_MOD_MASK_CONTROL;
-    auto modifiersOfA = [&]() -> std::optional<ModifierFlags> {
-        seen.clear();
-        fakeKey(c, 30, true);
-        fakeKey(c, 30, false);
-        if (!pumpUntil(*conn, [&] { return seen.size() >= 2; }))
-            return std::nullopt;
-        return seen.front().modifiers & bindingModifierMask;
-    };
-    xcb_xkb_latch_lock_state(c.raw(), XCB_XKB_ID_USE_CORE_KBD, controlMask, controlMask, 0, 0, 0, 0,
-                             0);
-    EXPECT_EQ(modifiersOfA(), 0u) << "a locked Control counted as held";
-    xcb_xkb_latch_lock_state(c.raw(), XCB_XKB_ID_USE_CORE_KBD, controlMask, 0, 0, 0, 0, 0, 0);
-    fakeKey(c, 29, true);
-    EXPECT_EQ(modifiersOfA(), modifier::control);
-    fakeKey(c, 29, false);
 }
 
 TEST_F(KeysOnX, LayoutTextFollowsTheServerKeymap) {

@@ -1,18 +1,23 @@
-// The trigger among everyday shortcuts and behind a lock screen: the real
-// program with Control alone chosen (the trigger a shortcut shares), and with
-// the defaults, played through XTest against xterm under Openbox.
+// The trigger among everyday shortcuts, Sticky Keys, a second keyboard and
+// behind a lock screen: the real program with Control alone chosen (the
+// trigger a shortcut shares), and with the defaults, played through XTest
+// against xterm under Openbox.
 #include "program_driver.h"
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <unistd.h>
+#include <xcb/xinput.h>
+#define explicit explicit_ // xcb's XKB header names a field `explicit`
+#include <xcb/xkb.h>
+#undef explicit
 
 #ifdef VORTAXIS_PROGRAM
 namespace vx::test {
 namespace {
 
-constexpr std::uint32_t keyC = 46;
+constexpr std::uint32_t keyA = 30, keyC = 46;
 constexpr auto quiet = std::chrono::milliseconds(500);
 
 class TriggerTest : public ProgramTest {
@@ -39,6 +44,37 @@ protected:
         return pumpUntil(c(), [&] { return recorder.count(button) >= n; }) &&
                recorder.count(button) == n;
     }
+    bool ran(const std::vector<std::string>& argv) {
+        const auto done = desktop().tool(argv);
+        return done && done->exitCode == 0;
+    }
+    // Waits for the server's latched and locked modifiers to be these (core masks).
+    bool latchedAndLocked(std::uint8_t latched, std::uint8_t locked) {
+        // XKB answers only a client that said which version it speaks.
+        c().reply(xcb_xkb_use_extension(c().raw(), 1, 0), xcb_xkb_use_extension_reply);
+        return pumpUntil(c(), [&] {
+            auto s = c().reply(xcb_xkb_get_state(c().raw(), XCB_XKB_ID_USE_CORE_KBD),
+                               xcb_xkb_get_state_reply);
+            return s.ok() && s->latchedMods == latched && s->lockedMods == locked;
+        });
+    }
+    // A connection whose XTest events come from a keyboard of a second master
+    // device: another keyboard, as the server and the program see it.
+    std::unique_ptr<x11::Connection> secondKeyboard() {
+        if (!ran({"xinput", "create-master", "Second"}))
+            return nullptr;
+        const auto id = desktop().tool({"xinput", "list", "--id-only", "Second pointer"});
+        auto conn = openConnection();
+        if (!id || id->exitCode != 0 || !conn)
+            return nullptr;
+        auto version = conn->reply(xcb_input_xi_query_version(conn->raw(), 2, 2),
+                                   xcb_input_xi_query_version_reply);
+        if (!version.ok() ||
+            conn->check(xcb_input_xi_set_client_pointer_checked(
+                conn->raw(), XCB_NONE, static_cast<xcb_input_device_id_t>(std::stoi(id->output)))))
+            return nullptr;
+        return conn;
+    }
     std::optional<Process> spawn(const std::vector<std::string>& argv) {
         SpawnOptions options;
         options.env = desktop().env();
@@ -64,6 +100,11 @@ TEST_F(ControlAloneChosen, ShortcutsAndClicksReachTheirApplicationAndLocksStopTh
     ButtonRecorder recorder(c(), 900, 100, 300, 250);
     fakeMotion(c(), 1000, 200);
     auto control = [&](bool down) { fakeKey(c(), leftControl, down); };
+    auto tap = [&](std::uint32_t key) {
+        fakeKey(c(), key, true);
+        fakeKey(c(), key, false);
+    };
+    constexpr std::uint8_t controlMask = XCB_MOD_MASK_CONTROL;
     struct Case {
         const char* name;
         std::function<void()> play;
@@ -140,6 +181,39 @@ TEST_F(ControlAloneChosen, ShortcutsAndClicksReachTheirApplicationAndLocksStopTh
              EXPECT_TRUE(vortaxis->waitForLine("^status: Not arranged · another program holds"));
              control(false);
          }},
+        // Not held, only latched or locked by Sticky Keys; the key after a latch
+        // is Ctrl+A typed into the terminal.
+        {"Sticky Keys tap, key, double tap",
+         [&] {
+             ASSERT_TRUE(ran({"xkbset", "accessx", "sticky", "-twokey", "latchlock"}));
+             tap(leftControl);
+             ASSERT_TRUE(latchedAndLocked(controlMask, 0));
+             EXPECT_FALSE(menuOpened()) << "a latched Control counted as held";
+             tap(keyA);
+             ASSERT_TRUE(latchedAndLocked(0, 0));
+             tap(leftControl);
+             tap(leftControl);
+             ASSERT_TRUE(latchedAndLocked(0, controlMask));
+             EXPECT_FALSE(menuOpened()) << "a locked Control counted as held";
+             tap(leftControl);
+             ASSERT_TRUE(latchedAndLocked(0, 0));
+             EXPECT_TRUE(ran({"xkbset", "-sticky"}));
+         }},
+        {"Ctrl let go on one keyboard, still down on another",
+         [&] {
+             const auto second = secondKeyboard();
+             ASSERT_TRUE(second) << "no second keyboard";
+             ASSERT_TRUE(vortaxis->open(640, 512));
+             ASSERT_TRUE(vortaxis->aim(640, 512, LayoutSector::left));
+             fakeKey(*second, leftControl, true);
+             second->sync(); // two connections: the server must not take the release first
+             control(false);
+             EXPECT_FALSE(vortaxis->waitForLine("^status: ", quiet)) << "the hold ended";
+             fakeKey(*second, leftControl, false);
+             EXPECT_TRUE(vortaxis->waitForLine("^status: Snapped · " + title(LayoutSector::left)));
+             EXPECT_TRUE(landsIn(slotOf(LayoutSector::left, leftMonitor)));
+         },
+         true},
         // Last: the interrupt ends the xterm's shell, which shows it got the key.
         {"Ctrl+C",
          [&] {

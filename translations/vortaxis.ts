@@ -16,18 +16,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Accessibility</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Accessibility permission is required to move windows.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Accessibility required</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Aim — release to snap · center to cancel</source>
         <translation type="unfinished"></translation>
     </message>
@@ -37,6 +25,10 @@
     </message>
     <message>
         <source>App</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Available — Vortaxis can move windows.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -93,18 +85,6 @@
     </message>
     <message>
         <source>Download…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Enable Accessibility…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Grant Accessibility to use %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Granted — Vortaxis can move windows.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -172,6 +152,14 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>No update address is set. Updates come from your package manager.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No window access</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>No window manager is running. Vortaxis needs one that follows the EWMH standard, such as Openbox, Xfwm4, KWin or Fluxbox.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -229,6 +217,10 @@
     </message>
     <message>
         <source>Screen %1/%2 · scroll to switch · aim to snap</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set up window access…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -341,7 +333,15 @@ snaps into that half or quarter of the monitor.
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Vortaxis cannot move windows</source>
+        <source>Vortaxis cannot arrange windows here</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot arrange windows here.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot arrange windows here: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -362,6 +362,14 @@ snaps into that half or quarter of the monitor.
     </message>
     <message>
         <source>Vortaxis's KWin script has not reported yet.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Window access</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Window access was lost: Vortaxis cannot move windows here.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

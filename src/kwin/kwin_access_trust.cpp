@@ -6,7 +6,7 @@
 
 namespace vx::kwin {
 
-std::string KWinAccessTrust::missing() const {
+std::string KWinAccessTrust::missing() {
     if (bridge_.isReporting())
         return {};
     if (!bridge_.problem().isEmpty())

@@ -16,7 +16,7 @@ public:
     void openSettings() override {}
 
     // Why windows cannot be moved right now; empty while they can.
-    std::string missing() const;
+    std::string missing() override;
 
 private:
     const KWinBridge& bridge_;

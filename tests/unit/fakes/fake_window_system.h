@@ -258,7 +258,10 @@ public:
     int settingsOpened = 0;
     LockWatch lock;
 
+    std::string reason = "No window manager is running.";
+
     bool isTrusted() override { return lock.check(), trusted; }
+    std::string missing() override { return trusted ? std::string() : reason; }
     bool requestTrust() override {
         lock.check();
         ++requests;

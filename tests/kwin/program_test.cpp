@@ -1,8 +1,9 @@
 // Vortaxis as a Plasma Wayland user runs it: the real program on the headless
 // KWin, played with fake input, watched through its --verbose lines and KWin's
 // own window information. The gesture snaps into halves and a quarter, a
-// release in the centre cancels, a click on the hub maximizes, and the menu
-// never takes the focus from the window it arranges.
+// release in the centre cancels, a click on the hub maximizes, the wheel
+// moves to the second output, and the menu never takes the focus from the
+// window it arranges.
 #include "core/session/layout_sector.h"
 #include "fake_input.h"
 #include "suite_kwin.h"

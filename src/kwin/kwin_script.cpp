@@ -17,9 +17,8 @@ constexpr const char* scriptTemplate =
     R"JS(// Vortaxis's bridge: reports the desktop to Vortaxis and runs its requests.
 var service = "@SERVICE@", path = "@PATH@", iface = "@IFACE@", ownPid = @OWNPID@;
 var tracking = false, running = true;
-// Frames Vortaxis asked for its overlays, by caption; the window Vortaxis
-// works with, to hand the focus back when an overlay takes it.
-var ownFrames = {}, lastOther = null;
+// Frames Vortaxis asked for its overlays, by caption.
+var ownFrames = {};
 
 function rect(r) { return {x: r.x, y: r.y, width: r.width, height: r.height}; }
 function send(part) { callDBus(service, path, iface, "report", JSON.stringify(part)); }
@@ -60,7 +59,7 @@ function find(id) {
 function keepOwnOverlay(w) {
     if (w.pid !== ownPid)
         return;
-    // The program's overlays: above everything, in no task list, never focused.
+    // The program's overlays: above everything, in no task list.
     w.keepAbove = true;
     w.skipTaskbar = true;
     w.skipPager = true;
@@ -68,15 +67,6 @@ function keepOwnOverlay(w) {
     var f = ownFrames[String(w.caption)];
     if (f)
         w.frameGeometry = f;
-}
-function activated(w) {
-    if (w && w.pid === ownPid) {
-        if (lastOther && !lastOther.deleted)
-            workspace.@ACTIVE@ = lastOther;
-        return;
-    }
-    lastOther = w;
-    report();
 }
 function watch(w) {
     keepOwnOverlay(w);
@@ -112,10 +102,9 @@ function next() { if (running) callDBus(service, path, iface, "next", run); }
 var known = everyWindow();
 for (var i = 0; i < known.length; ++i)
     watch(known[i]);
-lastOther = workspace.@ACTIVE@;
 workspace.@ADDED@.connect(function (w) { watch(w); report(); });
 workspace.@REMOVED@.connect(report);
-workspace.@ACTIVATED@.connect(activated);
+workspace.@ACTIVATED@.connect(report);
 workspace.currentDesktopChanged.connect(report);
 workspace.@SCREENSCHANGED@.connect(report);
 workspace.cursorPosChanged.connect(function () { if (tracking) send({cursor: cursor()}); });

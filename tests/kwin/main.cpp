@@ -1,6 +1,6 @@
 // The KWin suite's entry: it runs itself again inside dbus-run-session with a
 // private runtime folder, so the KWin it starts never meets the desktop's bus.
-#include "headless_kwin.h"
+#include "suite_kwin.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -33,5 +33,7 @@ int main(int argc, char** argv) {
     }
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    vx::test::stopSuiteKWin();
+    return status;
 }

@@ -22,6 +22,10 @@ HeadlessKWin* suiteKWin() {
     return shared().get();
 }
 
+void stopSuiteKWin() {
+    shared().reset();
+}
+
 bool killSuiteKWin() {
     const bool gone = shared()->kill();
     shared().reset();

@@ -11,6 +11,8 @@ namespace vx::test {
 
 // Starts the shared KWin on first use and again after a test killed it.
 HeadlessKWin* suiteKWin();
+// Ends the shared KWin for good, before Qt's application object goes.
+void stopSuiteKWin();
 // Ends the shared KWin as a crash would; the next suiteKWin() starts another.
 bool killSuiteKWin();
 

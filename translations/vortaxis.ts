@@ -4,6 +4,10 @@
 <context>
     <name>vortaxis</name>
     <message>
+        <source>%1 keeps this window in place.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>%1 ms</source>
         <translation type="unfinished"></translation>
     </message>
@@ -81,6 +85,10 @@
     </message>
     <message>
         <source>Couldn’t write %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl is also held for Ctrl+click and Ctrl+wheel</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -165,6 +173,18 @@
     </message>
     <message>
         <source>No window to move</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not arranged · another program holds the keyboard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not arranged · another program holds the pointer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not arranged · the screen is locked</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -280,7 +300,15 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>The window could not shrink that far; it was kept on the screen.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>The window manager does not publish %1, which Vortaxis needs to find and move windows.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The window manager keeps this window in place.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

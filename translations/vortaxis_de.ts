@@ -4,6 +4,10 @@
 <context>
     <name>vortaxis</name>
     <message>
+        <source>%1 keeps this window in place.</source>
+        <translation>%1 hält dieses Fenster an seinem Platz fest.</translation>
+    </message>
+    <message>
         <source>%1 ms</source>
         <translation>%1 ms</translation>
     </message>
@@ -82,6 +86,10 @@
     <message>
         <source>Couldn’t write %1.</source>
         <translation>%1 konnte nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>Ctrl is also held for Ctrl+click and Ctrl+wheel</source>
+        <translation>Strg wird auch für Strg+Klick und Strg+Mausrad gehalten</translation>
     </message>
     <message>
         <source>Download…</source>
@@ -166,6 +174,18 @@
     <message>
         <source>No window to move</source>
         <translation>Kein Fenster zum Verschieben</translation>
+    </message>
+    <message>
+        <source>Not arranged · another program holds the keyboard</source>
+        <translation>Nicht angeordnet · ein anderes Programm hält die Tastatur</translation>
+    </message>
+    <message>
+        <source>Not arranged · another program holds the pointer</source>
+        <translation>Nicht angeordnet · ein anderes Programm hält den Zeiger</translation>
+    </message>
+    <message>
+        <source>Not arranged · the screen is locked</source>
+        <translation>Nicht angeordnet · der Bildschirm ist gesperrt</translation>
     </message>
     <message>
         <source>OK</source>
@@ -280,8 +300,16 @@
         <translation>Der Update-Server hat etwas gesendet, das keine Update-Information ist.</translation>
     </message>
     <message>
+        <source>The window could not shrink that far; it was kept on the screen.</source>
+        <translation>Das Fenster lässt sich nicht so weit verkleinern; es bleibt auf dem Bildschirm.</translation>
+    </message>
+    <message>
         <source>The window manager does not publish %1, which Vortaxis needs to find and move windows.</source>
         <translation>Der Fenstermanager stellt %1 nicht bereit; Vortaxis braucht das, um Fenster zu finden und zu bewegen.</translation>
+    </message>
+    <message>
+        <source>The window manager keeps this window in place.</source>
+        <translation>Die Fensterverwaltung hält dieses Fenster an seinem Platz fest.</translation>
     </message>
     <message>
         <source>There is no session bus, so Vortaxis cannot reach KWin.</source>

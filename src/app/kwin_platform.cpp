@@ -24,6 +24,18 @@ public:
     std::optional<std::string> keyText(KeyCode) const override { return std::nullopt; }
 };
 
+// Only the lock screen can be known here: no client sees another's grabs.
+class LockOnlyAccess final : public DesktopAccess {
+public:
+    explicit LockOnlyAccess(const kwin::GlobalShortcutKeySource& keys) : keys_(keys) {}
+    Blocker blocker(bool) override {
+        return keys_.isLocked() ? Blocker::screenLocked : Blocker::none;
+    }
+
+private:
+    const kwin::GlobalShortcutKeySource& keys_;
+};
+
 } // namespace
 
 SessionPlatform sessionPlatform(const std::string& sessionType, bool kwinOnBus,
@@ -50,6 +62,7 @@ struct KWinPlatform::Parts {
     NoLayout layout;
     // No client may grab the pointer: the wheel counts over the overlays.
     OverlayWheelScrollSource scroll;
+    std::unique_ptr<LockOnlyAccess> access;
 };
 
 std::unique_ptr<KWinPlatform> KWinPlatform::open(std::function<void(const std::string&)> onStatus,
@@ -66,6 +79,7 @@ std::unique_ptr<KWinPlatform> KWinPlatform::open(std::function<void(const std::s
     parts->windowSystem = std::make_unique<kwin::KWinWindowSystem>(*parts->bridge);
     parts->trust = std::make_unique<kwin::KWinAccessTrust>(*parts->bridge);
     parts->keys = std::make_unique<kwin::GlobalShortcutKeySource>(bus);
+    parts->access = std::make_unique<LockOnlyAccess>(*parts->keys);
     auto* bridge = parts->bridge.get();
     parts->keys->setOnPress([bridge](bool pressed) { bridge->setTracking(pressed); });
     auto* trust = parts->trust.get();
@@ -94,6 +108,9 @@ const KeyboardLayout& KWinPlatform::layout() const {
 }
 ScrollSource& KWinPlatform::scroll() {
     return parts_->scroll;
+}
+DesktopAccess& KWinPlatform::desktopAccess() {
+    return *parts_->access;
 }
 kwin::KWinBridge& KWinPlatform::bridge() {
     return *parts_->bridge;

@@ -7,6 +7,7 @@
 #include "core/input/key_source.h"
 #include "core/input/keyboard_layout.h"
 #include "core/input/scroll_source.h"
+#include "core/session/collaborators.h"
 #include "core/window/access_trust.h"
 #include "core/window/screens.h"
 #include "core/window/window_system.h"
@@ -45,6 +46,7 @@ public:
     KeySource& keys();
     const KeyboardLayout& layout() const;
     ScrollSource& scroll();
+    DesktopAccess& desktopAccess();
     kwin::KWinBridge& bridge();
 
     // Registers the user's trigger with KGlobalAccel; the reason when refused.

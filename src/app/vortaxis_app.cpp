@@ -204,6 +204,7 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
     KeySource& keys = x11 ? x11->keys() : kwin->keys();
     const KeyboardLayout& layout = x11 ? x11->layout() : kwin->layout();
     ScrollSource& scroll = x11 ? x11->scroll() : kwin->scroll();
+    DesktopAccess& desktopAccess = x11 ? x11->desktopAccess() : kwin->desktopAccess();
 
     QSettingsDefaultsStore store;
     qt::QtHttpFetcher fetcher;
@@ -211,7 +212,7 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
         x11 ? x11OverlayPlatform(rootPlacement(x11->desktopToRoot(), x11->scaleFactor()))
             : kwinOverlayPlatform(kwin->bridge()));
     AppModel model(AppPlatform{
-        runLoop, screens, windowSystem, trust, keys, layout, scroll, store, fetcher,
+        runLoop, screens, windowSystem, trust, keys, layout, scroll, desktopAccess, store, fetcher,
         [&] { return std::make_unique<RadialMenuPanelController>(overlays.menu); },
         [&] { return std::make_unique<ScreenEdgeHighlightController>(overlays.outline); }});
     Subscription bindingToKWin;

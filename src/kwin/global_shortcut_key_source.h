@@ -39,6 +39,8 @@ public:
     // Told just before a press is handed on (the platform starts pointer reports).
     void setOnPress(std::function<void(bool pressed)> callback) { onPress_ = std::move(callback); }
 
+    bool isLocked() const { return locked_; }
+
     Subscription subscribe(std::function<void(const KeyEvent&)> handler) override;
 
 private Q_SLOTS:

@@ -10,7 +10,9 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -56,6 +58,11 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
         env.remove(QStringLiteral("DISPLAY"));
         process_.setProcessEnvironment(env);
+        // Control alone: one modifier is what KGlobalAccel takes as a trigger.
+        QDir().mkpath(config_.path() + QStringLiteral("/vortaxis"));
+        QFile conf(config_.path() + QStringLiteral("/vortaxis/vortaxis.conf"));
+        if (conf.open(QIODevice::WriteOnly))
+            conf.write("[General]\nhotkey.binding=\"@ByteArray({\\\"modifiersRaw\\\":262144})\"\n");
         process_.start(QStringLiteral(VORTAXIS_PROGRAM), {QStringLiteral("--verbose")});
     }
     ~Program() {

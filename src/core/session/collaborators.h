@@ -37,6 +37,8 @@ public:
     virtual Status<WindowServiceError> setFrame(const Rect& frame,
                                                 const AnchoredWindow& window) = 0;
     virtual void releaseAnchor(const AnchoredWindow& window) = 0;
+    // Who keeps windows in place when a placement is refused (see keptInPlace).
+    virtual std::optional<std::string> windowManagerName() { return std::nullopt; }
 
     // The hub's application: the owner of `pid`, when it is a running application
     // other than this program.
@@ -88,6 +90,18 @@ public:
     virtual void show(const Screen& screen) = 0;
     virtual void hide() = 0;
     virtual std::optional<DisplayID> activeDisplayID() const = 0;
+};
+
+// Whether the desktop is the user's to arrange now: not behind a lock screen or
+// a screen saver, and not held by another program's grab (a locker, an open
+// popup menu, a drag). Asked without any effect the user could see.
+class DesktopAccess {
+public:
+    enum class Blocker { none, screenLocked, keyboardHeld, pointerHeld };
+    virtual ~DesktopAccess() = default;
+    // `withPointer`: whether a pointer grab counts. Not during a gesture: a
+    // click on the menu's hub holds the pointer for the menu itself.
+    virtual Blocker blocker(bool withPointer) = 0;
 };
 
 // System-wide scroll capture for the length of a gesture.

@@ -44,11 +44,11 @@ TEST(GlobalShortcutKeySourceTest, ReportsPressAndReleaseOfTheBinding) {
         std::vector<KeyEvent> expected;
     } cases[] = {
         {"control alone",
-         HotkeyBinding::defaultBinding(),
+         HotkeyBinding{modifier::control, std::nullopt},
          {{leftControl, true}, {leftControl, false}},
          {{T::flagsChanged, 0, modifier::control, false}, {T::flagsChanged, 0, 0, false}}},
         {"another key joins control",
-         HotkeyBinding::defaultBinding(),
+         HotkeyBinding{modifier::control, std::nullopt},
          {{leftControl, true}, {keyC, true}, {keyC, false}, {leftControl, false}},
          {{T::flagsChanged, 0, modifier::control, false}, {T::flagsChanged, 0, 0, false}}},
         {"control and space",

@@ -24,6 +24,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Another program already uses this trigger as a global shortcut.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>App</source>
         <translation type="unfinished"></translation>
     </message>
@@ -100,11 +104,43 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Hold to arrange windows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Hotkey</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>How long to hold before the menu opens.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KGlobalAccel cannot take this trigger; choose one modifier alone or a letter, digit or function key with modifiers.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KGlobalAccel did not take the trigger: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KWin did not run Vortaxis's script: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KWin has stopped; Vortaxis waits for it to come back.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KWin is back; windows can be moved again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KWin is not running in this session: on Wayland, Vortaxis moves windows through KWin's scripting interface.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KWin refused to load Vortaxis's script: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -153,6 +189,10 @@
     </message>
     <message>
         <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>On Wayland, Vortaxis works only in KDE Plasma's session; log in to an X11 session to use it with this desktop.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -272,6 +312,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>There is no session bus, so Vortaxis cannot reach KWin.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>This is a Wayland session: Vortaxis can move windows only in an X11 session. Log in to an X11 session to use it.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -329,7 +373,23 @@ snaps into that half or quarter of the monitor.
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Vortaxis cannot offer its D-Bus object to KWin's script.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot write its KWin script: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot write its KWin script: no temporary folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Vortaxis has no X11 display to work on.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vortaxis's KWin script has not reported yet.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

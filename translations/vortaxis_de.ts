@@ -24,6 +24,10 @@
         <translation>Zielen – loslassen zum Einrasten · Mitte bricht ab</translation>
     </message>
     <message>
+        <source>Another program already uses this trigger as a global shortcut.</source>
+        <translation>Ein anderes Programm verwendet diesen Auslöser bereits als globales Tastenkürzel.</translation>
+    </message>
+    <message>
         <source>App</source>
         <translation>App</translation>
     </message>
@@ -100,12 +104,44 @@
         <translation>Haltedauer</translation>
     </message>
     <message>
+        <source>Hold to arrange windows</source>
+        <translation>Halten, um Fenster anzuordnen</translation>
+    </message>
+    <message>
         <source>Hotkey</source>
         <translation>Tastenkürzel</translation>
     </message>
     <message>
         <source>How long to hold before the menu opens.</source>
         <translation>Wie lange du hältst, bevor sich das Menü öffnet.</translation>
+    </message>
+    <message>
+        <source>KGlobalAccel cannot take this trigger; choose one modifier alone or a letter, digit or function key with modifiers.</source>
+        <translation>KGlobalAccel kann diesen Auslöser nicht übernehmen; wähle eine einzelne Sondertaste oder einen Buchstaben, eine Ziffer oder eine Funktionstaste mit Sondertasten.</translation>
+    </message>
+    <message>
+        <source>KGlobalAccel did not take the trigger: %1</source>
+        <translation>KGlobalAccel hat den Auslöser nicht übernommen: %1</translation>
+    </message>
+    <message>
+        <source>KWin did not run Vortaxis's script: %1</source>
+        <translation>KWin hat das Vortaxis-Skript nicht ausgeführt: %1</translation>
+    </message>
+    <message>
+        <source>KWin has stopped; Vortaxis waits for it to come back.</source>
+        <translation>KWin wurde beendet; Vortaxis wartet, bis es wieder läuft.</translation>
+    </message>
+    <message>
+        <source>KWin is back; windows can be moved again.</source>
+        <translation>KWin läuft wieder; Fenster können wieder bewegt werden.</translation>
+    </message>
+    <message>
+        <source>KWin is not running in this session: on Wayland, Vortaxis moves windows through KWin's scripting interface.</source>
+        <translation>KWin läuft in dieser Sitzung nicht: Unter Wayland bewegt Vortaxis Fenster über die Skript-Schnittstelle von KWin.</translation>
+    </message>
+    <message>
+        <source>KWin refused to load Vortaxis's script: %1</source>
+        <translation>KWin hat das Laden des Vortaxis-Skripts abgelehnt: %1</translation>
     </message>
     <message>
         <source>Later</source>
@@ -154,6 +190,10 @@
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>On Wayland, Vortaxis works only in KDE Plasma's session; log in to an X11 session to use it with this desktop.</source>
+        <translation>Unter Wayland funktioniert Vortaxis nur in der Sitzung von KDE Plasma; melde dich in einer X11-Sitzung an, um es mit dieser Arbeitsumgebung zu verwenden.</translation>
     </message>
     <message>
         <source>Permissions</source>
@@ -272,6 +312,10 @@
         <translation>Die Fensterverwaltung hält dieses Fenster an seinem Platz fest.</translation>
     </message>
     <message>
+        <source>There is no session bus, so Vortaxis cannot reach KWin.</source>
+        <translation>Es gibt keinen Sitzungsbus, daher kann Vortaxis KWin nicht erreichen.</translation>
+    </message>
+    <message>
         <source>This is a Wayland session: Vortaxis can move windows only in an X11 session. Log in to an X11 session to use it.</source>
         <translation>Dies ist eine Wayland-Sitzung: Vortaxis kann Fenster nur in einer X11-Sitzung bewegen. Melde dich in einer X11-Sitzung an, um es zu verwenden.</translation>
     </message>
@@ -338,8 +382,24 @@ rastet in diese Hälfte oder dieses Viertel des Monitors ein.
         <translation>Vortaxis kann hier keine Fenster anordnen: %1</translation>
     </message>
     <message>
+        <source>Vortaxis cannot offer its D-Bus object to KWin's script.</source>
+        <translation>Vortaxis kann dem KWin-Skript sein D-Bus-Objekt nicht anbieten.</translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot write its KWin script: %1</source>
+        <translation>Vortaxis kann sein KWin-Skript nicht schreiben: %1</translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot write its KWin script: no temporary folder.</source>
+        <translation>Vortaxis kann sein KWin-Skript nicht schreiben: kein temporärer Ordner.</translation>
+    </message>
+    <message>
         <source>Vortaxis has no X11 display to work on.</source>
         <translation>Vortaxis hat keine X11-Anzeige, auf der es arbeiten kann.</translation>
+    </message>
+    <message>
+        <source>Vortaxis's KWin script has not reported yet.</source>
+        <translation>Das KWin-Skript von Vortaxis hat sich noch nicht gemeldet.</translation>
     </message>
     <message>
         <source>Window access</source>

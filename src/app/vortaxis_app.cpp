@@ -1,9 +1,11 @@
 // Start-up order: the diagnostic mode before anything else; then the
-// application object, the single-instance check, the X platform, the model
-// (which starts the session and so the key monitoring), and the tray icon.
+// application object, the single-instance check, the platform the session
+// calls for (X11, or KWin on Plasma's Wayland session), the model (which
+// starts the session and so the key monitoring), and the tray icon.
 #include "vortaxis_app.h"
 
 #include "app/app_model.h"
+#include "app/kwin_platform.h"
 #include "app/single_instance.h"
 #include "app/tray_icon.h"
 #include "app/x11_platform.h"
@@ -12,6 +14,8 @@
 #include "core/menu/radial_menu_panel_controller.h"
 #include "core/menu/screen_edge_highlight.h"
 #include "core/window/window_probe.h"
+#include "kwin/kwin_bridge.h"
+#include "kwin/kwin_screens.h"
 #include "qt/menu/overlay_panels.h"
 #include "qt/qsettings_defaults_store.h"
 #include "qt/qt_run_loop.h"
@@ -22,6 +26,7 @@
 #include <QApplication>
 #include <QPixmapCache>
 #include <QSystemTrayIcon>
+#include <QWindow>
 #include <cstdio>
 #include <iostream>
 #include <syslog.h>
@@ -66,21 +71,53 @@ int runProbe(const std::string& display) {
         [&](std::chrono::milliseconds atMost) { platform->settle(atMost); }, std::cout, std::cerr);
 }
 
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Overlays on KWin's Wayland session: Qt cannot place a Wayland window, so the
+// KWin script puts each one where the panel asked, by its caption.
+OverlayPlatform kwinOverlayPlatform(kwin::KWinBridge& bridge) {
+    return {[&bridge](const Rect& r) {
+                return kwin::KWinCoordinates::of(bridge.desktop()).fromDesktop(r);
+            },
+            [] { return true; },
+            [](QWidget& window, const QRegion& region) {
+                // An input mask only: unlike the widget's, it does not clip drawing.
+                if (auto* handle = window.windowHandle(); handle && !region.isEmpty())
+                    handle->setMask(region);
+            },
+            [&bridge](QWidget& window, const QRect& geometry) {
+                bridge.placeOwn(window.windowTitle(), geometry);
+            }};
+}
+
 } // namespace
 
 int runVortaxis(const CommandLine& line, int& argc, char** argv) {
     const std::string display = displayName(line);
-    if (display.empty()) {
+    const std::string sessionType = environment("XDG_SESSION_TYPE");
+    const std::string asked = environment("VX_PLATFORM");
+    // Only a Wayland session, or a run that asks for KWin, looks for KWin.
+    const bool wayland = asked == "kwin" || (asked != "x11" && sessionType == "wayland");
+    if ((line.probe || !wayland) && display.empty()) {
         std::cerr << "vortaxis: " << localized("no X display (DISPLAY is not set)") << '\n';
         return 1;
     }
     if (line.probe)
         return runProbe(display);
-    // An X11 program: on a desktop that offers both, Qt must not pick Wayland,
-    // or its panels would not share coordinates with the windows we move.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    qputenv("DISPLAY", QByteArray::fromStdString(display));
+    if (wayland) {
+        // The overlays are Wayland windows that KWin's script places.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "wayland");
+    } else {
+        // An X11 program: on a desktop that offers both, Qt must not pick Wayland,
+        // or its panels would not share coordinates with the windows we move.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("DISPLAY", QByteArray::fromStdString(display));
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vortaxis"));
@@ -93,7 +130,19 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
     QPixmapCache::setCacheLimit(0);
 
     qt::installTranslations();
-    SingleInstance instance(SingleInstance::socketName(QString::fromStdString(display)));
+    const SessionPlatform kind =
+        wayland ? sessionPlatform(sessionType, kwinOnSessionBus(), asked) : SessionPlatform::x11;
+    if (kind == SessionPlatform::otherWayland) {
+        std::cerr << "vortaxis: "
+                  << localized("On Wayland, Vortaxis works only in KDE Plasma's session; log in "
+                               "to an X11 session to use it with this desktop.")
+                  << '\n';
+        return 1;
+    }
+    const std::string seat = kind == SessionPlatform::kwinWayland
+                                 ? "wayland-" + environment("WAYLAND_DISPLAY")
+                                 : display;
+    SingleInstance instance(SingleInstance::socketName(QString::fromStdString(seat)));
     QString instanceProblem;
     switch (instance.claim(&instanceProblem)) {
     case SingleInstance::Start::handedOver:
@@ -114,32 +163,72 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
     QtRunLoop runLoop;
     int lostStatus = 0;
     std::string error;
-    auto platform = X11Platform::open(
-        display, runLoop,
-        [&](const std::string& why) {
-            std::cerr << "vortaxis: " << localized("lost the X server (%1); exiting", {why})
-                      << '\n';
-            lostStatus = 1;
-            QCoreApplication::exit(1);
-        },
-        &error);
-    if (!platform) {
+    std::unique_ptr<X11Platform> x11;
+    std::unique_ptr<KWinPlatform> kwin;
+    // Set once the model exists: KWin's state decides whether windows can move.
+    std::function<void()> refreshTrust;
+    if (kind == SessionPlatform::kwinWayland) {
+        // KWin going away is a status, not an exit: it may come back (a crash,
+        // `kwin_wayland --replace`), and the script is loaded again then.
+        kwin = KWinPlatform::open(
+            [&refreshTrust, said = std::string()](const std::string& why) mutable {
+                if (why != said && (!why.empty() || !said.empty()))
+                    std::cerr << "vortaxis: "
+                              << (why.empty()
+                                      ? localized("KWin is back; windows can be moved again.")
+                                      : why)
+                              << '\n';
+                said = why;
+                if (refreshTrust)
+                    refreshTrust();
+            },
+            &error);
+    } else {
+        x11 = X11Platform::open(
+            display, runLoop,
+            [&](const std::string& why) {
+                std::cerr << "vortaxis: " << localized("lost the X server (%1); exiting", {why})
+                          << '\n';
+                lostStatus = 1;
+                QCoreApplication::exit(1);
+            },
+            &error);
+    }
+    if (!x11 && !kwin) {
         std::cerr << "vortaxis: " << error << '\n';
         return 1;
     }
+    const Screens& screens = x11 ? x11->screens() : kwin->screens();
+    WindowSystem& windowSystem = x11 ? x11->windowSystem() : kwin->windowSystem();
+    AccessTrust& trust = x11 ? x11->trust() : kwin->trust();
+    KeySource& keys = x11 ? x11->keys() : kwin->keys();
+    const KeyboardLayout& layout = x11 ? x11->layout() : kwin->layout();
+    ScrollSource& scroll = x11 ? x11->scroll() : kwin->scroll();
+    DesktopAccess& desktopAccess = x11 ? x11->desktopAccess() : kwin->desktopAccess();
 
     QSettingsDefaultsStore store;
     qt::QtHttpFetcher fetcher;
     const auto overlays = makeOverlayPanelFactories(
-        x11OverlayPlatform(rootPlacement(platform->desktopToRoot(), platform->scaleFactor())));
+        x11 ? x11OverlayPlatform(rootPlacement(x11->desktopToRoot(), x11->scaleFactor()))
+            : kwinOverlayPlatform(kwin->bridge()));
     AppModel model(AppPlatform{
-        runLoop, platform->screens(), platform->windowSystem(), platform->trust(), platform->keys(),
-        platform->layout(), platform->scroll(), platform->desktopAccess(), store, fetcher,
+        runLoop, screens, windowSystem, trust, keys, layout, scroll, desktopAccess, store, fetcher,
         [&] { return std::make_unique<RadialMenuPanelController>(overlays.menu); },
         [&] { return std::make_unique<ScreenEdgeHighlightController>(overlays.outline); }});
+    Subscription bindingToKWin;
+    if (kwin) {
+        refreshTrust = [&model] { model.session().refreshIdleStatus(); };
+        // KGlobalAccel must hear of every binding the user picks.
+        auto tell = [&kwin](const HotkeyBinding& binding) {
+            if (auto why = kwin->setBinding(binding))
+                std::cerr << "vortaxis: " << *why << '\n';
+        };
+        tell(model.hotkeys().binding());
+        bindingToKWin = model.hotkeys().observeBinding(tell);
+    }
 
-    qt::SettingsWindow settings(model.permissions(), model.hotkeys(), model.updates(),
-                                platform->keys(), &platform->layout());
+    qt::SettingsWindow settings(model.permissions(), model.hotkeys(), model.updates(), keys,
+                                &layout);
     QString listenError;
     if (!instance.listen([&] { settings.showNear({}); }, &listenError))
         std::cerr << "vortaxis: "

@@ -18,7 +18,10 @@ QtMenuPanel::QtMenuPanel(RadialMenuModel& model, Size size, OverlayPlatform plat
 QtMenuPanel::~QtMenuPanel() = default;
 
 void QtMenuPanel::setFrame(const Rect& frame) {
-    view_->setGeometry(platform_.toNative(frame));
+    const QRect geometry = platform_.toNative(frame);
+    view_->setGeometry(geometry);
+    if (platform_.place)
+        platform_.place(*view_, geometry);
     view_->update();
 }
 
@@ -46,7 +49,10 @@ QtOutlinePanel::QtOutlinePanel(OverlayPlatform platform, std::shared_ptr<Overlay
 QtOutlinePanel::~QtOutlinePanel() = default;
 
 void QtOutlinePanel::setFrame(const Rect& frame) {
-    widget_->setGeometry(platform_.toNative(frame));
+    const QRect geometry = platform_.toNative(frame);
+    widget_->setGeometry(geometry);
+    if (platform_.place)
+        platform_.place(*widget_, geometry);
     widget_->update();
 }
 

@@ -99,7 +99,7 @@ std::function<QRect(const Rect&)> rootPlacement(std::function<QPointF(Point)> de
 }
 
 OverlayPlatform x11OverlayPlatform(std::function<QRect(const Rect&)> toNative) {
-    return {std::move(toNative), &x11HasCompositor, &setInputShape};
+    return {std::move(toNative), &x11HasCompositor, &setInputShape, {}};
 }
 
 void OverlayStack::add(QWidget* window, int level) {

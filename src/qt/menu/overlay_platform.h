@@ -23,6 +23,9 @@ struct OverlayPlatform {
     // Restricts where `window` takes pointer input (widget coordinates); an
     // empty region makes it click-through.
     std::function<void(QWidget& window, const QRegion& region)> setInputRegion;
+    // Where a window cannot place itself (Wayland), asks the compositor to put
+    // it at the Qt geometry `toNative` gave; empty where setGeometry is enough.
+    std::function<void(QWidget& window, const QRect& geometry)> place;
 };
 
 // The X11 answers, through the connection Qt already holds; on any other

@@ -113,7 +113,8 @@ TEST(OverlayPanels, NeverTakeFocusAndOnlyTheHubTakesClicks) {
              return QRectF(r.origin.x, r.origin.y, r.width(), r.height()).toRect();
          },
          [] { return true; },
-         [&](QWidget& w, const QRegion& region) { inputRegions.emplace_back(&w, region); }});
+         [&](QWidget& w, const QRegion& region) { inputRegions.emplace_back(&w, region); },
+         {}});
     RadialMenuPanelController menu(factories.menu);
     ScreenEdgeHighlightController outline(factories.outline);
     outline.show(Screen{1, {0, 0, 800, 600}, {0, 0, 800, 570}});

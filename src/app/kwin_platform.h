@@ -1,0 +1,62 @@
+// Everything the program reaches Plasma's Wayland session through: the KWin
+// script's bridge and the seams built on it, and KGlobalAccel for the trigger.
+#pragma once
+
+#include "core/base/run_loop.h"
+#include "core/input/hotkey_binding.h"
+#include "core/input/key_source.h"
+#include "core/input/keyboard_layout.h"
+#include "core/input/scroll_source.h"
+#include "core/session/collaborators.h"
+#include "core/window/access_trust.h"
+#include "core/window/screens.h"
+#include "core/window/window_system.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vx {
+
+namespace kwin {
+class KWinBridge;
+}
+
+// Which platform layer a session calls for, from its environment.
+enum class SessionPlatform { x11, kwinWayland, otherWayland };
+// `sessionType` is $XDG_SESSION_TYPE; `kwinOnBus` whether org.kde.KWin is on
+// the session bus; `asked` is $VX_PLATFORM ("x11" or "kwin"), which wins.
+SessionPlatform sessionPlatform(const std::string& sessionType, bool kwinOnBus,
+                                const std::string& asked);
+// Whether KWin answers on the session bus.
+bool kwinOnSessionBus();
+
+class KWinPlatform {
+public:
+    // Nothing and the reason in `error` when KWin cannot be reached.
+    // `onStatus` hears every change of what stops window moves (empty: none),
+    // the script's first report included.
+    static std::unique_ptr<KWinPlatform> open(std::function<void(const std::string&)> onStatus,
+                                              std::string* error);
+    ~KWinPlatform();
+
+    const Screens& screens() const;
+    WindowSystem& windowSystem();
+    AccessTrust& trust();
+    KeySource& keys();
+    const KeyboardLayout& layout() const;
+    ScrollSource& scroll();
+    DesktopAccess& desktopAccess();
+    kwin::KWinBridge& bridge();
+
+    // Registers the user's trigger with KGlobalAccel; the reason when refused.
+    std::optional<std::string> setBinding(const HotkeyBinding& binding);
+
+    struct Parts;
+
+private:
+    explicit KWinPlatform(std::unique_ptr<Parts> parts);
+    std::unique_ptr<Parts> parts_;
+};
+
+} // namespace vx

@@ -33,10 +33,8 @@ struct FakeWindow {
     std::string title;
     bool positionSettable = true, sizeSettable = true;
     AXStatus positionWriteStatus = axstatus::success, sizeWriteStatus = axstatus::success;
-    // Where writes land: sizes never go below this, positions are off by this.
-    Size minimumSize;
-    Point landingOffset;
-    bool listed = true; // in the on-screen window list
+    Point landingOffset; // where position writes land, off the asked position
+    bool listed = true;  // in the on-screen window list
     std::int64_t layer = 0;
     std::function<void(WindowListEntry&)> editEntry;
     bool closed = false;
@@ -135,8 +133,7 @@ public:
         log("setSize");
         auto* w = live(e);
         if (w && w->sizeWriteStatus == axstatus::success)
-            w->frame.size = {std::max(s.width, w->minimumSize.width),
-                             std::max(s.height, w->minimumSize.height)};
+            w->frame.size = s;
         return w ? w->sizeWriteStatus : axstatus::invalidElement;
     }
     AXRead<WindowID> windowID(ElementRef e) override {
@@ -255,7 +252,6 @@ public:
     bool trusted = true;
     bool grantOnRequest = false;
     int requests = 0;
-    int settingsOpened = 0;
     LockWatch lock;
 
     bool isTrusted() override { return lock.check(), trusted; }
@@ -265,7 +261,7 @@ public:
         trusted = trusted || grantOnRequest;
         return trusted;
     }
-    void openSettings() override { lock.check(), ++settingsOpened; }
+    void openSettings() override { lock.check(); }
 };
 
 } // namespace vx::test

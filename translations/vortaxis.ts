@@ -16,23 +16,15 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Accessibility</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Accessibility permission is required to move windows.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Accessibility required</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Aim — release to snap · center to cancel</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>App</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Available — Vortaxis can move windows.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -92,18 +84,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Enable Accessibility…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Grant Accessibility to use %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Granted — Vortaxis can move windows.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Hold %1 for the menu · click center icon to maximize</source>
         <translation type="unfinished"></translation>
     </message>
@@ -133,6 +113,14 @@
     </message>
     <message>
         <source>No screen for layout</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No update address is set. Updates come from your package manager.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No window access</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -189,6 +177,10 @@
     </message>
     <message>
         <source>Screen %1/%2 · scroll to switch · aim to snap</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set up window access…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -297,11 +289,27 @@ snaps into that half or quarter of the monitor.
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Vortaxis cannot move windows</source>
+        <source>Vortaxis cannot arrange windows here</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot arrange windows here.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot arrange windows here: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Vortaxis has no X11 display to work on.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Window access</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Window access was lost: Vortaxis cannot move windows here.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -16,24 +16,16 @@
         <translation>Eine neue Version von Vortaxis ist verfügbar</translation>
     </message>
     <message>
-        <source>Accessibility</source>
-        <translation>Bedienungshilfen</translation>
-    </message>
-    <message>
-        <source>Accessibility permission is required to move windows.</source>
-        <translation>Zum Verschieben von Fenstern ist die Berechtigung für Bedienungshilfen nötig.</translation>
-    </message>
-    <message>
-        <source>Accessibility required</source>
-        <translation>Bedienungshilfen erforderlich</translation>
-    </message>
-    <message>
         <source>Aim — release to snap · center to cancel</source>
         <translation>Zielen – loslassen zum Einrasten · Mitte bricht ab</translation>
     </message>
     <message>
         <source>App</source>
         <translation>App</translation>
+    </message>
+    <message>
+        <source>Available — Vortaxis can move windows.</source>
+        <translation>Verfügbar — Vortaxis kann Fenster verschieben.</translation>
     </message>
     <message>
         <source>Bottom half</source>
@@ -92,18 +84,6 @@
         <translation>Laden…</translation>
     </message>
     <message>
-        <source>Enable Accessibility…</source>
-        <translation>Bedienungshilfen erlauben…</translation>
-    </message>
-    <message>
-        <source>Grant Accessibility to use %1</source>
-        <translation>Erlaube Bedienungshilfen, um %1 zu verwenden</translation>
-    </message>
-    <message>
-        <source>Granted — Vortaxis can move windows.</source>
-        <translation>Erlaubt – Vortaxis kann Fenster bewegen.</translation>
-    </message>
-    <message>
         <source>Hold %1 for the menu · click center icon to maximize</source>
         <translation>Halte %1 für das Menü · Klick auf die Mitte maximiert</translation>
     </message>
@@ -134,6 +114,14 @@
     <message>
         <source>No screen for layout</source>
         <translation>Kein Bildschirm für die Anordnung</translation>
+    </message>
+    <message>
+        <source>No update address is set. Updates come from your package manager.</source>
+        <translation>Es ist keine Update-Adresse eingestellt. Updates kommen über deine Paketverwaltung.</translation>
+    </message>
+    <message>
+        <source>No window access</source>
+        <translation>Kein Fensterzugriff</translation>
     </message>
     <message>
         <source>No window manager is running. Vortaxis needs one that follows the EWMH standard, such as Openbox, Xfwm4, KWin or Fluxbox.</source>
@@ -190,6 +178,10 @@
     <message>
         <source>Screen %1/%2 · scroll to switch · aim to snap</source>
         <translation>Bildschirm %1/%2 · scrollen zum Wechseln · zielen zum Einrasten</translation>
+    </message>
+    <message>
+        <source>Set up window access…</source>
+        <translation>Fensterzugriff einrichten…</translation>
     </message>
     <message>
         <source>Shortcut</source>
@@ -306,12 +298,28 @@ rastet in diese Hälfte oder dieses Viertel des Monitors ein.
         <translation>Vortaxis %1 ist die neueste Version.</translation>
     </message>
     <message>
-        <source>Vortaxis cannot move windows</source>
-        <translation>Vortaxis kann keine Fenster bewegen</translation>
+        <source>Vortaxis cannot arrange windows here</source>
+        <translation>Vortaxis kann hier keine Fenster anordnen</translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot arrange windows here.</source>
+        <translation>Vortaxis kann hier keine Fenster anordnen.</translation>
+    </message>
+    <message>
+        <source>Vortaxis cannot arrange windows here: %1</source>
+        <translation>Vortaxis kann hier keine Fenster anordnen: %1</translation>
     </message>
     <message>
         <source>Vortaxis has no X11 display to work on.</source>
         <translation>Vortaxis hat keine X11-Anzeige, auf der es arbeiten kann.</translation>
+    </message>
+    <message>
+        <source>Window access</source>
+        <translation>Fensterzugriff</translation>
+    </message>
+    <message>
+        <source>Window access was lost: Vortaxis cannot move windows here.</source>
+        <translation>Der Fensterzugriff ging verloren: Vortaxis kann hier keine Fenster verschieben.</translation>
     </message>
     <message>
         <source>Window no longer available</source>

@@ -25,7 +25,8 @@ std::unique_ptr<VortaxSessionController> makeSession(const AppPlatform& platform
 
 AppModel::AppModel(const AppPlatform& platform)
     : permissions_(platform.trust), hotkeys_(platform.defaults),
-      updates_(platform.runLoop, platform.fetcher, platform.defaults, VORTAXIS_VERSION),
+      updates_(platform.runLoop, platform.fetcher, platform.defaults, VORTAXIS_VERSION,
+               VORTAXIS_UPDATE_FEED_URL),
       windowService_(platform.windowSystem, platform.trust, platform.screens),
       session_(makeSession(platform, permissions_, windowService_, hotkeys_)) {
     session_->start();

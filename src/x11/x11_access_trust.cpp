@@ -76,7 +76,7 @@ bool X11AccessTrust::requestTrust() {
     if (why.empty()) {
         return true;
     }
-    auto title = localized("Vortaxis cannot move windows");
+    auto title = localized("Vortaxis cannot arrange windows here");
     if (!launch_({"notify-send", "--app-name=Vortaxis", title, why})) {
         std::fprintf(stderr, "vortaxis: %s: %s\n", title.c_str(), why.c_str());
     }

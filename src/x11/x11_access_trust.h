@@ -31,7 +31,7 @@ public:
     void openSettings() override;
 
     // The user-visible reason we are not trusted; empty when we are.
-    std::string missing();
+    std::string missing() override;
 
     void setLauncher(Launcher launcher) { launch_ = std::move(launcher); }
     // Double-forks and execs argv[0] from PATH; the child is never waited for.

@@ -174,7 +174,8 @@ protected:
         auto program = ProgramDriver::start(desktop());
         ASSERT_TRUE(program);
         vortaxis.emplace(std::move(*program));
-        ASSERT_TRUE(vortaxis->waitForLine(managed ? "^status: Ready" : "^status: Accessibility"));
+        ASSERT_TRUE(
+            vortaxis->waitForLine(managed ? "^status: Ready" : "^status: No window access"));
     }
     virtual void beforeProgram() {}
     void TearDown() override {

@@ -152,9 +152,11 @@ TEST_F(ProgramOnScreenTest, AMonitorRemovedDuringTheGestureSendsTheLayoutToTheMa
 }
 
 TEST_F(ProgramOnScreenTest, ATriggerRecordedInTheSettingsWindowDrivesTheNextGesture) {
-    fakeMotion(c(), 640, 512);
+    // Opened without a tray icon to go by, the window comes up where the pointer is.
+    fakeMotion(c(), 1920, 512);
     ASSERT_TRUE(openSettingsBySecondStart());
     const Rect window = *settingsWindow();
+    EXPECT_GE(window.minX(), rightMonitor.x) << "not on the pointer's monitor: " << window;
     // The recorder field spans the hotkey card below its title, about 120 px
     // from the window's top (see docs/screenshots/).
     fakeMotion(c(), static_cast<int>(window.minX()) + 150, static_cast<int>(window.minY()) + 120);
@@ -180,9 +182,8 @@ TEST_F(ProgramOnScreenTest, ATriggerRecordedInTheSettingsWindowDrivesTheNextGest
         << "stored: " << fileText(settingsFile);
     press({space, leftAlt, leftControl}, false);
 
-    // Going back to the xterm closes the window, as a menu would close.
+    // The window stays open, as an application's window does, behind the xterm.
     ASSERT_TRUE(activate(xterm->window));
-    ASSERT_TRUE(desktop().waitUntil([&] { return !settingsWindow(); })) << "it stayed open";
 
     fakeMotion(c(), 640, 512);
     press({leftControl, leftAlt, space}, true);
@@ -221,7 +222,8 @@ TEST_F(ProgramOnScreenTest, TheTrayIconOpensTheSettingsAndASecondClickOrEscapeCl
         << "a click on the icon opened nothing";
     const Rect window = *settingsWindow();
     EXPECT_GE(window.minY(), icon->maxY()) << "not below the icon: " << window;
-    EXPECT_LE(window.minY(), icon->maxY() + 32) << "not next to the icon: " << window;
+    // Below the icon, under the title bar the window manager gives it.
+    EXPECT_LE(window.minY(), icon->maxY() + 64) << "not next to the icon: " << window;
     EXPECT_EQ(window.width(), 312);
     click();
     EXPECT_TRUE(desktop().waitUntil([&] { return !settingsWindow(); }))
@@ -247,7 +249,8 @@ class WithoutAWindowManager : public ProgramOnScreenTest {
 TEST_F(WithoutAWindowManager, TheTriggerAsksForAccessAndTheSettingsShowWhatIsMissing) {
     fakeMotion(c(), 640, 512);
     fakeKey(c(), leftControl, true);
-    EXPECT_TRUE(vortaxis->waitForLine("^status: Grant Accessibility to use ⌃$"));
+    EXPECT_TRUE(vortaxis->waitForLine(
+        "^status: Vortaxis cannot arrange windows here: No window manager is running"));
     fakeKey(c(), leftControl, false);
     EXPECT_FALSE(vortaxis->waitForLine("^status: (Aim|Screen|Snapped)", 300ms));
     ASSERT_TRUE(openSettingsBySecondStart());

@@ -10,6 +10,7 @@
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
+#include <utility>
 #include <vector>
 
 namespace vx {
@@ -19,17 +20,21 @@ const std::set<KeyCode>& modifierKeyCodes() {
     return codes;
 }
 
-std::string modifierSymbols(ModifierFlags modifiers) {
-    const ModifierFlags m = modifiers & bindingModifierMask;
+std::string modifierNames(ModifierFlags modifiers) {
+    // The names stay English in every language, as on the keys themselves.
+    static constexpr std::pair<ModifierFlags, std::string_view> names[] = {
+        {modifier::control, "Ctrl"},
+        {modifier::option, "Alt"},
+        {modifier::shift, "Shift"},
+        {modifier::command, "Super"}};
     std::string s;
-    if (m & modifier::control)
-        s += "\u2303";
-    if (m & modifier::option)
-        s += "\u2325";
-    if (m & modifier::shift)
-        s += "\u21E7";
-    if (m & modifier::command)
-        s += "\u2318";
+    for (const auto& [bit, name] : names) {
+        if ((modifiers & bindingModifierMask & bit) == 0)
+            continue;
+        if (!s.empty())
+            s += '+';
+        s += name;
+    }
     return s;
 }
 
@@ -74,9 +79,11 @@ std::optional<std::string_view> fixedKeyName(KeyCode keyCode) {
 }
 
 std::string HotkeyBinding::displayString(const KeyboardLayout* layout) const {
-    std::string text = modifierSymbols(modifiersRaw);
+    std::string text = modifierNames(modifiersRaw);
     if (!keyCode)
         return text.empty() ? std::string("?") : text;
+    if (!text.empty())
+        text += '+';
     if (auto name = layoutKeyName(layout, *keyCode))
         return text + *name;
     if (auto name = fixedKeyName(*keyCode))

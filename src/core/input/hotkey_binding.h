@@ -1,5 +1,5 @@
 // The trigger: a lone set of modifiers (Control by default) or a key with
-// exactly some modifiers. Stored as JSON, shown as symbols plus a key name.
+// exactly some modifiers. Stored as JSON, shown as "Ctrl+Alt+Space".
 #pragma once
 
 #include "core/input/key_source.h"
@@ -26,8 +26,9 @@ struct HotkeyBinding {
     // A binding that can trigger: a key, or at least one of the four modifiers.
     bool isUsable() const { return keyCode.has_value() || maskedModifiers() != 0; }
 
-    // Symbols in the fixed order control, option, shift, command, then the key's
-    // name from the layout, the fixed table, or "Key" + number; "?" when empty.
+    // Modifier names in the fixed order Ctrl, Alt, Shift, Super, then the key's
+    // name from the layout, the fixed table, or "Key" + number, joined with "+";
+    // "?" when empty.
     std::string displayString(const KeyboardLayout* layout) const;
 
     // Exact on all 64 bits: two bindings differing only in Caps Lock are not equal.
@@ -37,8 +38,9 @@ struct HotkeyBinding {
 // Key codes of the modifier keys themselves (Caps Lock is not one of them).
 const std::set<KeyCode>& modifierKeyCodes();
 
-// "⌃⌥⇧⌘" for the masked bits, in that order.
-std::string modifierSymbols(ModifierFlags modifiers);
+// "Ctrl+Alt+Shift+Super" for the masked bits, in that order, as Linux
+// desktops and their applications write shortcuts.
+std::string modifierNames(ModifierFlags modifiers);
 
 // The name a keyboard layout's text gives a key: trimmed, a single letter
 // upper-cased; absent when nothing printable is left.

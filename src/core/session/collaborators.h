@@ -5,12 +5,11 @@
 #pragma once
 
 #include "core/base/geometry.h"
+#include "core/base/result.h"
 #include "core/input/hotkey_binding.h"
 #include "core/session/layout_sector.h"
 #include "core/window/screens.h"
 #include "core/window/window_types.h"
-
-#include "core/base/result.h"
 
 #include <functional>
 #include <optional>
@@ -21,6 +20,8 @@ class Permissions {
 public:
     virtual ~Permissions() = default;
     virtual bool isAccessibilityTrusted() const = 0;
+    // Why windows cannot be arranged here, as of the last read; empty when they can.
+    virtual std::string refusalReason() const = 0;
     // Re-reads the trust without asking the user.
     virtual void refresh() = 0;
     // Asks the user to grant it, and stores the answer.

@@ -301,7 +301,7 @@ void VortaxSessionController::finishSession(const std::optional<AnchoredWindow>&
 void VortaxSessionController::refreshIdleStatus() {
     permissions_.refresh();
     if (!permissions_.isAccessibilityTrusted()) {
-        setStatus(localized("Accessibility required"), false);
+        setStatus(localized("No window access"), false);
         return;
     }
     if (retainStatusMessage_)
@@ -313,9 +313,15 @@ bool VortaxSessionController::ensureTrusted() {
     permissions_.refresh();
     if (permissions_.isAccessibilityTrusted())
         return true;
-    setStatus(localized("Grant Accessibility to use %1", {bindingText()}), true);
+    setStatus(refusalText(permissions_.refusalReason()), true);
     permissions_.requestAccess();
     return false;
+}
+
+std::string VortaxSessionController::refusalText(const std::string& reason) {
+    if (reason.empty())
+        return localized("Vortaxis cannot arrange windows here.");
+    return localized("Vortaxis cannot arrange windows here: %1", {reason});
 }
 
 std::string VortaxSessionController::bindingText() const {

@@ -96,6 +96,7 @@ private:
     // Refreshes trust; when it is missing, says so (retained) and asks for it.
     bool ensureTrusted();
     std::string bindingText() const;
+    static std::string refusalText(const std::string& reason);
     // Places the window and reports the outcome; `success` is the status on success.
     void commit(const Rect& frame, const AnchoredWindow& window, std::string success);
 

@@ -8,9 +8,10 @@ namespace vx {
 
 AppUpdateService::AppUpdateService(RunLoop& runLoop, HttpFetcher& fetcher,
                                    const DefaultsStore& defaults, std::string currentVersion,
-                                   Seconds timeout)
+                                   std::string builtInFeedURL, Seconds timeout)
     : runLoop_(runLoop), fetcher_(fetcher), defaults_(defaults),
-      currentVersion_(std::move(currentVersion)), timeout_(timeout) {
+      currentVersion_(std::move(currentVersion)), builtInFeedURL_(std::move(builtInFeedURL)),
+      timeout_(timeout) {
     runLoop_.post(lifetime_.guard([this] {
         if (!pending_)
             canCheckForUpdates_.set(true);
@@ -22,13 +23,17 @@ AppUpdateService::~AppUpdateService() = default;
 std::string AppUpdateService::feedURL() const {
     if (auto url = defaults_.string(std::string(updateFeedURLKey)); url && !url->empty())
         return *url;
-    return std::string(defaultUpdateFeedURL);
+    return builtInFeedURL_;
 }
 
 void AppUpdateService::checkForUpdates() {
     if (pending_)
         return;
     const std::string url = feedURL();
+    if (url.empty()) {
+        report(outcomeForNoFeed());
+        return;
+    }
     if (!isAcceptableWebAddress(url)) {
         report(outcomeForInvalidAddress(url));
         return;
@@ -131,6 +136,14 @@ UpdateCheckOutcome outcomeForInvalidAddress(const std::string& url) {
     return {UpdateCheckOutcome::Kind::failed,
             failureTitle(),
             localized("The update address “%1” is not a secure web address.", {url}),
+            {},
+            {}};
+}
+
+UpdateCheckOutcome outcomeForNoFeed() {
+    return {UpdateCheckOutcome::Kind::failed,
+            failureTitle(),
+            localized("No update address is set. Updates come from your package manager."),
             {},
             {}};
 }

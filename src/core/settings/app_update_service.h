@@ -53,9 +53,11 @@ class AppUpdateService {
 public:
     static constexpr Seconds defaultTimeout{10.0};
 
-    // `currentVersion` is the running program's version.
+    // `currentVersion` is the running program's version; `builtInFeedURL` the
+    // address a packager chose at build time, empty when there is none.
     AppUpdateService(RunLoop& runLoop, HttpFetcher& fetcher, const DefaultsStore& defaults,
-                     std::string currentVersion, Seconds timeout = defaultTimeout);
+                     std::string currentVersion, std::string builtInFeedURL,
+                     Seconds timeout = defaultTimeout);
     ~AppUpdateService();
     AppUpdateService(const AppUpdateService&) = delete;
     AppUpdateService& operator=(const AppUpdateService&) = delete;
@@ -72,8 +74,12 @@ public:
         onOutcome_ = std::move(callback);
     }
 
-    // The address in the defaults store, else the built-in one.
+    // The address in the defaults store, else the built-in one; empty when
+    // neither is set.
     std::string feedURL() const;
+    // Whether there is anywhere to check at all. Without a feed, updates come
+    // from the package manager and no check is offered.
+    bool hasFeed() const { return !feedURL().empty(); }
 
 private:
     void finish(const Result<std::string, FetchError>& answer);
@@ -83,6 +89,7 @@ private:
     HttpFetcher& fetcher_;
     const DefaultsStore& defaults_;
     std::string currentVersion_;
+    std::string builtInFeedURL_;
     Seconds timeout_;
     Observable<bool> canCheckForUpdates_{false};
     std::function<void(const UpdateCheckOutcome&)> onOutcome_;
@@ -96,5 +103,6 @@ UpdateCheckOutcome outcomeForFeed(const Result<UpdateFeed, FeedError>& feed,
                                   const std::string& currentVersion);
 UpdateCheckOutcome outcomeForFetchError(const FetchError& error);
 UpdateCheckOutcome outcomeForInvalidAddress(const std::string& url);
+UpdateCheckOutcome outcomeForNoFeed();
 
 } // namespace vx

@@ -64,8 +64,8 @@ std::string beforeMenu() {
 std::string permissionsSection() {
     return localized("Permissions");
 }
-std::string accessibilityTitle() {
-    return localized("Accessibility");
+std::string windowAccessTitle() {
+    return localized("Window access");
 }
 std::string checkForUpdates() {
     return localized("Check for Updates");
@@ -86,14 +86,14 @@ PermissionCardLook PermissionCardLook::forTrust(bool isTrusted) {
     if (isTrusted)
         return {"checkmark.shield.fill",
                 palette::greenAccent,
-                localized("Granted — Vortaxis can move windows."),
+                localized("Available — Vortaxis can move windows."),
                 localized("Refresh status"),
                 "arrow.clockwise",
                 false};
     return {"exclamationmark.shield.fill",
             palette::orangeAccent,
             localized("Required to read and arrange the frontmost window."),
-            localized("Enable Accessibility…"),
+            localized("Set up window access…"),
             "lock.open",
             true};
 }

@@ -64,7 +64,7 @@ std::string holdDurationTitle();
 std::string holdDurationSubtitle();
 std::string beforeMenu();
 std::string permissionsSection();
-std::string accessibilityTitle();
+std::string windowAccessTitle();
 std::string checkForUpdates();
 std::string quit();
 std::string startAtLogin();

@@ -12,10 +12,8 @@
 
 namespace vx {
 
-// Where the program looks for news unless the defaults store says otherwise
-// under "update.feedURL".
-inline constexpr std::string_view defaultUpdateFeedURL =
-    "https://vortaxis.org/updates/linux/feed.json";
+// The user's own feed address in the defaults store; it overrides the one a
+// packager built in. With neither there is nothing to check against.
 inline constexpr std::string_view updateFeedURLKey = "update.feedURL";
 
 struct UpdateFeed {

@@ -3,6 +3,8 @@
 // manager; tests use a flag.
 #pragma once
 
+#include <string>
+
 namespace vx {
 
 class AccessTrust {
@@ -10,6 +12,8 @@ public:
     virtual ~AccessTrust() = default;
     // Asks without showing anything.
     virtual bool isTrusted() = 0;
+    // Why not, in words the user can act on; empty when trusted.
+    virtual std::string missing() = 0;
     // Asks and, when not trusted, tells the user what is missing; returns the answer.
     virtual bool requestTrust() = 0;
     // Opens the place where the user can make it trusted.

@@ -7,6 +7,7 @@
 #include "core/session/collaborators.h"
 #include "core/window/access_trust.h"
 
+#include <string>
 #include <utility>
 
 namespace vx {
@@ -22,12 +23,21 @@ public:
         return trusted_.observe(std::move(observer));
     }
 
-    void refresh() override { trusted_.set(trust_.isTrusted()); }
-    void requestAccess() override { trusted_.set(trust_.requestTrust()); }
+    std::string refusalReason() const override { return reason_; }
+
+    void refresh() override { store(trust_.isTrusted()); }
+    void requestAccess() override { store(trust_.requestTrust()); }
     void openAccessibilitySettings() { trust_.openSettings(); }
 
 private:
+    void store(bool trusted) {
+        // The reason is read before the flag is told, so observers see both.
+        reason_ = trusted ? std::string() : trust_.missing();
+        trusted_.set(trusted);
+    }
+
     AccessTrust& trust_;
+    std::string reason_;
     Observable<bool> trusted_{false};
 };
 

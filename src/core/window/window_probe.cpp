@@ -65,9 +65,9 @@ Rect listedBounds(const std::optional<WindowListBounds>& bounds) {
 }
 
 void reportApplicationWindows(WindowSystem& system, ProcessID pid, Report& report) {
-    report.line("--- AX pid=" + text(pid) + " ---");
+    report.line("--- Client windows pid=" + text(pid) + " ---");
     const auto windows = system.windows(system.applicationElement(pid));
-    report.line("  AXWindows status=" + text(windows.status));
+    report.line("  client list status=" + text(windows.status));
     if (!windows.ok())
         return;
     report.line("  count=" + text(windows.value->size()));
@@ -86,7 +86,7 @@ void reportApplicationWindows(WindowSystem& system, ProcessID pid, Report& repor
                     " size=" + formatSize(size.ok() ? *size.value : Size{}) +
                     " setPos=" + flag(positionSettable.ok() && *positionSettable.value) +
                     " setSize=" + flag(sizeSettable.ok() && *sizeSettable.value) +
-                    " cgid=" + text(id.value.value_or(0)) + " idStatus=" + text(id.status));
+                    " frame=" + text(id.value.value_or(0)) + " idStatus=" + text(id.status));
         ++index;
     }
 }
@@ -95,7 +95,7 @@ void tryAccessibilityMove(WindowSystem& system, const Candidate& candidate,
                           const ProbeSettle& settle, Report& report) {
     const auto windows = system.windows(system.applicationElement(candidate.pid));
     if (!windows.ok() || windows.value->empty()) {
-        report.line("  no AX window to move");
+        report.line("  no client window to move");
         return;
     }
     const ElementRef window = windows.value->front();
@@ -109,7 +109,7 @@ void tryAccessibilityMove(WindowSystem& system, const Candidate& candidate,
     settleFor(settle, 200);
     const auto after = system.position(window);
     const auto afterSize = system.size(window);
-    report.line("  after AX read pos=" + formatPoint(after.ok() ? *after.value : Point{}) +
+    report.line("  after read pos=" + formatPoint(after.ok() ? *after.value : Point{}) +
                 " size=" + formatSize(afterSize.ok() ? *afterSize.value : Size{}));
     // Put the window back where the user had it.
     (void)system.setPosition(window, b.origin);
@@ -125,11 +125,11 @@ void tryServerMove(WindowSystem& system, const Candidate& candidate, const Probe
     const Rect& b = candidate.bounds;
     const AXStatus moved = system.moveWindow(candidate.number, {b.minX() + 40, b.minY() + 40});
     settleFor(settle, 150);
-    report.line("  CGSMoveWindow status=" + text(moved) +
+    report.line("  frame move status=" + text(moved) +
                 " after=" + optionalRect(cgWindowBounds(system, candidate.number)));
     const AXStatus grouped = system.moveWindowWithGroup(candidate.number, b.origin);
     settleFor(settle, 150);
-    report.line("  CGSMoveWindowWithGroup status=" + text(grouped) +
+    report.line("  frame move with group status=" + text(grouped) +
                 " after=" + optionalRect(cgWindowBounds(system, candidate.number)));
     (void)system.moveWindow(candidate.number, b.origin);
 }
@@ -201,12 +201,12 @@ std::vector<std::string> windowProbeReport(WindowSystem& system, AccessTrust& tr
 
     const bool requested = trust.requestTrust();
     const bool trusted = trust.isTrusted();
-    report.line("AX trusted: " + flag(requested) + " (AXIsProcessTrusted=" + flag(trusted) + ")");
+    report.line("Window access: " + flag(requested) + " (EWMH window manager=" + flag(trusted) +
+                ")");
     if (!requested)
-        report.line("AX not trusted for this launch identity \u2014 enable Vortaxis in System "
-                    "Settings \u203a Privacy \u203a Accessibility, then re-run.");
+        report.line("No window access on this display \u2014 " + trust.missing() + " Then re-run.");
 
-    report.line("=== CG windows (WeChat / \u5fae\u4fe1) ===");
+    report.line("=== Stacking list (WeChat / \u5fae\u4fe1) ===");
     std::vector<Candidate> candidates;
     for (const auto& entry : system.onScreenWindows().value_or(std::vector<WindowListEntry>{})) {
         const std::string name = entry.ownerName.value_or(std::string());
@@ -241,9 +241,10 @@ std::vector<std::string> windowProbeReport(WindowSystem& system, AccessTrust& tr
         report.line("No on-screen WeChat layer-0 windows found.");
     } else {
         const Candidate& front = candidates.front();
-        report.line("=== Try AX set on focused/app windows for pid " + text(front.pid) + " ===");
+        report.line("=== Try _NET_MOVERESIZE_WINDOW on the client window of pid " +
+                    text(front.pid) + " ===");
         tryAccessibilityMove(system, front, settle, report);
-        report.line("=== Try CGS move wid " + text(front.number) + " ===");
+        report.line("=== Try moving the frame wid " + text(front.number) + " ===");
         tryServerMove(system, front, settle, report);
     }
     return report.take();

@@ -8,7 +8,7 @@ namespace vx {
 std::string localizedDescription(WindowServiceError error) {
     switch (error) {
     case WindowServiceError::accessibilityNotTrusted:
-        return localized("Accessibility permission is required to move windows.");
+        return localized("Window access was lost: Vortaxis cannot move windows here.");
     case WindowServiceError::windowInvalid:
         return localized("The target window is no longer available.");
     case WindowServiceError::cannotSetFrame:

@@ -17,14 +17,14 @@
 namespace vx::qt {
 
 namespace {
-// A tray click arrives this soon after the focus loss it caused.
-constexpr qint64 focusLossGraceMs = 400;
 constexpr int gap = 6;
 } // namespace
 
+// A window of its own rather than a popup: XEmbed trays and StatusNotifier
+// hosts do not all say where the icon is, and a window the manager decorates
+// can be moved out of the way while the user tries a new trigger.
 SettingsWindow::SettingsWindow(SettingsDependencies dependencies, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      updates_(dependencies.updates) {
+    : QWidget(parent, Qt::Window), updates_(dependencies.updates) {
     setWindowTitle(QString::fromStdString(settings_text::windowTitle()));
     setAttribute(Qt::WA_ShowWithoutActivating, false);
     // The window itself takes the focus when shown, so Qt does not hand it to
@@ -76,12 +76,8 @@ SettingsWindow::~SettingsWindow() {
 }
 
 void SettingsWindow::toggle(const QRect& anchor) {
-    if (isVisible()) {
+    if (isVisible() && isActiveWindow()) {
         hide();
-        return;
-    }
-    if (closedByFocusLoss_.isValid() && closedByFocusLoss_.elapsed() < focusLossGraceMs) {
-        closedByFocusLoss_.invalidate();
         return;
     }
     showNear(anchor);
@@ -109,6 +105,12 @@ QPoint SettingsWindow::placement(const QSize& window, const QRect& anchor, const
 }
 
 void SettingsWindow::showNear(const QRect& anchor) {
+    if (isVisible()) {
+        // Where the user put it, it stays; it only comes to the front.
+        raise();
+        activateWindow();
+        return;
+    }
     adjustSize();
     const QPoint pointer = QCursor::pos();
     QScreen* screen = anchor.isEmpty() ? QGuiApplication::screenAt(pointer)
@@ -116,7 +118,8 @@ void SettingsWindow::showNear(const QRect& anchor) {
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    move(placement(size(), anchor, available, pointer));
+    // The frame counts once the manager has decorated the window.
+    move(placement(frameGeometry().size(), anchor, available, pointer));
     setFocus(Qt::ActiveWindowFocusReason);
     show();
     raise();
@@ -129,18 +132,6 @@ void SettingsWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
-}
-
-void SettingsWindow::changeEvent(QEvent* event) {
-    // Hiding the window deactivates it too, before it stops counting as visible;
-    // that is no focus taken by another window, and must not eat the next click.
-    if (event->type() == QEvent::ActivationChange && isVisible() && !isHidden() &&
-        !isActiveWindow()) {
-        // Another window took the focus: close like a menu would.
-        closedByFocusLoss_.start();
-        hide();
-    }
-    QWidget::changeEvent(event);
 }
 
 void SettingsWindow::showEvent(QShowEvent* event) {

@@ -1,16 +1,16 @@
-// The window behind the tray icon: the settings content in a frameless panel
-// placed next to the icon. A click on the icon shows or hides it; Escape, a
-// click elsewhere, or Quit's neighbours close it. Update check outcomes open
-// their own small window.
+// The window behind the tray icon: the settings content in an ordinary
+// application window, decorated and moved by the window manager, opened next
+// to the icon on the icon's monitor (or the pointer's). A click on the icon
+// raises it, or hides it when it already has the focus; Escape and the
+// window's close button close it. Update check outcomes open their own small
+// window.
 #pragma once
 
 #include "core/settings/settings_adapters.h"
 #include "qt/settings/status_menu_view.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
-
 #include <memory>
 
 namespace vx::qt {
@@ -29,8 +29,8 @@ public:
     ~SettingsWindow() override;
 
     // Shows the window next to `anchor` (the tray icon's screen rectangle, in
-    // Qt's global coordinates; empty for "near the pointer"), or hides it when
-    // it is showing.
+    // Qt's global coordinates; empty for "near the pointer"); brings it to the
+    // front when it is open behind others; hides it when it has the focus.
     void toggle(const QRect& anchor = {});
     void showNear(const QRect& anchor);
 
@@ -46,7 +46,6 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -61,9 +60,6 @@ private:
     AppUpdateService& updates_;
     StatusMenuView* view_;
     UpdateWindow* updateWindow_ = nullptr;
-    // When the window last closed because another window took the focus: the
-    // tray click that took it must not open the window again at once.
-    QElapsedTimer closedByFocusLoss_;
 };
 
 } // namespace vx::qt

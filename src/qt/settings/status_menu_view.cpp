@@ -109,7 +109,7 @@ StatusMenuView::StatusMenuView(SettingsDependencies dependencies, QWidget* paren
     permissionButton_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     permissionsCard_ =
         new SettingsModule(settings_text::permissionsSection(), "", QColor(),
-                           settings_text::accessibilityTitle(), "", QColor(), permissionButton_);
+                           settings_text::windowAccessTitle(), "", QColor(), permissionButton_);
 
     auto* cards = new QVBoxLayout;
     cards->setContentsMargins(14, 14, 14, 12);
@@ -199,6 +199,7 @@ StatusMenuView::StatusMenuView(SettingsDependencies dependencies, QWidget* paren
     canCheckSubscription_ = deps_.updates.canCheckForUpdates().observe(
         [this](bool can) { updateButton_->setEnabled(can); });
     updateButton_->setEnabled(deps_.updates.canCheckForUpdates().get());
+    updateButton_->setVisible(deps_.updates.hasFeed());
     showBinding();
     showHoldDelay();
     showTrust();
@@ -209,6 +210,8 @@ StatusMenuView::~StatusMenuView() = default;
 void StatusMenuView::showEvent(QShowEvent* event) {
     deps_.permissions.refresh();
     showTrust();
+    // A feed address set meanwhile counts at the next showing.
+    updateButton_->setVisible(deps_.updates.hasFeed());
     if (deps_.autostart) {
         const QSignalBlocker quiet(autostartBox_);
         autostartBox_->setChecked(deps_.autostart->isEnabled());

@@ -61,7 +61,7 @@ TEST(DamagedSettingsFileTest, FirstChangeInTheWindowKeepsTheOriginalAsideAndCarr
             FakeKeySource keys;
             QtRunLoop loop;
             ScriptedFetcher network;
-            AppUpdateService updates{loop, network, store, "0.1.0"};
+            AppUpdateService updates{loop, network, store, "0.1.0", ""};
             SettingsWindow window{SettingsDependencies{permissions, hotkeys, updates, keys, nullptr,
                                                        std::nullopt, [] {}}};
             window.showNear({});

@@ -50,7 +50,7 @@ std::optional<UpdateCheckOutcome> check(const QString& url, Seconds timeout = 5s
     qt::QtHttpFetcher fetcher;
     test::InMemoryDefaultsStore defaults;
     defaults.setString("update.feedURL", url.toStdString());
-    AppUpdateService service(loop, fetcher, defaults, "1.2.0", timeout);
+    AppUpdateService service(loop, fetcher, defaults, "1.2.0", "", timeout);
     std::optional<UpdateCheckOutcome> outcome;
     service.setOnOutcome([&](const auto& o) { outcome = o; });
     EXPECT_TRUE(test::runEventsUntil([&] { return service.canCheckForUpdates().get(); }));

@@ -23,6 +23,7 @@ public:
     bool trusted = true;
     int requestCount = 0;
     bool isAccessibilityTrusted() const override { return trusted; }
+    std::string refusalReason() const override { return trusted ? "" : "No window manager."; }
     void refresh() override {}
     void requestAccess() override { ++requestCount; }
 };

@@ -254,7 +254,10 @@ public:
     int requests = 0;
     LockWatch lock;
 
+    std::string reason = "No window manager is running.";
+
     bool isTrusted() override { return lock.check(), trusted; }
+    std::string missing() override { return trusted ? std::string() : reason; }
     bool requestTrust() override {
         lock.check();
         ++requests;

@@ -11,8 +11,8 @@ using namespace vx::test;
 
 namespace {
 const std::string aimText = "Aim — release to snap · center to cancel";
-const std::string readyText = "Ready · hold ⌃ · click center to maximize";
-const std::string pleaText = "Grant Accessibility to use ⌃";
+const std::string readyText = "Ready · hold Ctrl · click center to maximize";
+const std::string pleaText = "Vortaxis cannot arrange windows here: No window manager.";
 
 // The one-letter steps the status scripts are written in.
 const std::map<char, std::function<void(SessionRig&)>> steps{
@@ -50,10 +50,10 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
     };
     const Case cases[] = {
         {"", readyText, false, 0},
-        {"Ki", "Ready · hold ⌃⌥K · click center to maximize", false, 0},
-        {"Ui", "Accessibility required", false, 0},
+        {"Ki", "Ready · hold Ctrl+Alt+K · click center to maximize", false, 0},
+        {"Ui", "No window access", false, 0},
         {"UH", pleaText, true, 0},
-        {"UHi", "Accessibility required", false, 0},
+        {"UHi", "No window access", false, 0},
         {"H", aimText, false, 0},
         {"HR", "Cancelled", true, 0},
         {"NH<R", "No window to move", true, 0},
@@ -62,9 +62,9 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
         {"FH<R", "Could not move or resize the window.", true, 1},
         {"H<R", "Snapped · Left half", true, 1},
         {"H<Ri", "Snapped · Left half", true, 1},
-        {"H<RUi", "Accessibility required", false, 1},
+        {"H<RUi", "No window access", false, 1},
         {"H<RH", aimText, false, 1},
-        {"AH<R", "Accessibility required", false, 1},
+        {"AH<R", "No window access", false, 1},
         {"NHC", "No movable front window", true, 0},
         {"HGC", "Window no longer available", true, 0},
         {"HSC", "No screen for layout", true, 0},

@@ -58,8 +58,9 @@ struct UpdateServiceTest : ::testing::Test {
     std::vector<UpdateCheckOutcome> outcomes;
     std::unique_ptr<AppUpdateService> service = make();
 
-    std::unique_ptr<AppUpdateService> make() {
-        auto s = std::make_unique<AppUpdateService>(loop, network, defaults, "1.2.0", 5s);
+    static constexpr const char* builtIn = "https://updates.example.org/feed.json";
+    std::unique_ptr<AppUpdateService> make(std::string feed = builtIn) {
+        auto s = std::make_unique<AppUpdateService>(loop, network, defaults, "1.2.0", feed, 5s);
         s->setOnOutcome([this](const auto& outcome) { outcomes.push_back(outcome); });
         return s;
     }
@@ -75,7 +76,7 @@ TEST_F(UpdateServiceTest, OneCheckAtATimeAndOnlyOnceSettled) {
     service->checkForUpdates(); // ignored: one check at a time
     EXPECT_FALSE(service->canCheckForUpdates().get());
     EXPECT_EQ(network.requests.size(), 1u);
-    EXPECT_EQ(network.requests[0].url, defaultUpdateFeedURL);
+    EXPECT_EQ(network.requests[0].url, builtIn);
     network.answer(feed("1.1.9"));
     EXPECT_TRUE(service->canCheckForUpdates().get());
     ASSERT_EQ(outcomes.size(), 1u);
@@ -101,13 +102,18 @@ TEST_F(UpdateServiceTest, ANetworkThatNeverAnswersTimesOutAndItsLateAnswerIsIgno
     EXPECT_EQ(outcomes.size(), 2u); // the finished check's deadline is gone
 }
 
-TEST_F(UpdateServiceTest, AFeedAddressInTheClearIsNeverFetched) {
+TEST_F(UpdateServiceTest, OnlyAFeedSomeoneSetIsAskedAndNeverOneInTheClear) {
+    service = make("");
     loop.drain();
+    EXPECT_FALSE(service->hasFeed()); // nothing built in, nothing set: no address guessed
+    service->checkForUpdates();
     defaults.setString("update.feedURL", "http://updates.example.org/feed.json");
+    EXPECT_TRUE(service->hasFeed()); // the user's own address counts without a restart
     service->checkForUpdates();
     EXPECT_TRUE(network.requests.empty());
-    ASSERT_EQ(outcomes.size(), 1u);
+    ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_EQ(outcomes[0].kind, UpdateCheckOutcome::Kind::failed);
+    EXPECT_EQ(outcomes[1].kind, UpdateCheckOutcome::Kind::failed);
     EXPECT_TRUE(service->canCheckForUpdates().get());
 }
 

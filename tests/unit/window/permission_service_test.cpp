@@ -18,8 +18,10 @@ TEST(PermissionService, ReadsOnlyWhenAskedAndTellsObserversOnlyOfChanges) {
     permissions.refresh();
     trust.trusted = false;
     permissions.requestAccess();
+    EXPECT_EQ(permissions.refusalReason(), trust.reason); // what the status line will say
     trust.grantOnRequest = true;
     permissions.requestAccess();
+    EXPECT_EQ(permissions.refusalReason(), "");
     EXPECT_EQ(heard, (std::vector<bool>{true, false, true}));
     EXPECT_EQ(trust.requests, 2);
 }

@@ -48,30 +48,30 @@ TEST(ProbeReport, WithChatWindowsListsThemProbesEachProcessOnceAndMovesTheFrontO
     });
     EXPECT_EQ(report,
               (Lines{
-                  "AX trusted: true (AXIsProcessTrusted=true)",
-                  "=== CG windows (WeChat / \u5fae\u4fe1) ===",
+                  "Window access: true (EWMH window manager=true)",
+                  "=== Stacking list (WeChat / \u5fae\u4fe1) ===",
                   "  owner=\u5fae\u4fe1 pid=350 wid=81 layer=0 bounds=(50.5, 60.0, 900.0, 700.0)",
                   "  owner=WeChat pid=300 wid=82 layer=0 bounds=(0.0, 0.0, 100.0, 300.0)",
                   "  owner=WeChat pid=300 wid=83 layer=3 bounds=(0.0, 0.0, 500.0, 400.0)",
                   "  owner=WeChat pid=300 wid=84 layer=0 bounds=(5.0, 5.0, 640.0, 480.0)",
                   "  owner=WeChat pid=300 wid=85 layer=0 bounds=(inf, inf, 0.0, 0.0)",
                   "running: WeChat pid=300 path=/opt/WeChat.app",
-                  "--- AX pid=300 ---",
-                  "  AXWindows status=0",
+                  "--- Client windows pid=300 ---",
+                  "  client list status=0",
                   "  count=1",
                   "  [0] role=AXWindow title=Main pos=(5.0, 5.0) size=(640.0, 480.0) "
-                  "setPos=true setSize=true cgid=0 idStatus=-25200",
-                  "--- AX pid=350 ---",
-                  "  AXWindows status=0",
+                  "setPos=true setSize=true frame=0 idStatus=-25200",
+                  "--- Client windows pid=350 ---",
+                  "  client list status=0",
                   "  count=1",
                   "  [0] role=AXWindow title=\u5fae\u4fe1 pos=(50.5, 60.0) size=(900.0, 700.0) "
-                  "setPos=true setSize=true cgid=81 idStatus=0",
-                  "=== Try AX set on focused/app windows for pid 350 ===",
+                  "setPos=true setSize=true frame=81 idStatus=0",
+                  "=== Try _NET_MOVERESIZE_WINDOW on the client window of pid 350 ===",
                   "  set position status=0 size status=0",
-                  "  after AX read pos=(80.5, 90.0) size=(450.0, 350.0)",
-                  "=== Try CGS move wid 81 ===",
-                  "  CGSMoveWindow status=0 after=(90.5, 100.0, 900.0, 700.0)",
-                  "  CGSMoveWindowWithGroup status=0 after=(50.5, 60.0, 900.0, 700.0)",
+                  "  after read pos=(80.5, 90.0) size=(450.0, 350.0)",
+                  "=== Try moving the frame wid 81 ===",
+                  "  frame move status=0 after=(90.5, 100.0, 900.0, 700.0)",
+                  "  frame move with group status=0 after=(50.5, 60.0, 900.0, 700.0)",
               }));
     EXPECT_EQ(waits, (std::vector<int>{200, 150, 150}));
     EXPECT_EQ(desktop.stack[front].frame, Rect(50.5, 60, 900, 700));
@@ -113,9 +113,10 @@ TEST(ProbeReportFile, IsAPrivateNewFileThatReplacesAPlantedLink) {
     const auto text = contents(name);
     EXPECT_EQ(out.str(), text + "\n");
     EXPECT_EQ(shown.str(), text + "\nWrote " + name.string() + "\n");
-    for (const char* line : {"AX not trusted for this launch identity",
-                             "running: WeChat Helper pid=301 path=/opt/WeChat.app/Contents/Helper",
-                             "AXWindows status=-25205\nNo on-screen WeChat layer-0 windows found."})
+    for (const char* line :
+         {"No window access on this display \u2014 No window manager is running. Then",
+          "running: WeChat Helper pid=301 path=/opt/WeChat.app/Contents/Helper",
+          "client list status=-25205\nNo on-screen WeChat layer-0 windows found."})
         EXPECT_NE(text.find(line), std::string::npos) << line;
     EXPECT_EQ(trust.requests, 2);
     std::filesystem::remove_all(dir);

@@ -26,10 +26,12 @@ ensure_packages() {
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# build DIR [CMAKE ARGS...]: configures (once) and builds DIR.
+# build DIR [CMAKE ARGS...]: configures (once) and builds DIR, tests included
+# and warnings as errors, as developers and CI build (users get neither).
 build() {
     local dir=$1
     shift
-    cmake -S "$VX_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${VX_BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
+    cmake -S "$VX_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${VX_BUILD_TYPE:-RelWithDebInfo}" \
+        -DVORTAXIS_TESTS=ON -DVORTAXIS_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j "$VX_JOBS"
 }

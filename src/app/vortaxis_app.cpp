@@ -5,6 +5,7 @@
 
 #include "app/app_model.h"
 #include "app/single_instance.h"
+#include "app/tray_icon.h"
 #include "app/x11_platform.h"
 #include "core/base/localization.h"
 #include "core/base/system_log.h"
@@ -16,13 +17,10 @@
 #include "qt/qt_run_loop.h"
 #include "qt/settings/qt_http_fetcher.h"
 #include "qt/settings/settings_window.h"
-#include "qt/settings/symbol_icons.h"
 #include "qt/settings/translations.h"
 
 #include <QApplication>
 #include <QPixmapCache>
-#include <QPainter>
-#include <QPixmap>
 #include <QSystemTrayIcon>
 #include <cstdio>
 #include <iostream>
@@ -68,30 +66,16 @@ int runProbe(const std::string& display) {
         [&](std::chrono::milliseconds atMost) { platform->settle(atMost); }, std::cout, std::cerr);
 }
 
-// The tray's picture: the theme's (or the bundled) symbol, else a drawn one.
-QIcon trayIcon() {
-    QIcon icon = qt::symbolIcon("circle.grid.cross");
-    if (!icon.isNull())
-        return icon;
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(40, 40, 48), 5));
-    p.drawEllipse(QPointF(32, 32), 26, 26);
-    return QIcon(pixmap);
-}
-
 } // namespace
 
 int runVortaxis(const CommandLine& line, int& argc, char** argv) {
     const std::string display = displayName(line);
-    if (line.probe)
-        return runProbe(display);
     if (display.empty()) {
         std::cerr << "vortaxis: " << localized("no X display (DISPLAY is not set)") << '\n';
         return 1;
     }
+    if (line.probe)
+        return runProbe(display);
     // An X11 program: on a desktop that offers both, Qt must not pick Wayland,
     // or its panels would not share coordinates with the windows we move.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -182,7 +166,7 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
 
     // Shown whether or not a tray is there now: Qt puts the icon in place when a
     // tray appears later. Without one the program still works from the trigger.
-    QSystemTrayIcon tray(trayIcon());
+    QSystemTrayIcon tray(trayIcon(statusNotifierHostPresent()));
     tray.setToolTip(QString::fromStdString(localized("Vortaxis")));
     QObject::connect(&tray, &QSystemTrayIcon::activated, &settings,
                      [&](QSystemTrayIcon::ActivationReason) { settings.toggle(tray.geometry()); });

@@ -42,9 +42,11 @@ std::vector<PixelRect> publishedWorkAreas(Connection& conn, Connection::AskedPro
                            static_cast<std::int32_t>(v[i + 3])});
         }
     };
-    for (const auto& perMonitor : {net, gtk}) {
-        if (perMonitor) {
-            quads(*perMonitor, 0, perMonitor->size() / 4);
+    // By pointer: copies of the two optionals into a list make GCC 12 warn of
+    // a vector used uninitialized at -O3, which it is not.
+    for (const auto* perMonitor : {&net, &gtk}) {
+        if (*perMonitor) {
+            quads(**perMonitor, 0, (*perMonitor)->size() / 4);
             return out;
         }
     }

@@ -1,9 +1,11 @@
 // The radial menu and the screen outline of the running program, read back
 // from the screen, once with a compositor and once without: the wedge where
 // the aim is, the target application's icon in the hub, the outline inside the
-// monitor's edges, clicks through everything but the hub.
+// monitor's edges, clicks through everything but the hub, and a menu that
+// stands out over white and over black.
 #include "program_driver.h"
 
+#include <cstdlib>
 #include <numbers>
 #include <sstream>
 
@@ -127,6 +129,72 @@ TEST_P(OverlayScreenshots, WithoutAnIconTheWedgeIsBlueNoBoxShowsAndOnlyTheHubTak
     fakeButton(c(), 1);
     EXPECT_TRUE(vortaxis->waitForLine("^status: Snapped · Full screen$"));
     fakeKey(c(), leftControl, false);
+}
+
+// How clearly the menu held at (640, 512) and aimed at the top shows, as mean
+// differences of pixels (0 to 255): the disc, the band just inside its edge
+// and the hub's edge against the window beneath, the wedge against the ring
+// opposite it.
+struct MenuContrast {
+    double disc = 0, rim = 0, hub = 0, wedge = 0;
+    MenuContrast(const ScreenShot& before, const ScreenShot& held) {
+        auto differs = [](const Pixel& p, const Pixel& q) {
+            return (std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b)) / 3.0;
+        };
+        double sums[4] = {}, counts[4] = {};
+        for (int y = 512 - 100; y <= 512 + 100; ++y)
+            for (int x = 640 - 100; x <= 640 + 100; ++x) {
+                const double r = std::hypot(x - 640, y - 512);
+                const double a = std::atan2(512 - y, x - 640) * 180 / std::numbers::pi;
+                const double d = differs(before.at(x, y), held.at(x, y));
+                const bool inWedge = r >= 50 && r <= 88 && std::abs(a - 90) <= 15;
+                const double in[4] = {r <= 100 ? d : -1, r >= 97 && r <= 100 ? d : -1,
+                                      r >= 30 && r <= 33 ? d : -1,
+                                      inWedge ? differs(held.at(x, y), held.at(x, 1024 - y)) : -1};
+                for (int i = 0; i < 4; ++i)
+                    if (in[i] >= 0)
+                        sums[i] += in[i], ++counts[i];
+            }
+        disc = sums[0] / counts[0], rim = sums[1] / counts[1];
+        hub = sums[2] / counts[2], wedge = sums[3] / counts[3];
+    }
+    // A light body barely darkens white: the edges must carry the outline.
+    bool standsOut() const { return disc >= 15 && rim >= 40 && hub >= 16 && wedge >= 40; }
+};
+
+std::ostream& operator<<(std::ostream& out, const MenuContrast& m) {
+    return out << "disc " << m.disc << ", rim " << m.rim << ", hub " << m.hub << ", wedge "
+               << m.wedge;
+}
+
+TEST_P(OverlayScreenshots, TheMenuStandsOutOverAWhiteAndABlackWindow) {
+    for (const auto& [background, colour] :
+         {std::pair{"ffffff", Pixel{255, 255, 255}}, std::pair{"000000", Pixel{}}}) {
+        SCOPED_TRACE(background);
+        auto window =
+            desktop().launchFixture({"--geometry", "600x500+340+240", "--background", background});
+        ASSERT_TRUE(window);
+        ASSERT_TRUE(activate(window->window));
+        // A compositor shows the new window a moment later.
+        ASSERT_TRUE(screenShows(c(), [&](const ScreenShot& s) {
+            return s.at(540, 412) == colour && s.at(740, 612) == colour;
+        }));
+        const ScreenShot before(c());
+        ASSERT_TRUE(vortaxis->open(640, 512));
+        ASSERT_TRUE(vortaxis->aim(640, 512, LayoutSector::top));
+        std::optional<MenuContrast> seen;
+        EXPECT_TRUE(screenShows(c(), [&](const ScreenShot& held) {
+            return (seen = MenuContrast(before, held))->standsOut();
+        })) << *seen;
+        std::cerr << "contrast over " << background << ": " << *seen << '\n';
+        if (const char* dir = std::getenv("VX_MENU_SHOTS"))
+            desktop().tool({"import", "-window", "root", "-crop", "260x260+510+382",
+                            std::string(dir) + "/menu-" + (GetParam() ? "composited-" : "opaque-") +
+                                background + ".png"});
+        fakeMotion(c(), 640, 512);
+        ASSERT_TRUE(vortaxis->waitForLine("^aim: centre$"));
+        ASSERT_TRUE(vortaxis->release("Cancelled"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Compositing, OverlayScreenshots, ::testing::Bool(),

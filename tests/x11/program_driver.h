@@ -31,9 +31,11 @@ inline std::vector<std::string> programArgv(const std::vector<std::string>& argu
 
 class ProgramDriver {
 public:
-    static std::optional<ProgramDriver> start(Desktop& desktop) {
+    static std::optional<ProgramDriver> start(Desktop& desktop,
+                                              const std::vector<std::string>& env = {}) {
         SpawnOptions options;
         options.env = desktop.env();
+        options.env.insert(options.env.end(), env.begin(), env.end());
         options.captureStdout = true;
         auto process = Process::spawn(programArgv({"--verbose"}), options);
         if (!process)
@@ -171,13 +173,15 @@ protected:
             xterm.emplace(std::move(*term));
         }
         beforeProgram();
-        auto program = ProgramDriver::start(desktop());
+        auto program = ProgramDriver::start(desktop(), programEnv);
         ASSERT_TRUE(program);
         vortaxis.emplace(std::move(*program));
         ASSERT_TRUE(
             vortaxis->waitForLine(managed ? "^status: Ready" : "^status: No window access"));
     }
+    // Runs before the program starts; may add to what its environment holds.
     virtual void beforeProgram() {}
+    std::vector<std::string> programEnv;
     void TearDown() override {
         if (HasFailure() && vortaxis)
             std::cerr << "vortaxis said:\n" << vortaxis->transcript();

@@ -58,7 +58,11 @@ std::string AutostartEntry::contents() const {
          << "Icon=vortaxis\n"
          << "Terminal=false\n"
          << "NoDisplay=true\n"
-         << "X-GNOME-Autostart-enabled=true\n";
+         << "X-GNOME-Autostart-enabled=true\n"
+         // Started before the panel, the toolkit would find no StatusNotifier
+         // host and settle for good on the older embedded tray.
+         << "X-GNOME-Autostart-Delay=2\n"
+         << "X-KDE-autostart-after=panel\n";
     return text.str();
 }
 

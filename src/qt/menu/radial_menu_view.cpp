@@ -8,10 +8,12 @@
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRadialGradient>
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 namespace vx {
 
@@ -29,17 +31,26 @@ QColor withAlpha(const Color& c, double alpha) {
 
 // Fills that stand in for the platform's translucent materials. Without a
 // compositor they are painted opaque, as they would look over a light desktop.
+// A light body alone vanishes over a white window, so every edge (the ring's
+// two and the hub's) is drawn darker, and with a compositor a soft shadow
+// falls around the disc; over black the light body itself stands out.
 struct Palette {
     QColor ring;
-    QColor ringOutline;
     QColor hub;
+    QColor outerEdge;
+    QColor innerEdge;
+    QColor shadow; // transparent: no shadow
 };
 
 Palette paletteFor(bool composited) {
     if (composited)
-        return {QColor(246, 246, 249, 196), QColor(0, 0, 0, 20), QColor(252, 252, 254, 170)};
-    return {QColor(232, 232, 237), QColor(213, 213, 218), QColor(244, 244, 247)};
+        return {QColor(236, 236, 241, 214), QColor(244, 244, 248, 214), QColor(0, 0, 0, 84),
+                QColor(0, 0, 0, 64), QColor(0, 0, 0, 72)};
+    return {QColor(232, 232, 237), QColor(244, 244, 247), QColor(150, 150, 158),
+            QColor(192, 192, 198), Qt::transparent};
 }
+
+constexpr double shadowReach = 9; // points beyond the disc, inside the view's margin
 
 // The icon's tilt: about the horizontal axis by `aboutX`, then about the
 // vertical one by `aboutY` (degrees), seen in perspective from `distance`. The
@@ -380,21 +391,39 @@ void RadialMenuView::paintEvent(QPaintEvent*) {
 void RadialMenuView::paintRing(QPainter& p) const {
     const auto palette = paletteFor(composited_);
     const QPointF c(layout_.center().x, layout_.center().y);
+    const double outer = layout_.outer, inner = layout_.inner;
+    if (palette.shadow.alpha() > 0) {
+        // Fades from the disc's edge to nothing; the disc covers its inside.
+        QRadialGradient falloff(c, outer + shadowReach);
+        const double edge = outer / (outer + shadowReach);
+        falloff.setColorAt(edge - 0.01, palette.shadow);
+        falloff.setColorAt(edge, palette.shadow);
+        QColor clear = palette.shadow;
+        clear.setAlpha(0);
+        falloff.setColorAt(1, clear);
+        QPainterPath halo;
+        halo.setFillRule(Qt::OddEvenFill);
+        halo.addEllipse(c, outer + shadowReach, outer + shadowReach);
+        halo.addEllipse(c, outer, outer);
+        p.fillPath(halo, falloff);
+    }
     QPainterPath ring;
     ring.setFillRule(Qt::OddEvenFill);
-    ring.addEllipse(c, layout_.outer, layout_.outer);
-    ring.addEllipse(c, layout_.inner, layout_.inner);
+    ring.addEllipse(c, outer, outer);
+    ring.addEllipse(c, inner, inner);
     p.fillPath(ring, palette.ring);
 
-    // A hairline just inside the outer edge, kept to the ring.
+    // Both edges, drawn inside the ring so that the window's shape keeps them.
     p.save();
     p.setClipPath(ring);
-    QPen pen(palette.ringOutline);
-    pen.setWidthF(0.75);
-    p.setPen(pen);
     p.setBrush(Qt::NoBrush);
-    const double r = layout_.outer - 0.375;
-    p.drawEllipse(c, r, r);
+    for (const auto& [radius, width, colour] : {std::tuple{outer - 0.75, 1.5, palette.outerEdge},
+                                                std::tuple{inner + 0.5, 1.0, palette.innerEdge}}) {
+        QPen pen(colour);
+        pen.setWidthF(width);
+        p.setPen(pen);
+        p.drawEllipse(c, radius, radius);
+    }
     p.restore();
 }
 
@@ -435,9 +464,11 @@ void RadialMenuView::paintHub(QPainter& p) const {
     const auto palette = paletteFor(composited_);
     const QPointF c(layout_.center().x, layout_.center().y);
     const double d = layout_.hubDiameter();
-    p.setPen(Qt::NoPen);
+    QPen edge(palette.innerEdge);
+    edge.setWidthF(1.0);
+    p.setPen(edge);
     p.setBrush(palette.hub);
-    p.drawEllipse(c, d / 2, d / 2);
+    p.drawEllipse(c, d / 2 - 0.5, d / 2 - 0.5);
 
     const double s = layout_.iconSize();
     const auto lean = RadialMenuLayout::lean(springX_.value(), springY_.value());

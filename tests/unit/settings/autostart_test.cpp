@@ -2,6 +2,7 @@
 // switching it on and off leaves the folder as it found it or says why not.
 #include "core/settings/autostart.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -31,6 +32,9 @@ TEST(Autostart, SwitchingWritesAndRemovesTheEntryAndAFailureIsAnError) {
     ASSERT_TRUE(entry.setEnabled(true).ok());
     std::ifstream file(entry.path());
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), entry.contents());
+    // A valid entry that waits for the panel, which must be there to take the tray icon.
+    EXPECT_EQ(std::system(("desktop-file-validate " + entry.path().string()).c_str()), 0);
+    EXPECT_NE(entry.contents().find("X-KDE-autostart-after=panel\n"), std::string::npos);
     EXPECT_TRUE(entry.isEnabled());
     ASSERT_TRUE(entry.setEnabled(false).ok());
     EXPECT_FALSE(fs::exists(entry.path()));

@@ -11,6 +11,7 @@
 //   --gtk-extents L,R,T,B    client-side decoration shadow; also asks for no frame
 //   --override-redirect      not managed by the window manager
 //   --icon N                 an N x N _NET_WM_ICON (opaque red, top-left pixel blue)
+//   --background RRGGBB      the window's colour (default white)
 //   --no-pid                 leave _NET_WM_PID unset
 #include <algorithm>
 #include <cstdint>
@@ -54,6 +55,7 @@ void setCardinals(xcb_connection_t* c, xcb_window_t w, const char* name, xcb_ato
 
 int main(int argc, char** argv) {
     int width = 400, height = 300, x = 100, y = 100, icon = 0;
+    long background = -1;
     const std::string title = "fixture";
     std::string klass = std::string("fixture") + '\0' + "Fixture";
     bool dock = false, overrideRedirect = false, setPid = true;
@@ -80,6 +82,8 @@ int main(int argc, char** argv) {
             klass = next, std::replace(klass.begin(), klass.end(), ',', '\0'), ++i;
         else if (a == "--icon")
             icon = std::atoi(next.c_str()), ++i;
+        else if (a == "--background")
+            background = std::strtol(next.c_str(), nullptr, 16), ++i;
         else
             return std::fprintf(stderr, "unknown or malformed flag %s\n", a.c_str()), 2;
     }
@@ -89,8 +93,10 @@ int main(int argc, char** argv) {
         return 1;
     xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     xcb_window_t w = xcb_generate_id(c);
-    std::uint32_t values[] = {screen->white_pixel, overrideRedirect ? 1u : 0u,
-                              XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE};
+    // A true-colour visual's pixel is the colour itself.
+    std::uint32_t values[] = {
+        background < 0 ? screen->white_pixel : static_cast<std::uint32_t>(background),
+        overrideRedirect ? 1u : 0u, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, static_cast<std::int16_t>(x),
                       static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
                       static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,

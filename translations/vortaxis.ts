@@ -80,6 +80,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Ctrl is also held for Ctrl+click and Ctrl+wheel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Download…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -129,6 +133,18 @@
     </message>
     <message>
         <source>No window to move</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not arranged · another program holds the keyboard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not arranged · another program holds the pointer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not arranged · the screen is locked</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -80,6 +80,10 @@
         <translation>%1 konnte nicht geschrieben werden.</translation>
     </message>
     <message>
+        <source>Ctrl is also held for Ctrl+click and Ctrl+wheel</source>
+        <translation>Strg wird auch für Strg+Klick und Strg+Mausrad gehalten</translation>
+    </message>
+    <message>
         <source>Download…</source>
         <translation>Laden…</translation>
     </message>
@@ -130,6 +134,18 @@
     <message>
         <source>No window to move</source>
         <translation>Kein Fenster zum Verschieben</translation>
+    </message>
+    <message>
+        <source>Not arranged · another program holds the keyboard</source>
+        <translation>Nicht angeordnet · ein anderes Programm hält die Tastatur</translation>
+    </message>
+    <message>
+        <source>Not arranged · another program holds the pointer</source>
+        <translation>Nicht angeordnet · ein anderes Programm hält den Zeiger</translation>
+    </message>
+    <message>
+        <source>Not arranged · the screen is locked</source>
+        <translation>Nicht angeordnet · der Bildschirm ist gesperrt</translation>
     </message>
     <message>
         <source>OK</source>

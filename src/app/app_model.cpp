@@ -16,8 +16,8 @@ std::unique_ptr<VortaxSessionController> makeSession(const AppPlatform& platform
                                                      HotkeyPreferences& hotkeys) {
     return std::make_unique<VortaxSessionController>(SessionDependencies{
         permissions, windowService, hotkeys, platform.screens, platform.layout, platform.runLoop,
-        std::make_unique<HotkeyMonitor>(platform.keys, platform.runLoop), platform.makeMenu(),
-        platform.makeScreenHighlight(),
+        platform.desktopAccess, std::make_unique<HotkeyMonitor>(platform.keys, platform.runLoop),
+        platform.makeMenu(), platform.makeScreenHighlight(),
         std::make_unique<ScrollWheelEventTap>(platform.scroll, platform.runLoop)});
 }
 

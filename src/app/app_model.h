@@ -29,6 +29,7 @@ struct AppPlatform {
     KeySource& keys;
     const KeyboardLayout& layout;
     ScrollSource& scroll;
+    DesktopAccess& desktopAccess;
     DefaultsStore& defaults;
     HttpFetcher& fetcher;
     std::function<std::unique_ptr<RadialMenu>()> makeMenu;

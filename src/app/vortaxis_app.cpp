@@ -134,7 +134,7 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
         x11OverlayPlatform(rootPlacement(platform->desktopToRoot(), platform->scaleFactor())));
     AppModel model(AppPlatform{
         runLoop, platform->screens(), platform->windowSystem(), platform->trust(), platform->keys(),
-        platform->layout(), platform->scroll(), store, fetcher,
+        platform->layout(), platform->scroll(), platform->desktopAccess(), store, fetcher,
         [&] { return std::make_unique<RadialMenuPanelController>(overlays.menu); },
         [&] { return std::make_unique<ScreenEdgeHighlightController>(overlays.outline); }});
 

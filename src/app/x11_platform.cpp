@@ -7,6 +7,7 @@
 #include "x11/connection.h"
 #include "x11/monitors.h"
 #include "x11/x11_access_trust.h"
+#include "x11/x11_desktop_access.h"
 #include "x11/x11_key_source.h"
 #include "x11/x11_keyboard_layout.h"
 #include "x11/x11_screens.h"
@@ -50,6 +51,7 @@ struct X11Platform::Parts {
     std::unique_ptr<x11::X11KeyboardLayout> layout;
     std::unique_ptr<x11::X11KeySource> keys;
     std::unique_ptr<x11::X11ScrollSource> scroll;
+    std::unique_ptr<x11::X11DesktopAccess> desktopAccess;
     std::unique_ptr<x11::X11Screens> screens;
     std::unique_ptr<x11::X11WindowSystem> windowSystem;
     std::unique_ptr<x11::X11AccessTrust> trust;
@@ -73,7 +75,7 @@ std::unique_ptr<X11Platform> X11Platform::open(const std::string& display, RunLo
                                                std::function<void(const std::string&)> onLost,
                                                std::string* error) {
     auto parts = std::unique_ptr<Parts>(
-        new Parts{runLoop, std::move(onLost), {}, {}, {}, {}, {}, {}, {}, {}, false, 1.0});
+        new Parts{runLoop, std::move(onLost), {}, {}, {}, {}, {}, {}, {}, {}, {}, false, 1.0});
     parts->connection = x11::Connection::open(display, error);
     if (!parts->connection)
         return nullptr;
@@ -85,6 +87,7 @@ std::unique_ptr<X11Platform> X11Platform::open(const std::string& display, RunLo
     if (!parts->keys)
         return nullptr;
     parts->scroll = std::make_unique<x11::X11ScrollSource>(conn);
+    parts->desktopAccess = std::make_unique<x11::X11DesktopAccess>(conn);
     parts->scale = x11::readScaleFactor(conn);
     parts->screens = std::make_unique<x11::X11Screens>(conn, parts->scale);
     parts->windowSystem = std::make_unique<x11::X11WindowSystem>(
@@ -130,6 +133,9 @@ const KeyboardLayout& X11Platform::layout() const {
 }
 ScrollSource& X11Platform::scroll() {
     return *parts_->scroll;
+}
+DesktopAccess& X11Platform::desktopAccess() {
+    return *parts_->desktopAccess;
 }
 
 DesktopToRoot X11Platform::desktopToRoot() const {

@@ -6,6 +6,7 @@
 #include "core/input/key_source.h"
 #include "core/input/keyboard_layout.h"
 #include "core/input/scroll_source.h"
+#include "core/session/collaborators.h"
 #include "core/window/access_trust.h"
 #include "core/window/screens.h"
 #include "core/window/window_system.h"
@@ -39,6 +40,7 @@ public:
     KeySource& keys();
     const KeyboardLayout& layout() const;
     ScrollSource& scroll();
+    DesktopAccess& desktopAccess();
 
     // Desktop points to root pixels, as the screens convert them.
     DesktopToRoot desktopToRoot() const;

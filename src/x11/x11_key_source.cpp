@@ -10,12 +10,28 @@
 
 namespace vx::x11 {
 
-std::optional<KeyEvent> KeyEventTranslator::rawKey(std::uint32_t evdevCode, bool press) {
-    const bool known = evdevCode < down_.size();
-    const bool wasDown = known && down_.test(evdevCode);
+ModifierFlags KeyEventTranslator::word() const {
+    std::bitset<256> held = atStart_;
+    for (const auto& [device, keys] : down_)
+        held |= keys;
+    ModifierFlags flags = keyboard_.locks();
+    for (std::uint32_t evdev = 0; evdev < held.size(); ++evdev)
+        if (held.test(evdev))
+            flags |= keyboard_.modifiersOfKey(evdev);
+    return flags;
+}
+
+std::optional<KeyEvent> KeyEventTranslator::rawKey(std::uint16_t device, std::uint32_t evdevCode,
+                                                   bool press) {
+    const bool known = evdevCode < atStart_.size();
+    auto& mine = down_[device];
+    const bool wasDown = known && (mine.test(evdevCode) || atStart_.test(evdevCode));
     const bool modifierKey = keyboard_.isModifierKey(evdevCode);
-    if (known)
-        down_.set(evdevCode, press);
+    if (known) {
+        // A key held since the start belongs to the keyboard that speaks of it first.
+        atStart_.reset(evdevCode);
+        mine.set(evdevCode, press);
+    }
 
     KeyEvent event;
     event.keyCode = virtualKeyCode(evdevCode);
@@ -25,14 +41,14 @@ std::optional<KeyEvent> KeyEventTranslator::rawKey(std::uint32_t evdevCode, bool
             return std::nullopt;
         event.type = KeyEvent::Type::keyDown;
         event.isRepeat = true;
-        event.modifiers = keyboard_.modifiers();
+        event.modifiers = word();
         return event;
     }
     // A release of a key never seen down (held when we started, or reported
     // twice) still tells the state and the listeners: a missed release would
     // leave the trigger stuck, a repeated one is harmless to them.
     keyboard_.updateKey(evdevCode, press);
-    event.modifiers = keyboard_.modifiers();
+    event.modifiers = word();
     if (modifierKey) {
         event.type = KeyEvent::Type::flagsChanged;
         lastReported_ = event.modifiers;
@@ -43,7 +59,8 @@ std::optional<KeyEvent> KeyEventTranslator::rawKey(std::uint32_t evdevCode, bool
     return event;
 }
 
-std::optional<KeyEvent> KeyEventTranslator::modifiersChanged(ModifierFlags flags) {
+std::optional<KeyEvent> KeyEventTranslator::locksChanged() {
+    const ModifierFlags flags = word();
     if (reportedAny_ && flags == lastReported_)
         return std::nullopt;
     lastReported_ = flags;
@@ -83,7 +100,8 @@ std::unique_ptr<X11KeySource> X11KeySource::create(Connection& connection,
     RawMask mask{};
     mask.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
     mask.head.mask_len = 1;
-    mask.bits = XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE;
+    mask.bits = XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE |
+                XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS;
     if (auto err = connection.check(
             xcb_input_xi_select_events_checked(connection.raw(), connection.root(), 1, &mask.head)))
         return fail("the X server refused raw key events: " + describe(*err));
@@ -100,8 +118,8 @@ std::unique_ptr<X11KeySource> X11KeySource::create(Connection& connection,
     auto* self = source.get();
     source->handler_ = connection.addHandler(
         [self](const xcb_generic_event_t& event) { self->handleEvent(event); });
-    layout.setOnModifiersChanged([self](ModifierFlags flags) {
-        if (auto event = self->translator_.modifiersChanged(flags))
+    layout.setOnModifiersChanged([self](ModifierFlags) {
+        if (auto event = self->translator_.locksChanged())
             self->deliver(*event);
     });
     return source;
@@ -111,7 +129,8 @@ X11KeySource::X11KeySource(Connection& connection, X11KeyboardLayout& layout, st
     : connection_(connection), layout_(layout), xiOpcode_(xiOpcode),
       translator_(KeyEventTranslator::Keyboard{
           [&layout](std::uint32_t evdev, bool down) { layout.updateKey(evdev, down); },
-          [&layout] { return layout.modifiers(); },
+          [&layout](std::uint32_t evdev) { return layout.modifiersOfKey(evdev); },
+          [&layout] { return layout.capsLockBit(); },
           [&layout](std::uint32_t evdev) { return layout.isModifierKey(evdev); }}) {}
 
 X11KeySource::~X11KeySource() {
@@ -151,12 +170,21 @@ void X11KeySource::handleEvent(const xcb_generic_event_t& event) {
     const auto& ge = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
     if (ge.extension != xiOpcode_)
         return;
+    if (ge.event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
+        // Wheel steps are buttons 4 to 7 here too; no device's button is spared.
+        KeyEvent press;
+        press.type = KeyEvent::Type::pointerPress;
+        press.modifiers = translator_.word();
+        deliver(press);
+        return;
+    }
     if (ge.event_type != XCB_INPUT_RAW_KEY_PRESS && ge.event_type != XCB_INPUT_RAW_KEY_RELEASE)
         return;
     const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
     if (raw.detail < 8)
         return;
-    if (auto key = translator_.rawKey(raw.detail - 8u, ge.event_type == XCB_INPUT_RAW_KEY_PRESS))
+    if (auto key = translator_.rawKey(raw.sourceid, raw.detail - 8u,
+                                      ge.event_type == XCB_INPUT_RAW_KEY_PRESS))
         deliver(*key);
 }
 

@@ -1,8 +1,10 @@
-// Every key of the session, observed and never taken: XInput2 raw key events
-// on the root reach us whichever window has the focus, and the focused
-// application still gets each key. Key codes come out in the binding numbering,
-// modifier keys as flags-changed events, and a press of a key already down is
-// a repeat.
+// Every key and pointer button of the session, observed and never taken:
+// XInput2 raw events on the root reach us whichever window has the focus, and
+// the focused application still gets each of them. Key codes come out in the
+// binding numbering, modifier keys as flags-changed events, a press of a key
+// already down is a repeat, and a button or wheel step is a pointer press. The
+// modifier word is what is physically held, on any keyboard: Sticky Keys'
+// latches and locks are not a held key.
 #pragma once
 
 #include "core/input/key_source.h"
@@ -22,22 +24,30 @@ class KeyEventTranslator {
 public:
     struct Keyboard {
         std::function<void(std::uint32_t evdev, bool down)> updateKey;
-        std::function<ModifierFlags()> modifiers;
+        // What holding the key adds to the word; 0 for other keys.
+        std::function<ModifierFlags(std::uint32_t evdev)> modifiersOfKey;
+        // The bits that come from a lock, not from a held key (Caps Lock).
+        std::function<ModifierFlags()> locks;
         std::function<bool(std::uint32_t evdev)> isModifierKey;
     };
     explicit KeyEventTranslator(Keyboard keyboard) : keyboard_(std::move(keyboard)) {}
 
-    // Keys already down when watching starts (so their next press is a repeat).
-    void setKeysDown(const std::bitset<256>& evdevDown) { down_ = evdevDown; }
+    // Keys already down when watching starts, on whichever keyboard (so their
+    // next press is a repeat, and their release is seen).
+    void setKeysDown(const std::bitset<256>& evdevDown) { atStart_ = evdevDown; }
 
-    // The events one raw press or release gives (none or one).
-    std::optional<KeyEvent> rawKey(std::uint32_t evdevCode, bool press);
-    // The server changed the modifier word on its own (locks, other devices).
-    std::optional<KeyEvent> modifiersChanged(ModifierFlags flags);
+    // The events one raw press or release on keyboard `device` gives (none or one).
+    std::optional<KeyEvent> rawKey(std::uint16_t device, std::uint32_t evdevCode, bool press);
+    // The server's state moved on its own (a lock toggled by another client).
+    std::optional<KeyEvent> locksChanged();
+    // The modifier word now.
+    ModifierFlags word() const;
 
 private:
     Keyboard keyboard_;
-    std::bitset<256> down_;
+    std::bitset<256> atStart_;
+    // One table per keyboard: a modifier is held while it is down on any of them.
+    std::map<std::uint16_t, std::bitset<256>> down_;
     ModifierFlags lastReported_ = 0;
     bool reportedAny_ = false;
 };

@@ -123,6 +123,18 @@ bool X11KeyboardLayout::reload() {
     plainState_ = std::move(plain);
     const auto group = xkb_state_serialize_layout(state_.get(), XKB_STATE_LAYOUT_EFFECTIVE);
     xkb_state_update_mask(plainState_.get(), 0, 0, 0, 0, 0, group);
+    // Each key pressed alone on a fresh state: its depressed modifiers are what
+    // holding it means, whatever Sticky Keys or a lock key did to the server's.
+    keyModifiers_.fill(0);
+    for (std::uint32_t evdev = 0; evdev < keyModifiers_.size(); ++evdev) {
+        std::unique_ptr<xkb_state, StateDeleter> alone(xkb_state_new(keymap_.get()));
+        if (!alone)
+            continue;
+        xkb_state_update_key(alone.get(), evdev + evdevToX, XKB_KEY_DOWN);
+        keyModifiers_[evdev] =
+            modifierFlags(xkb_state_serialize_mods(alone.get(), XKB_STATE_MODS_DEPRESSED)) &
+            ~modifier::capsLock;
+    }
     ++generation_;
     return true;
 }
@@ -170,6 +182,15 @@ void X11KeyboardLayout::handleEvent(const xcb_generic_event_t& event) {
 ModifierFlags X11KeyboardLayout::modifiers() const {
     // Keymaps built from the server keep the eight core modifiers at indices 0..7.
     return modifierFlags(xkb_state_serialize_mods(state_.get(), XKB_STATE_MODS_EFFECTIVE));
+}
+
+ModifierFlags X11KeyboardLayout::modifiersOfKey(std::uint32_t evdevCode) const {
+    return evdevCode < keyModifiers_.size() ? keyModifiers_[evdevCode] : 0;
+}
+
+ModifierFlags X11KeyboardLayout::capsLockBit() const {
+    return modifierFlags(xkb_state_serialize_mods(state_.get(), XKB_STATE_MODS_LOCKED)) &
+           modifier::capsLock;
 }
 
 void X11KeyboardLayout::updateKey(std::uint32_t evdevCode, bool down) {

@@ -7,6 +7,7 @@
 #include "core/input/keyboard_layout.h"
 #include "x11/connection.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,8 +28,14 @@ public:
 
     std::optional<std::string> keyText(KeyCode keyCode) const override;
 
-    // The modifier word of the current state (shift, control, option, command, caps lock).
+    // The modifier word of the server's state (shift, control, option, command,
+    // caps lock), latched and locked modifiers included.
     ModifierFlags modifiers() const;
+    // What holding this key alone adds to the word (Control_L: control); 0 for
+    // keys that are not modifiers and for Caps Lock, whose bit is its lock.
+    ModifierFlags modifiersOfKey(std::uint32_t evdevCode) const;
+    // Caps Lock's bit when it is locked.
+    ModifierFlags capsLockBit() const;
 
     // Moves the state along with a key the server reported (evdev code), ahead of
     // the server's own state notification, which comes after the raw key event.
@@ -69,6 +76,7 @@ private:
     std::unique_ptr<xkb_state, StateDeleter> state_;
     // Without modifiers, only the group: what keyText reads.
     std::unique_ptr<xkb_state, StateDeleter> plainState_;
+    std::array<ModifierFlags, 256> keyModifiers_{};
     Connection::HandlerId handler_ = 0;
     std::function<void(ModifierFlags)> onModifiersChanged_;
     int generation_ = 0;

@@ -11,6 +11,9 @@
 #include <cctype>
 #include <map>
 #include <sstream>
+#define explicit explicit_ // xcb's XKB header names a field `explicit`
+#include <xcb/xkb.h>
+#undef explicit
 #include <xkbcommon/xkbcommon-x11.h>
 
 namespace vx::test {
@@ -43,20 +46,22 @@ TEST(KeyCodeTable, EveryKeyHasOneCodeAndMasksMapToModifiers) {
     EXPECT_EQ(x11::modifierFlags(0x10 | 0x80), 0u) << "Num Lock and Mod5 are not modifiers here";
 }
 
-// The translator on a pretend keyboard whose modifier state follows the keys.
-TEST(KeyEventTranslator, RepeatsStrayReleasesAndModifierKeys) {
-    ModifierFlags held = 0; // Control is the only modifier key pressed here
+// The translator on a pretend keyboard where only Control_L is a modifier and
+// the server's state is a Caps Lock set by hand: two keyboards, repeats, stray
+// releases, and a word made of what is held, not of the server's state.
+TEST(KeyEventTranslator, RepeatsStrayReleasesAndKeysHeldOnTwoKeyboards) {
+    ModifierFlags locks = 0;
     x11::KeyEventTranslator translator{{
-        [&](std::uint32_t evdev, bool down) {
-            held = evdev != 29 ? held : down ? modifier::control : ModifierFlags{0};
-        },
-        [&] { return held; },
+        [](std::uint32_t, bool) {},
+        [](std::uint32_t evdev) { return evdev == 29 ? modifier::control : ModifierFlags{0}; },
+        [&] { return locks; },
         [](std::uint32_t evdev) { return x11::isModifierKey(evdev); },
     }};
     std::bitset<256> down;
     down.set(30); // A, held when we started
     translator.setKeysDown(down);
     struct Step {
+        std::uint16_t device;
         std::uint32_t evdev;
         bool press;
         std::optional<T> type; // nothing: swallowed
@@ -65,20 +70,22 @@ TEST(KeyEventTranslator, RepeatsStrayReleasesAndModifierKeys) {
         ModifierFlags modifiers = 0;
     };
     const std::vector<Step> steps = {
-        {29, true, T::flagsChanged, 0, false, modifier::control},
-        {29, true, std::nullopt}, // a held modifier repeats silently
-        {57, true, T::keyDown, 49, false, modifier::control},
-        {57, true, T::keyDown, 49, true, modifier::control},
-        {57, false, T::keyUp, 49, false, modifier::control},
-        {57, false, T::keyUp, 49, false, modifier::control}, // passed on, harmlessly
-        {29, false, T::flagsChanged, 0, false, 0},
-        {30, true, T::keyDown, 0, true, 0},
-        {63, false, T::keyUp, 96, false, 0}, // never seen pressed: still told
+        {2, 29, true, T::flagsChanged, 0, false, modifier::control},
+        {2, 29, true, std::nullopt}, // a held modifier repeats silently
+        {2, 57, true, T::keyDown, 49, false, modifier::control},
+        {2, 57, true, T::keyDown, 49, true, modifier::control},
+        {2, 57, false, T::keyUp, 49, false, modifier::control},
+        {2, 57, false, T::keyUp, 49, false, modifier::control},       // passed on, harmlessly
+        {3, 29, true, T::flagsChanged, 0, false, modifier::control},  // the second keyboard
+        {2, 29, false, T::flagsChanged, 0, false, modifier::control}, // still down on it
+        {3, 29, false, T::flagsChanged, 0, false, 0},
+        {3, 30, true, T::keyDown, 0, true, 0},
+        {2, 63, false, T::keyUp, 96, false, 0}, // never seen pressed: still told
     };
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const auto& s = steps[i];
         SCOPED_TRACE("step " + std::to_string(i));
-        const auto e = translator.rawKey(s.evdev, s.press);
+        const auto e = translator.rawKey(s.device, s.evdev, s.press);
         ASSERT_EQ(e.has_value(), s.type.has_value());
         if (!e)
             continue;
@@ -89,10 +96,12 @@ TEST(KeyEventTranslator, RepeatsStrayReleasesAndModifierKeys) {
         }
         EXPECT_EQ(e->modifiers, s.modifiers);
     }
-    auto e = translator.modifiersChanged(modifier::capsLock);
+    locks = modifier::capsLock;
+    auto e = translator.locksChanged();
     ASSERT_TRUE(e);
     EXPECT_EQ(e->type, T::flagsChanged);
-    EXPECT_FALSE(translator.modifiersChanged(modifier::capsLock)) << "same word twice";
+    EXPECT_EQ(e->modifiers, modifier::capsLock);
+    EXPECT_FALSE(translator.locksChanged()) << "same word twice";
 }
 
 // The real thing: our own connection, as the program has it.
@@ -141,6 +150,40 @@ TEST_F(KeysOnX, EveryNamedCodeComesFromTheKeyOfThatNameOnAUSKeyboard) {
         xkb_keysym_get_name(syms[0], keysym, sizeof keysym);
         EXPECT_EQ(std::string(keysym), expected) << "code " << code << " (" << *name << ")";
     }
+}
+
+// A modifier locked in the server's state (Sticky Keys' double tap, a lock key
+// bound to Control) is not a held key: only the key's own press counts.
+TEST_F(KeysOnX, OnlyAModifierKeyDownCountsNotALockedModifier) {
+    auto conn = openConnection();
+    ASSERT_TRUE(conn);
+    std::string error;
+    auto layout = x11::X11KeyboardLayout::create(*conn, &error);
+    ASSERT_TRUE(layout) << error;
+    auto keys = x11::X11KeySource::create(*conn, *layout, &error);
+    ASSERT_TRUE(keys) << error;
+    std::vector<KeyEvent> seen;
+    auto subscription = keys->subscribe([&](const KeyEvent& e) { seen.push_back(e); });
+    auto& c = desktop().conn();
+    ASSERT_TRUE(xkb_x11_setup_xkb_extension(c.raw(), XKB_X11_MIN_MAJOR_XKB_VERSION,
+                                            XKB_X11_MIN_MINOR_XKB_VERSION, {}, nullptr, nullptr,
+                                            nullptr, nullptr));
+    constexpr std::uint8_t controlMask = XCB_MOD_MASK_CONTROL;
+    auto modifiersOfA = [&]() -> std::optional<ModifierFlags> {
+        seen.clear();
+        fakeKey(c, 30, true);
+        fakeKey(c, 30, false);
+        if (!pumpUntil(*conn, [&] { return seen.size() >= 2; }))
+            return std::nullopt;
+        return seen.front().modifiers & bindingModifierMask;
+    };
+    xcb_xkb_latch_lock_state(c.raw(), XCB_XKB_ID_USE_CORE_KBD, controlMask, controlMask, 0, 0, 0, 0,
+                             0);
+    EXPECT_EQ(modifiersOfA(), 0u) << "a locked Control counted as held";
+    xcb_xkb_latch_lock_state(c.raw(), XCB_XKB_ID_USE_CORE_KBD, controlMask, 0, 0, 0, 0, 0, 0);
+    fakeKey(c, 29, true);
+    EXPECT_EQ(modifiersOfA(), modifier::control);
+    fakeKey(c, 29, false);
 }
 
 TEST_F(KeysOnX, LayoutTextFollowsTheServerKeymap) {

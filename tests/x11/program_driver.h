@@ -16,7 +16,7 @@
 #ifdef VORTAXIS_PROGRAM
 namespace vx::test {
 
-inline constexpr std::uint32_t leftControl = 29;
+inline constexpr std::uint32_t leftControl = 29, leftAlt = 56;
 // The read-back tolerance, and with it the character cells xterm sizes itself by.
 inline constexpr double readBackTolerance = 24, terminalTolerance = 24 + 13;
 inline const MonitorSpec leftMonitor{"LEFT", 0, 0, 1280, 1024};
@@ -63,10 +63,14 @@ public:
         return all;
     }
 
+    // The keys a gesture holds: the default trigger unless the test chose another.
+    std::vector<std::uint32_t> trigger{leftControl, leftAlt};
+
     // --- gestures, at root pixels ---
     ::testing::AssertionResult open(int x, int y) {
         fakeMotion(desktop_->conn(), x, y);
-        fakeKey(desktop_->conn(), leftControl, true);
+        for (const auto key : trigger)
+            fakeKey(desktop_->conn(), key, true);
         if (!waitForLine("^status: (Aim|Screen)"))
             return ::testing::AssertionFailure() << "the menu did not open";
         return ::testing::AssertionSuccess();
@@ -82,8 +86,12 @@ public:
     }
     // Lets go of the trigger; the status line that followed, if one came.
     std::optional<std::string> release(const std::string& expected = ".*") {
-        fakeKey(desktop_->conn(), leftControl, false);
+        letGo();
         return waitForLine("^status: (" + expected + ")");
+    }
+    void letGo() {
+        for (auto key = trigger.rbegin(); key != trigger.rend(); ++key)
+            fakeKey(desktop_->conn(), *key, false);
     }
 
     // Resources by type, over every connection the process has open.

@@ -15,7 +15,7 @@
 namespace vx::test {
 namespace {
 
-constexpr std::uint32_t leftAlt = 56, space = 57, escape = 1;
+constexpr std::uint32_t space = 57, escape = 1;
 
 // What another process wrote to a file so far.
 std::string fileText(const std::string& path) {
@@ -248,10 +248,10 @@ class WithoutAWindowManager : public ProgramOnScreenTest {
 
 TEST_F(WithoutAWindowManager, TheTriggerAsksForAccessAndTheSettingsShowWhatIsMissing) {
     fakeMotion(c(), 640, 512);
-    fakeKey(c(), leftControl, true);
+    press({leftControl, leftAlt}, true);
     EXPECT_TRUE(vortaxis->waitForLine(
         "^status: Vortaxis cannot arrange windows here: No window manager is running"));
-    fakeKey(c(), leftControl, false);
+    press({leftAlt, leftControl}, false);
     EXPECT_FALSE(vortaxis->waitForLine("^status: (Aim|Screen|Snapped)", 300ms));
     ASSERT_TRUE(openSettingsBySecondStart());
     EXPECT_TRUE(pumpUntil(c(), [&] { return settingsPixelsNear(palette::orangeAccent) >= 100; }))

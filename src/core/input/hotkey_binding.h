@@ -1,5 +1,5 @@
-// The trigger: a lone set of modifiers (Control by default) or a key with
-// exactly some modifiers. Stored as JSON, shown as "Ctrl+Alt+Space".
+// The trigger: a lone set of modifiers (Control and Alt by default) or a key
+// with exactly some modifiers. Stored as JSON, shown as "Ctrl+Alt+Space".
 #pragma once
 
 #include "core/input/key_source.h"
@@ -19,8 +19,11 @@ struct HotkeyBinding {
     ModifierFlags modifiersRaw = 0;
     std::optional<KeyCode> keyCode;
 
-    // Control alone.
-    static HotkeyBinding defaultBinding() { return {modifier::control, std::nullopt}; }
+    // Control and Alt together, alone: no everyday input holds both without a
+    // key, while Control alone is held for every Ctrl+click and Ctrl+wheel.
+    static HotkeyBinding defaultBinding() {
+        return {modifier::control | modifier::option, std::nullopt};
+    }
 
     ModifierFlags maskedModifiers() const { return modifiersRaw & bindingModifierMask; }
     // A binding that can trigger: a key, or at least one of the four modifiers.

@@ -46,6 +46,7 @@ void HotkeyMonitor::stop() {
     dropHoldTimer();
     isHoldSession_ = false;
     isTriggerDown_ = false;
+    isSpoiled_ = false;
 }
 
 void HotkeyMonitor::cancelHoldSession() {
@@ -62,7 +63,16 @@ void HotkeyMonitor::handleEvent(const KeyEvent& event) {
 }
 
 void HotkeyMonitor::handleLoneModifier(const KeyEvent& event, const HotkeyBinding& binding) {
-    // Typing while the modifier is held neither arms nor cancels anything.
+    if (event.type == KeyEvent::Type::keyDown || event.type == KeyEvent::Type::pointerPress) {
+        // A key or a click while the delay runs: the modifiers were a
+        // shortcut's (Ctrl+C, Ctrl+click, Ctrl+wheel), not the trigger. Once the
+        // menu is open, keys and clicks belong to the gesture.
+        if (isArmed()) {
+            dropHoldTimer();
+            isSpoiled_ = true;
+        }
+        return;
+    }
     if (event.type != KeyEvent::Type::flagsChanged)
         return;
     const ModifierFlags mask = binding.maskedModifiers();
@@ -99,11 +109,15 @@ void HotkeyMonitor::handleCombo(const KeyEvent& event, const HotkeyBinding& bind
             return;
         triggerPressed();
         return;
+    case KeyEvent::Type::pointerPress:
+        return;
     }
 }
 
 void HotkeyMonitor::triggerPressed() {
-    if (isTriggerDown_ || isHoldSession_)
+    // A spoiled press stays spoiled until its modifiers are all let go, however
+    // the set changes meanwhile.
+    if (isTriggerDown_ || isHoldSession_ || isSpoiled_)
         return;
     isTriggerDown_ = true;
     dropHoldTimer();
@@ -135,6 +149,7 @@ void HotkeyMonitor::triggerReleased() {
     dropHoldTimer();
     isHoldSession_ = false;
     isTriggerDown_ = false;
+    isSpoiled_ = false;
     if (wasHolding && onHoldEnded_)
         onHoldEnded_();
 }

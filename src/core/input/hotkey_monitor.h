@@ -1,6 +1,7 @@
 // Hold detection: turns the trigger, held for the hold delay, into "hold began"
-// and its release into "hold ended". Short presses report nothing. Keys are
-// only observed; every application still receives them.
+// and its release into "hold ended". Short presses report nothing, and so does
+// a lone-modifier trigger that a key or a click joined before the delay ran
+// out. Input is only observed; every application still receives it.
 #pragma once
 
 #include "core/base/lifetime.h"
@@ -21,7 +22,7 @@ public:
     HotkeyMonitor(KeySource& keys, RunLoop& runLoop);
     ~HotkeyMonitor() override;
 
-    // An empty provider restores the default (Control alone; 0.2 s).
+    // An empty provider restores the default (Control and Alt; 0.2 s).
     void setBindingProvider(std::function<HotkeyBinding()> provider) override;
     void setHoldDelayProvider(std::function<double()> provider) override;
     void setOnHoldBegan(std::function<void()> callback) override;
@@ -55,6 +56,9 @@ private:
     Subscription keySubscription_;
     bool isHoldSession_ = false;
     bool isTriggerDown_ = false;
+    // A key or click joined the lone modifiers during the delay: no arming
+    // until they are all released.
+    bool isSpoiled_ = false;
     std::unique_ptr<Timer> holdTimer_;
     // Which arming the current timer belongs to: a posted task of an earlier
     // arming must not act on a later one.

@@ -1,6 +1,8 @@
 // The KeySource seam: every key event of the session, system-wide, on the main
-// thread. Keys are observed, never consumed: the focused application still
-// receives each of them. X11 listens to XInput2 raw events; tests inject.
+// thread, and every pointer button press (wheel steps included), since a key or
+// a click with the trigger held means the trigger was a shortcut's modifier.
+// Input is observed, never consumed: the focused application still receives
+// each of it. X11 listens to XInput2 raw events; tests inject.
 #pragma once
 
 #include "core/base/observable.h"
@@ -27,11 +29,14 @@ inline constexpr ModifierFlags command = 0x100000;
 } // namespace modifier
 
 struct KeyEvent {
-    enum class Type { keyDown, keyUp, flagsChanged };
+    // pointerPress: a button or a wheel step on any pointing device.
+    enum class Type { keyDown, keyUp, flagsChanged, pointerPress };
     Type type = Type::keyDown;
     KeyCode keyCode = 0;
-    ModifierFlags modifiers = 0; // the word after the event
-    bool isRepeat = false;       // key-down only
+    // The word after the event, of the modifiers physically down (never the
+    // latched or locked ones), Caps Lock's lock apart.
+    ModifierFlags modifiers = 0;
+    bool isRepeat = false; // key-down only
 };
 
 class KeySource {

@@ -90,6 +90,18 @@ public:
     virtual std::optional<DisplayID> activeDisplayID() const = 0;
 };
 
+// Whether the desktop is the user's to arrange now: not behind a lock screen or
+// a screen saver, and not held by another program's grab (a locker, an open
+// popup menu, a drag). Asked without any effect the user could see.
+class DesktopAccess {
+public:
+    enum class Blocker { none, screenLocked, keyboardHeld, pointerHeld };
+    virtual ~DesktopAccess() = default;
+    // `withPointer`: whether a pointer grab counts. Not during a gesture: a
+    // click on the menu's hub holds the pointer for the menu itself.
+    virtual Blocker blocker(bool withPointer) = 0;
+};
+
 // System-wide scroll capture for the length of a gesture.
 class ScrollCapture {
 public:

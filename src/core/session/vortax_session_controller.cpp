@@ -13,8 +13,8 @@ namespace vx {
 VortaxSessionController::VortaxSessionController(SessionDependencies dependencies)
     : permissions_(dependencies.permissions), windowService_(dependencies.windowService),
       hotkeys_(dependencies.hotkeys), screens_(dependencies.screens), layout_(dependencies.layout),
-      runLoop_(dependencies.runLoop), hotkey_(std::move(dependencies.hotkey)),
-      menu_(std::move(dependencies.menu)),
+      runLoop_(dependencies.runLoop), desktopAccess_(dependencies.desktopAccess),
+      hotkey_(std::move(dependencies.hotkey)), menu_(std::move(dependencies.menu)),
       screenHighlight_(std::move(dependencies.screenHighlight)),
       scrollTap_(std::move(dependencies.scrollTap)), statusMessage_(localized("Ready")) {
     assert(hotkey_ && menu_ && screenHighlight_ && scrollTap_);
@@ -52,6 +52,10 @@ void VortaxSessionController::handleHoldBegan() {
     // Checked before trust: a repeated hold-began during a gesture must change
     // nothing, not even the status line or a fresh trust prompt.
     if (isSessionActive_)
+        return;
+    // Behind a lock screen the window under it must stay where it is; under
+    // another program's grab our menu would never see the click or the release.
+    if (reportBlocked(desktopAccess_.blocker(true)))
         return;
     if (!ensureTrusted())
         return;
@@ -113,6 +117,17 @@ void VortaxSessionController::updateAim() {
     // A tick posted just before the session ended lands here harmlessly.
     if (!menu_->isVisible())
         return;
+    // A lock arriving mid-gesture: what the user aims at is hidden, and the
+    // release would come from behind the lock.
+    if (const auto blocker = desktopAccess_.blocker(false);
+        blocker != DesktopAccess::Blocker::none) {
+        const auto window = anchoredWindow_.get();
+        tearDownSession();
+        hotkey_->cancelHoldSession();
+        reportBlocked(blocker);
+        finishSession(window);
+        return;
+    }
     const Point pointer = screens_.pointerLocation();
     menu_->updateHubLook(pointer);
     lockedSector_.set(sector(pointer, menu_->menuCenter()));
@@ -315,6 +330,24 @@ bool VortaxSessionController::ensureTrusted() {
         return true;
     setStatus(refusalText(permissions_.refusalReason()), true);
     permissions_.requestAccess();
+    return false;
+}
+
+bool VortaxSessionController::reportBlocked(DesktopAccess::Blocker blocker) {
+    using Blocker = DesktopAccess::Blocker;
+    switch (blocker) {
+    case Blocker::none:
+        return false;
+    case Blocker::screenLocked:
+        setStatus(localized("Not arranged · the screen is locked"), true);
+        return true;
+    case Blocker::keyboardHeld:
+        setStatus(localized("Not arranged · another program holds the keyboard"), true);
+        return true;
+    case Blocker::pointerHeld:
+        setStatus(localized("Not arranged · another program holds the pointer"), true);
+        return true;
+    }
     return false;
 }
 

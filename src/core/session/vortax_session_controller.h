@@ -2,6 +2,8 @@
 // trigger has been held, follows the pointer at 60 Hz, lets the scroll wheel
 // pick the target display, and on release or centre click places the window
 // that was in front when the gesture began. Every outcome is a status line.
+// Nothing begins, and a running gesture ends, while a lock screen or another
+// program's grab has the desktop.
 #pragma once
 
 #include "core/base/lifetime.h"
@@ -30,6 +32,7 @@ struct SessionDependencies {
     const Screens& screens;
     const KeyboardLayout& layout;
     RunLoop& runLoop;
+    DesktopAccess& desktopAccess;
     std::unique_ptr<HoldDetector> hotkey;
     std::unique_ptr<RadialMenu> menu;
     std::unique_ptr<ScreenHighlight> screenHighlight;
@@ -96,6 +99,8 @@ private:
     // Refreshes trust; when it is missing, says so (retained) and asks for it.
     bool ensureTrusted();
     std::string bindingText() const;
+    // Says why the desktop is not ours to arrange; false when nothing blocks.
+    bool reportBlocked(DesktopAccess::Blocker blocker);
     static std::string refusalText(const std::string& reason);
     // Places the window and reports the outcome; `success` is the status on success.
     void commit(const Rect& frame, const AnchoredWindow& window, std::string success);
@@ -106,6 +111,7 @@ private:
     const Screens& screens_;
     const KeyboardLayout& layout_;
     RunLoop& runLoop_;
+    DesktopAccess& desktopAccess_;
 
     std::unique_ptr<HoldDetector> hotkey_;
     std::unique_ptr<RadialMenu> menu_;

@@ -52,6 +52,8 @@ void HotkeyRecorderControl::handle(const KeyEvent& event) {
         if (swallowedKey_ == event.keyCode)
             swallowedKey_.reset();
         break;
+    case KeyEvent::Type::pointerPress:
+        break;
     }
 }
 

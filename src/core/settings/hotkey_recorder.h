@@ -34,7 +34,7 @@ public:
     void startRecording();
     // Ends recording without touching the binding; also run when the view hides.
     void stopRecording();
-    // The "Reset" button: stops recording and restores Control alone.
+    // The "Reset" button: stops recording and restores the default trigger.
     void reset();
 
     const Observable<bool>& isRecording() const { return isRecording_; }

@@ -39,8 +39,12 @@ std::string hotkeySubtitle(const std::string& bindingText) {
 std::string hotkeyHint(const HotkeyBinding& binding) {
     if (binding.keyCode)
         return localized("Combo recorded. Click the field again to re-record a new shortcut.");
-    return localized("Single modifier: click the field, press the key, then release with no "
-                     "other key to record. Esc cancels.");
+    std::string hint = localized("Single modifier: click the field, press the key, then release "
+                                 "with no other key to record. Esc cancels.");
+    // The one choice that fights the desktop's shortcuts gets said so, in a line.
+    if (binding.maskedModifiers() == modifier::control)
+        hint += "\n" + localized("Ctrl is also held for Ctrl+click and Ctrl+wheel");
+    return hint;
 }
 
 std::string hotkeySection() {

@@ -94,7 +94,7 @@ struct RecorderLook {
     // `bindingText` is shown while idle.
     static RecorderLook forState(bool isRecording, const std::string& bindingText);
     static std::string resetTitle();
-    // "Reset" is offered only for a binding other than Control alone.
+    // "Reset" is offered only for a binding other than the default.
     static bool showsReset(const HotkeyBinding& binding);
 };
 

@@ -1,5 +1,5 @@
 // The recorder as the user sees it: a field that shows the trigger or the
-// recording prompt, and "Reset" when the trigger is not Control alone. While a
+// recording prompt, and "Reset" when the trigger is not the default. While a
 // recording runs, and until the key that ended it is released, the
 // application's own key presses are swallowed, so the recorded key neither
 // types into the window nor presses one of its buttons.

@@ -122,6 +122,15 @@ public:
     void stop() override { capturing = false; }
 };
 
+// `now` blocks the desktop; a pointer grab only when the question counts it.
+class FakeDesktopAccess final : public DesktopAccess {
+public:
+    Blocker now = Blocker::none;
+    Blocker blocker(bool withPointer) override {
+        return now == Blocker::pointerHeld && !withPointer ? Blocker::none : now;
+    }
+};
+
 class FakeKeyboardLayout final : public KeyboardLayout {
 public:
     std::map<KeyCode, std::string> texts;

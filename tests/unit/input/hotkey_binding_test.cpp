@@ -54,7 +54,7 @@ TEST(HotkeyBinding, LayoutTextFollowsUnicodeRules) {
 }
 
 TEST(HotkeyBinding, JSONRoundTripsAndDecodesOnlyWellTypedObjects) {
-    EXPECT_EQ(encodeJSON(HotkeyBinding::defaultBinding()), R"({"modifiersRaw":262144})");
+    EXPECT_EQ(encodeJSON(HotkeyBinding::defaultBinding()), R"({"modifiersRaw":786432})");
     EXPECT_EQ(encodeJSON({ctrl | opt, 49}), R"({"modifiersRaw":786432,"keyCode":49})");
     for (const HotkeyBinding b : {HotkeyBinding{~ModifierFlags{0}, 65535}, HotkeyBinding{0, 0}})
         EXPECT_EQ(decodeJSON(encodeJSON(b)), b);

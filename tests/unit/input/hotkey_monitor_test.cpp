@@ -18,7 +18,7 @@ namespace {
 
 constexpr ModifierFlags ctrl = modifier::control, opt = modifier::option, shift = modifier::shift,
                         caps = modifier::capsLock;
-constexpr KeyCode space = 49, keyC = 8, f5 = 96;
+constexpr KeyCode space = 49, keyC = 8, keyT = 17, f5 = 96;
 
 // A scenario step: a key event, seconds passing, the reports so far ("B" per
 // hold began, "E" per hold ended), or an action.
@@ -29,11 +29,12 @@ const auto flags = [](ModifierFlags m) { return KeyEvent{T::flagsChanged, 0, m, 
 const auto down = [](KeyCode k, ModifierFlags m) { return KeyEvent{T::keyDown, k, m, false}; };
 const auto repeat = [](KeyCode k, ModifierFlags m) { return KeyEvent{T::keyDown, k, m, true}; };
 const auto up = [](KeyCode k, ModifierFlags m) { return KeyEvent{T::keyUp, k, m, false}; };
+const auto click = [](ModifierFlags m) { return KeyEvent{T::pointerPress, 0, m, false}; };
 
 struct Scenario {
     const char* name;
     std::vector<Step> steps;
-    HotkeyBinding binding = HotkeyBinding::defaultBinding();
+    HotkeyBinding binding{ctrl, {}};
     double delay = 0.2;
 };
 
@@ -106,9 +107,8 @@ TEST(HotkeyMonitor, LoneModifiers) {
         {"extra modifier cancels arming; letting it go re-arms with a full delay",
          {flags(ctrl), 0.1, flags(ctrl | shift), 0.3, flags(ctrl), 0.19, "", 0.01, "B",
           flags(ctrl | shift), flags(ctrl), "B"}},
-        {"keys and bits outside the four do not count",
-         {flags(ctrl | caps | 0x100), 0.05, down(keyC, ctrl), up(keyC, ctrl), 0.15, "B",
-          flags(caps), "BE"}},
+        {"bits outside the four do not count",
+         {flags(ctrl | caps | 0x100), 0.2, "B", flags(caps), "BE"}},
         {"two modifiers: one alone arms nothing, the hold lasts until both are let go",
          {flags(ctrl), 0.5, flags(ctrl | opt), 0.2, "B", flags(ctrl), "B", flags(0), "BE"},
          {ctrl | opt, {}}},
@@ -116,6 +116,33 @@ TEST(HotkeyMonitor, LoneModifiers) {
         {"0.6 s", {flags(ctrl), 0.59, "", 0.01, "B"}, alone, 0.6},
         {"zero", {flags(ctrl), "", 0.0099, "", 0.0001, "B"}, alone, 0.0},
         {"not a number", {flags(ctrl), 0.0099, "", 0.0001, "B"}, alone, notANumber},
+    };
+    for (const auto& s : scenarios)
+        run(s);
+}
+
+// A lone-modifier trigger is those modifiers alone: a key or a click (a wheel
+// step is one) while the delay runs makes them a shortcut's, until let go.
+TEST(HotkeyMonitor, KeysAndClicksDuringTheDelaySpoilALoneModifierPress) {
+    const HotkeyBinding combo{ctrl | opt, space};
+    const Scenario scenarios[] = {
+        {"Ctrl+C: no hold, not even after another modifier comes and goes",
+         {flags(ctrl), 0.1, down(keyC, ctrl), up(keyC, ctrl), 1.0, flags(ctrl | shift), flags(ctrl),
+          1.0, "", flags(0), flags(ctrl), 0.2, "B", flags(0), "BE"}},
+        {"Ctrl+click and Ctrl+wheel",
+         {flags(ctrl), 0.19, click(ctrl), 1.0, "", flags(0), flags(ctrl), 0.2, "B", flags(0),
+          "BE"}},
+        {"Ctrl+Alt+T with the default binding",
+         {flags(ctrl), flags(ctrl | opt), 0.1, down(keyT, ctrl | opt), 1.0, flags(ctrl), flags(0),
+          "", flags(opt), flags(ctrl | opt), 0.2, "B", flags(0), "BE"},
+         HotkeyBinding::defaultBinding()},
+        {"a key held from before and key-ups spoil nothing",
+         {down(keyC, 0), flags(ctrl), up(keyC, ctrl), 0.2, "B", flags(0), "BE"}},
+        {"once the menu is open, keys and clicks belong to the gesture",
+         {flags(ctrl), 0.2, down(keyC, ctrl), click(ctrl), 1.0, "B", flags(0), "BE"}},
+        {"a combo is chosen on purpose: clicks do not spoil it",
+         {down(space, ctrl | opt), click(ctrl | opt), 0.2, "B", up(space, ctrl | opt), "BE"},
+         combo},
     };
     for (const auto& s : scenarios)
         run(s);
@@ -148,6 +175,7 @@ TEST(HotkeyMonitor, ReleaseCancelAndStopAtEachMoment) {
         {"cancel wins", beforeTheFiredTask({Act::cancel}, "")},
         {"stop wins", beforeTheFiredTask({Act::stop}, "")},
         {"destruction wins", beforeTheFiredTask({Act::destroy}, "")},
+        {"a key wins", beforeTheFiredTask({down(keyC, ctrl), flags(0)}, "")},
         // The stale task must not start the new arming's hold early, nor at all.
         {"release and press again",
          [] {

@@ -13,7 +13,7 @@ using namespace vx;
 using vx::test::InMemoryDefaultsStore;
 
 namespace {
-const HotkeyBinding controlAlone = HotkeyBinding::defaultBinding();
+const HotkeyBinding defaultTrigger = HotkeyBinding::defaultBinding();
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 constexpr double inf = std::numeric_limits<double>::infinity();
 } // namespace
@@ -25,12 +25,12 @@ TEST(HotkeyPreferences, BindingFallsBackThroughTheEarlierSetting) {
         bool migrates, damaged = false;
     };
     const Case cases[] = {
-        {{}, {}, controlAlone, false},
+        {{}, {}, defaultTrigger, false},
         {{}, "option", {modifier::option, {}}, true},
-        {{}, "Option", controlAlone, false}, // names are exact
+        {{}, "Option", defaultTrigger, false}, // names are exact
         {R"({"modifiersRaw":786432,"keyCode":49})", "option", {0xC0000, 49}, false},
         {R"({"modifiersRaw":65536})", "command", {modifier::command, {}}, true}, // Caps Lock only
-        {R"({"modifiersRaw":0})", {}, controlAlone, false},
+        {R"({"modifiersRaw":0})", {}, defaultTrigger, false},
         {"{\"modifiersRaw\":", "shift", {modifier::shift, {}}, true, true},
         {R"({"modifiersRaw":0,"keyCode":96})", {}, {0, 96}, false}, // a bare key is usable
     };
@@ -65,7 +65,7 @@ TEST(HotkeyPreferences, WrongTypesReadAsAbsentAndDelayIsClampedWithoutWriting) {
         store.values["hotkey.binding"] = 3.0; // a number where bytes belong
         HotkeyPreferences prefs(store);
         EXPECT_EQ(prefs.holdDelay(), expected);
-        EXPECT_EQ(prefs.binding(), controlAlone);
+        EXPECT_EQ(prefs.binding(), defaultTrigger);
         EXPECT_TRUE(store.writes.empty());
     }
 }
@@ -85,7 +85,7 @@ TEST(HotkeyPreferences, ChangesNotifyAndWriteOnlyWhenTheyChangeSomething) {
     EXPECT_EQ(store.writes.size(), 5u);
     EXPECT_EQ(store.doubleValue("hotkey.holdDelay"), 0.05);
 
-    prefs.setBinding(controlAlone);
+    prefs.setBinding(defaultTrigger);
     const HotkeyBinding combo{modifier::control | modifier::option, 49};
     prefs.setBinding(combo);
     prefs.setBinding(combo);

@@ -11,8 +11,10 @@ using namespace vx::test;
 
 namespace {
 const std::string aimText = "Aim — release to snap · center to cancel";
-const std::string readyText = "Ready · hold Ctrl · click center to maximize";
+const std::string readyText = "Ready · hold Ctrl+Alt · click center to maximize";
 const std::string pleaText = "Vortaxis cannot arrange windows here: No window manager.";
+const std::string lockedText = "Not arranged · the screen is locked";
+const std::string keyboardText = "Not arranged · another program holds the keyboard";
 
 // The one-letter steps the status scripts are written in.
 const std::map<char, std::function<void(SessionRig&)>> steps{
@@ -26,6 +28,13 @@ const std::map<char, std::function<void(SessionRig&)>> steps{
     {'N', [](SessionRig& r) { r.windows.front.reset(); }},       // no front window
     {'G', [](SessionRig& r) { r.windows.anchorValid = false; }}, // the window went away
     {'S', [](SessionRig& r) { r.screens.list.clear(); }},        // every display unplugged
+    {'L', [](SessionRig& r) { r.desktopAccess.now = DesktopAccess::Blocker::screenLocked; }},
+    {'P', [](SessionRig& r) { r.desktopAccess.now = DesktopAccess::Blocker::pointerHeld; }},
+    {'k', // a locker grabs the keyboard; the next aim tick sees it
+     [](SessionRig& r) {
+         r.desktopAccess.now = DesktopAccess::Blocker::keyboardHeld;
+         r.tick();
+     }},
     {'F', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::cannotSetFrame; }},
     {'I', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::windowInvalid; }},
     {'A', // trust revoked while the window moves
@@ -72,6 +81,14 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
         {"H<C", "Snapped · Full screen", true, 1},
         {"HUC", pleaText, true, 0}, // the menu stays open for the release
         {"HUCT<R", "Snapped · Left half", true, 1},
+        // Behind a lock or another program's grab nothing begins, not even a
+        // trust prompt; a lock arriving mid-gesture cancels it.
+        {"LH", lockedText, true, 0},
+        {"ULH", lockedText, true, 0},
+        {"PH", "Not arranged · another program holds the pointer", true, 0},
+        {"H<PR", "Snapped · Left half", true, 1}, // the hub's own click holds the pointer
+        {"H<kR", keyboardText, true, 0},
+        {"H<kC", keyboardText, true, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);

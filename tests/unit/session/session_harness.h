@@ -38,6 +38,7 @@ public:
     FakeScreens screens;
     FakeKeyboardLayout layout;
     SpyRunLoop loop;
+    FakeDesktopAccess desktopAccess;
     FakeHoldDetector* hold = nullptr;
     FakeRadialMenu* menu = nullptr;
     FakeScreenHighlight* highlight = nullptr;
@@ -56,8 +57,8 @@ public:
         auto s = std::make_unique<FakeScrollCapture>();
         hold = h.get(), menu = m.get(), highlight = o.get(), scrollTap = s.get();
         controller = std::make_unique<VortaxSessionController>(
-            SessionDependencies{permissions, windows, hotkeys, screens, layout, loop, std::move(h),
-                                std::move(m), std::move(o), std::move(s)});
+            SessionDependencies{permissions, windows, hotkeys, screens, layout, loop, desktopAccess,
+                                std::move(h), std::move(m), std::move(o), std::move(s)});
         controller->start();
     }
 

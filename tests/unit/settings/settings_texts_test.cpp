@@ -1,5 +1,6 @@
-// What the settings window says for the hold delay, the version and the Reset
-// button, at the edges where rounding and Caps Lock could fool it.
+// What the settings window says for the hold delay, the version, the Reset
+// button and the recorder's hint, at the edges where rounding and Caps Lock
+// could fool it.
 #include "core/settings/settings_texts.h"
 
 #include <gtest/gtest.h>
@@ -20,4 +21,11 @@ TEST(SettingsTexts, HoldDelayVersionAndResetRead) {
     EXPECT_FALSE(RecorderLook::showsReset(HotkeyBinding::defaultBinding()));
     EXPECT_TRUE(RecorderLook::showsReset({modifier::control | modifier::capsLock, std::nullopt}));
     EXPECT_TRUE(RecorderLook::showsReset({modifier::control, 49}));
+    // Only Control alone is told what it collides with.
+    const auto warns = [](HotkeyBinding b) {
+        return settings_text::hotkeyHint(b).find("Ctrl+wheel") != std::string::npos;
+    };
+    EXPECT_TRUE(warns({modifier::control | modifier::capsLock, std::nullopt}));
+    EXPECT_FALSE(warns(HotkeyBinding::defaultBinding()));
+    EXPECT_FALSE(warns({modifier::control, 49}));
 }

@@ -4,6 +4,10 @@
 <context>
     <name>vortaxis</name>
     <message>
+        <source>%1 keeps this window in place.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>%1 ms</source>
         <translation type="unfinished"></translation>
     </message>
@@ -256,7 +260,15 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>The window could not shrink that far; it was kept on the screen.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>The window manager does not publish %1, which Vortaxis needs to find and move windows.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The window manager keeps this window in place.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -4,6 +4,10 @@
 <context>
     <name>vortaxis</name>
     <message>
+        <source>%1 keeps this window in place.</source>
+        <translation>%1 hält dieses Fenster an seinem Platz fest.</translation>
+    </message>
+    <message>
         <source>%1 ms</source>
         <translation>%1 ms</translation>
     </message>
@@ -256,8 +260,16 @@
         <translation>Der Update-Server hat etwas gesendet, das keine Update-Information ist.</translation>
     </message>
     <message>
+        <source>The window could not shrink that far; it was kept on the screen.</source>
+        <translation>Das Fenster lässt sich nicht so weit verkleinern; es bleibt auf dem Bildschirm.</translation>
+    </message>
+    <message>
         <source>The window manager does not publish %1, which Vortaxis needs to find and move windows.</source>
         <translation>Der Fenstermanager stellt %1 nicht bereit; Vortaxis braucht das, um Fenster zu finden und zu bewegen.</translation>
+    </message>
+    <message>
+        <source>The window manager keeps this window in place.</source>
+        <translation>Die Fensterverwaltung hält dieses Fenster an seinem Platz fest.</translation>
     </message>
     <message>
         <source>This is a Wayland session: Vortaxis can move windows only in an X11 session. Log in to an X11 session to use it.</source>

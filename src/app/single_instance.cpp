@@ -15,6 +15,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <unistd.h>
 
 namespace vx {
@@ -26,6 +27,31 @@ constexpr int answerTimeoutMs = 1500;
 constexpr int handOverTimeoutMs = 15000;
 constexpr unsigned long retryIntervalMs = 20;
 const QByteArray openSettingsMessage = "open-settings\n";
+// Anyone of this user may connect: what one sends is read no further than a
+// message could be long, and one who says nothing is dropped, so neither
+// memory nor descriptors grow with what a client does.
+constexpr qint64 longestLine = 64;
+constexpr int clientTimeoutMs = 1000;
+
+void serve(QLocalSocket* socket, const std::function<void()>& onRequest) {
+    socket->setReadBufferSize(longestLine);
+    QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    auto drop = [socket] {
+        socket->abort();
+        socket->deleteLater();
+    };
+    QTimer::singleShot(clientTimeoutMs, socket, drop);
+    QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, onRequest, drop] {
+        if (!socket->canReadLine()) {
+            if (socket->bytesAvailable() >= longestLine)
+                drop();
+            return;
+        }
+        if (socket->readLine(longestLine + 1) == openSettingsMessage)
+            onRequest();
+        socket->disconnectFromServer();
+    });
+}
 
 QString runtimeFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -119,18 +145,8 @@ bool SingleInstance::listen(std::function<void()> onRequest, QString* error) {
     }
     QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(),
                      [server = server_.get(), onRequest = std::move(onRequest)] {
-                         while (QLocalSocket* socket = server->nextPendingConnection()) {
-                             QObject::connect(socket, &QLocalSocket::disconnected, socket,
-                                              &QObject::deleteLater);
-                             QObject::connect(socket, &QLocalSocket::readyRead, socket,
-                                              [socket, onRequest] {
-                                                  if (!socket->canReadLine())
-                                                      return;
-                                                  if (socket->readLine() == openSettingsMessage)
-                                                      onRequest();
-                                                  socket->disconnectFromServer();
-                                              });
-                         }
+                         while (QLocalSocket* socket = server->nextPendingConnection())
+                             serve(socket, onRequest);
                      });
     return true;
 }

@@ -81,9 +81,26 @@ std::vector<Strut> readStruts(Connection& conn) {
     } else if (clients) {
         candidates.insert(clients->begin(), clients->end());
     }
+    // A dock need not be listed nor a child of the root: i3 leaves its bar out
+    // of the client lists and reparents it into a frame of its own. One level
+    // below the root's children finds it there; deeper nesting is a decorated
+    // client, which the lists name. Bounded, so a desktop of thousands of
+    // windows costs one round trip and no more.
+    constexpr std::size_t kMostFramesWalked = 512;
+    std::vector<xcb_query_tree_cookie_t> framesAsked;
     if (auto tree = conn.reply(treeAsked, xcb_query_tree_reply)) {
         auto* kids = xcb_query_tree_children(tree.get());
-        candidates.insert(kids, kids + xcb_query_tree_children_length(tree.get()));
+        const auto count = static_cast<std::size_t>(xcb_query_tree_children_length(tree.get()));
+        candidates.insert(kids, kids + count);
+        for (std::size_t i = 0; i < count && i < kMostFramesWalked; ++i) {
+            framesAsked.push_back(xcb_query_tree(conn.raw(), kids[i]));
+        }
+    }
+    for (auto frameAsked : framesAsked) {
+        if (auto frame = conn.reply(frameAsked, xcb_query_tree_reply)) {
+            auto* inner = xcb_query_tree_children(frame.get());
+            candidates.insert(inner, inner + xcb_query_tree_children_length(frame.get()));
+        }
     }
     std::vector<std::pair<Connection::AskedProperty, Connection::AskedProperty>> asked;
     asked.reserve(candidates.size());

@@ -29,7 +29,7 @@ public:
     explicit X11WindowSystem(Connection& conn) : X11WindowSystem(conn, Options{}) {}
     X11WindowSystem(Connection& conn, Options options) : conn_(conn), options_(options) {}
     // A request still held back goes out now: the window goes where it was sent.
-    ~X11WindowSystem() override { sendUnsent(); }
+    ~X11WindowSystem() override { finishTurn(); }
     void setIconLookup(IconLookup lookup) { iconLookup_ = std::move(lookup); }
 
     AXRead<ElementRef> focusedApplication() override;
@@ -58,6 +58,7 @@ public:
     AXRead<Rect> serverScreenRect(WindowID window) override;
     AXStatus moveWindowWithGroup(WindowID window, Point topLeft) override;
     AXStatus moveWindow(WindowID window, Point topLeft) override;
+    std::optional<std::string> windowManagerName() override;
 
     // How many requests the manager left unanswered until their deadline: a
     // read after each of them stalled for the whole answer timeout.
@@ -81,6 +82,7 @@ private:
     struct ClientState {
         Geometry geometry;
         std::uint32_t ourEventMask = 0;
+        bool drawsOwnFrame = false;    // publishes _GTK_FRAME_EXTENTS
         std::vector<xcb_atom_t> state; // _NET_WM_STATE
         std::optional<xcb_size_hints_t> sizeHints;
     };
@@ -127,8 +129,18 @@ private:
         Coordinates coords;
     };
     std::optional<WriteTarget> prepareWrite(ElementRef window);
-    // Takes maximized and fullscreen state off and waits for the manager to say so.
-    void clearMaximized(xcb_window_t client);
+    // Takes maximized and fullscreen state off and waits for the manager to say
+    // so, and for a header-bar window's shadow to come back.
+    void clearMaximized(xcb_window_t client, bool drawsOwnFrame);
+    // Our connection hears a client's property and structure changes only
+    // while a write to it waits for its answer: a window that rewrites its
+    // title all day (a terminal, a browser tab) would wake us at every change.
+    void hearAnswers(xcb_window_t client, std::uint32_t currentMask);
+    // Gives the client back the mask it had, unless an answer is still awaited.
+    void stopHearing(xcb_window_t client);
+    // The end of a turn of the run loop: what was sent is answered (or its
+    // deadline passes), and every window stops being heard.
+    void finishTurn();
     // Asks the manager for a new frame corner (root pixels) and/or client size
     // and returns without waiting: the next read of the window waits instead,
     // so the position and size of one placement go out back to back.
@@ -154,6 +166,7 @@ private:
     Options options_;
     IconLookup iconLookup_;
     std::unordered_map<xcb_window_t, Pending> pending_;
+    std::unordered_map<xcb_window_t, std::uint32_t> maskBefore_;
     bool sendScheduled_ = false;
     int unanswered_ = 0;
     Lifetime lifetime_; // last: a scheduled send sees it go first

@@ -53,6 +53,7 @@ TEST_F(ScreensTest, StrutsShrinkOnlyTheMonitorsTheyReachInto) {
         const char* name;
         std::vector<std::string> flags;
         Rect left, right; // expected visible frames, desktop coordinates
+        bool framed = false;
     };
     const std::vector<Case> cases = {
         {"bottom panel on the right",
@@ -75,11 +76,30 @@ TEST_F(ScreensTest, StrutsShrinkOnlyTheMonitorsTheyReachInto) {
          {"--override-redirect", "--strut-partial", "0,0,20,0,0,0,0,0,0,1279,0,0"},
          Rect(0, 0, 1280, 1004),
          Rect(1280, 0, 1280, 1024)},
+        // A panel inside a frame of the manager's and in no list (i3's bar).
+        {"top panel inside a frame",
+         {"--override-redirect", "--strut-partial", "0,0,20,0,0,0,0,0,0,1279,0,0"},
+         Rect(0, 0, 1280, 1004),
+         Rect(1280, 0, 1280, 1024),
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         auto dock = desktop().launchFixture(c.flags, c.flags[0] != "--override-redirect");
         ASSERT_TRUE(dock);
+        x11::OwnedWindow frame;
+        if (c.framed) {
+            auto& h = desktop().conn();
+            const xcb_window_t id = xcb_generate_id(h.raw());
+            const std::uint32_t overrideRedirect = 1;
+            xcb_create_window(h.raw(), XCB_COPY_FROM_PARENT, id, h.root(), 0, 0, 1280, 20, 0,
+                              XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                              XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+            frame = x11::OwnedWindow(h, id);
+            xcb_map_window(h.raw(), id);
+            xcb_reparent_window(h.raw(), dock->window, id, 0, 0);
+            ASSERT_TRUE(h.sync());
+        }
         EXPECT_TRUE(desktop().waitUntil([&] {
             return visible(0) == c.left && visible(1) == c.right;
         })) << visible(0)

@@ -7,7 +7,10 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -103,6 +106,76 @@ TEST_F(SingleInstanceTest, WhatAKilledInstanceLeftDoesNotBlockTheNextStart) {
     auto later = start();
     ASSERT_TRUE(later);
     EXPECT_EQ(outcome(*later, deadlineIn(raceBound)), "handed over");
+}
+
+// Anyone of this user may connect to the running one: a sender of endless
+// bytes without a line end, and clients that say nothing, cost it neither
+// memory nor descriptors.
+TEST_F(SingleInstanceTest, ClientsThatFloodOrSayNothingAreDropped) {
+    auto running = start();
+    ASSERT_TRUE(running);
+    ASSERT_EQ(outcome(*running, deadlineIn(raceBound)), "running");
+    std::string path;
+    for (const auto& entry : std::filesystem::directory_iterator(runtime()))
+        if (entry.symlink_status().type() == std::filesystem::file_type::socket)
+            path = entry.path().string();
+    ASSERT_FALSE(path.empty());
+    const std::string proc = "/proc/" + std::to_string(running->pid());
+    // The peak: what a flood made it hold, even once it let go.
+    auto residentKiB = [&] {
+        std::ifstream in(proc + "/status");
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("VmHWM:", 0) == 0)
+                return std::stol(line.substr(6));
+        return 0L;
+    };
+    auto descriptors = [&] {
+        const std::filesystem::directory_iterator fds(proc + "/fd");
+        return std::distance(std::filesystem::begin(fds), std::filesystem::end(fds));
+    };
+    auto connectTo = [&] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        return fd;
+    };
+    auto waitFor = [](int fd, short events, Deadline deadline) {
+        pollfd p{fd, events, 0};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        return ::poll(&p, 1, static_cast<int>(std::max<long long>(0, left.count()))) > 0 ? p.revents
+                                                                                         : 0;
+    };
+    const long residentBefore = residentKiB();
+    const auto descriptorsBefore = descriptors();
+
+    std::vector<int> silent;
+    for (int i = 0; i < 20; ++i)
+        silent.push_back(connectTo());
+    const int flood = connectTo();
+    const std::string block(64 * 1024, 'x');
+    const auto deadline = deadlineIn(std::chrono::milliseconds(10000));
+    bool dropped = false;
+    for (std::size_t sent = 0; !dropped && sent < (300u << 20);) {
+        if (!(waitFor(flood, POLLOUT, deadline) & POLLOUT))
+            break;
+        const auto n = ::send(flood, block.data(), block.size(), MSG_NOSIGNAL);
+        dropped = n < 0 && (errno == EPIPE || errno == ECONNRESET);
+        sent += n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+    EXPECT_TRUE(dropped) << "the endless line was read on";
+    EXPECT_LT(residentKiB() - residentBefore, 8 * 1024);
+    for (const int fd : silent) {
+        char c;
+        EXPECT_TRUE(waitFor(fd, POLLIN, deadline) & (POLLIN | POLLHUP));
+        EXPECT_EQ(::read(fd, &c, 1), 0) << "a silent client was kept";
+        ::close(fd);
+    }
+    ::close(flood);
+    EXPECT_LE(descriptors(), descriptorsBefore);
+    EXPECT_TRUE(running->running());
 }
 
 // Without a runtime folder of the session's, the lock must not sit in the

@@ -92,6 +92,43 @@ TEST_F(WindowSystemTest, PlacesAFrameExactlyIntoHalvesAndQuartersOfBothMonitors)
     }
 }
 
+// Once a placement is answered our connection hears no more of the window:
+// a terminal that rewrites its title all day must not wake us each time.
+TEST_F(WindowSystemTest, AWindowPlacedOnceNoLongerWakesUs) {
+    auto client = desktop().launchFixture({"--geometry", "300x200+200+200"});
+    ASSERT_TRUE(client);
+    const auto w = client->window;
+    auto ourMask = [&] {
+        auto a = conn_->reply(xcb_get_window_attributes(conn_->raw(), w),
+                              xcb_get_window_attributes_reply);
+        return a ? a->your_event_mask : ~0u;
+    };
+    const auto before = ourMask();
+    EXPECT_EQ(ws_->setPosition(element(w), {100, 100}), axstatus::success);
+    EXPECT_EQ(ws_->setSize(element(w), {400, 300}), axstatus::success);
+    expectFrameAt(w, Rect(100, 100, 400, 300));
+    EXPECT_EQ(ourMask(), before);
+
+    (void)conn_->dispatch();
+    int heard = 0;
+    const auto id = conn_->addHandler([&](const xcb_generic_event_t& ev) {
+        heard += x11::eventType(ev) == XCB_PROPERTY_NOTIFY &&
+                 reinterpret_cast<const xcb_property_notify_event_t&>(ev).window == w;
+    });
+    auto& harness = desktop().conn();
+    for (int i = 0; i < 2000; ++i) {
+        const std::string name = "title " + std::to_string(i);
+        xcb_change_property(harness.raw(), XCB_PROP_MODE_REPLACE, w, harness.atom("_NET_WM_NAME"),
+                            harness.atom("UTF8_STRING"), 8, static_cast<std::uint32_t>(name.size()),
+                            name.data());
+    }
+    ASSERT_TRUE(harness.sync());
+    ASSERT_TRUE(conn_->sync());
+    (void)conn_->dispatch();
+    conn_->removeHandler(id);
+    EXPECT_EQ(heard, 0);
+}
+
 // Fluxbox still sends notices at a new window's old place for a moment after
 // it has taken the window: those must not pass for the answer to a move.
 // A move's answer is recognised at once, also for a client that had a border

@@ -37,6 +37,8 @@ public:
     virtual Status<WindowServiceError> setFrame(const Rect& frame,
                                                 const AnchoredWindow& window) = 0;
     virtual void releaseAnchor(const AnchoredWindow& window) = 0;
+    // Who keeps windows in place when a placement is refused (see keptInPlace).
+    virtual std::optional<std::string> windowManagerName() { return std::nullopt; }
 
     // The hub's application: the owner of `pid`, when it is a running application
     // other than this program.

@@ -296,6 +296,8 @@ void VortaxSessionController::commit(const Rect& frame, const AnchoredWindow& wi
     const auto placed = windowService_.setFrame(frame, window);
     if (placed)
         setStatus(std::move(success), true);
+    else if (placed.error() == WindowServiceError::keptInPlace)
+        setStatus(localizedDescription(placed.error(), windowService_.windowManagerName()), true);
     else
         setStatus(localizedDescription(placed.error()), true);
 }

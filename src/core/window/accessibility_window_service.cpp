@@ -4,6 +4,7 @@
 #include "core/base/localization.h"
 #include "core/window/screen_geometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vx {
@@ -22,7 +23,39 @@ bool within(const Rect& a, const Rect& b, double tolerance) {
            std::abs(a.size.height - b.size.height) <= tolerance;
 }
 
+// Beyond the tolerance in either dimension: the application keeps a minimum
+// size the target cannot hold.
+bool tooLarge(const Rect& placed, const Rect& target) {
+    return placed.size.width > target.size.width + accessibilityTolerance ||
+           placed.size.height > target.size.height + accessibilityTolerance;
+}
+
+// A window of fixed or bounded size at the target's corner: as placed as it can be.
+bool isPlacedSmaller(const Rect& placed, const Rect& target) {
+    return !tooLarge(placed, target) && std::abs(placed.origin.x - target.origin.x) <= accessibilityTolerance &&
+           std::abs(placed.origin.y - target.origin.y) <= accessibilityTolerance;
+}
+
+// Along one axis: a window longer than its slot keeps to the slot's side of
+// the usable area (the right half's right edge, the bottom quarter's bottom),
+// and never leaves the area where it fits in it.
+double keptStart(double length, double slotStart, double slotLength, double areaStart,
+                 double areaLength) {
+    if (length <= slotLength + accessibilityTolerance)
+        return slotStart;
+    const double slotEnd = slotStart + slotLength, areaEnd = areaStart + areaLength;
+    const bool farSide = std::abs(slotEnd - areaEnd) < 1 && std::abs(slotStart - areaStart) >= 1;
+    const double start = farSide ? slotEnd - length : slotStart;
+    return std::max(areaStart, std::min(start, areaEnd - length));
+}
+
 } // namespace
+
+Point keptOnScreenCorner(Size size, const Rect& slot, const Rect& area) {
+    return {
+        keptStart(size.width, slot.origin.x, slot.size.width, area.origin.x, area.size.width),
+        keptStart(size.height, slot.origin.y, slot.size.height, area.origin.y, area.size.height)};
+}
 
 TargetAppInfo targetAppInfo(WindowSystem& system, const RunningApplication& application) {
     TargetAppInfo info;
@@ -130,8 +163,27 @@ Status<WindowServiceError> AccessibilityWindowService::setFrame(const Rect& fram
         rewriteRecord(window.id, AnchorRecord{element, windowID, pid});
     }
 
+    // An accepted write proves nothing: the window manager may keep the window
+    // where it was, and an application may refuse to shrink. What the window
+    // reads back afterwards is the result.
+    // Where the window was: one that neither moved nor changed size was held
+    // by its manager, whatever size it has.
+    const auto before = element ? placedRect(*element, windowID) : std::nullopt;
+    bool accepted = false;
     if (element) {
-        if (applyFrameAX(*element, target))
+        const auto pass = applyFrameAX(*element, target);
+        accepted = pass.accepted;
+        if (pass.placed && within(*pass.placed, target, accessibilityTolerance))
+            return Status<WindowServiceError>::success();
+        // The window server moves without resizing: no help for a window too
+        // large that moves. One that stays put may yet move by the server.
+        if (pass.placed && tooLarge(*pass.placed, target)) {
+            const auto kept =
+                keepOnScreen(*element, *pass.placed, before, target, usableAreaHolding(frame));
+            if (kept.error() != WindowServiceError::keptInPlace)
+                return kept;
+        }
+        if (pass.placed && isPlacedSmaller(*pass.placed, target))
             return Status<WindowServiceError>::success();
         if (!windowID)
             windowID = nonZeroWindowID(system_, *element);
@@ -149,16 +201,75 @@ Status<WindowServiceError> AccessibilityWindowService::setFrame(const Rect& fram
     std::optional<ElementRef> fresh = windowElement(system_, pid, windowID);
     if (!fresh)
         fresh = element;
-    if (fresh && applyFrameAX(*fresh, target))
+    std::optional<Rect> placed;
+    if (fresh) {
+        const auto pass = applyFrameAX(*fresh, target);
+        accepted = accepted || pass.accepted;
+        placed = pass.placed;
+    }
+    if (!placed && windowID)
+        placed = currentWindowRect(system_, *windowID);
+    if (!placed)
+        return fail(WindowServiceError::cannotSetFrame);
+    if (within(*placed, target, accessibilityTolerance))
         return Status<WindowServiceError>::success();
-    return fail(WindowServiceError::cannotSetFrame);
+    if (!accepted)
+        return fail(WindowServiceError::cannotSetFrame);
+    if (fresh && tooLarge(*placed, target))
+        return keepOnScreen(*fresh, *placed, before, target, usableAreaHolding(frame));
+    if (isPlacedSmaller(*placed, target))
+        return Status<WindowServiceError>::success();
+    // Writes were taken and the window stayed: the manager holds it (a tiling
+    // manager's tiled window).
+    return fail(WindowServiceError::keptInPlace);
+}
+
+std::optional<Rect> AccessibilityWindowService::placedRect(ElementRef element,
+                                                           std::optional<WindowID> windowID) {
+    const auto position = system_.position(element);
+    const auto size = system_.size(element);
+    if (position.ok() && size.ok())
+        return Rect(*position.value, *size.value);
+    return windowID ? currentWindowRect(system_, *windowID) : std::nullopt;
+}
+
+std::optional<Rect> AccessibilityWindowService::usableAreaHolding(const Rect& frame) const {
+    const auto all = screens_.screens();
+    const Point middle{frame.origin.x + frame.size.width / 2,
+                       frame.origin.y + frame.size.height / 2};
+    auto holding = screen(middle, all);
+    if (!holding)
+        holding = screens_.mainScreen();
+    if (!holding)
+        return std::nullopt;
+    return axRect(holding->visibleFrame, screens_);
+}
+
+Status<WindowServiceError>
+AccessibilityWindowService::keepOnScreen(ElementRef element, const Rect& placed,
+                                         const std::optional<Rect>& before, const Rect& target,
+                                         const std::optional<Rect>& usable) {
+    if (before && within(*before, placed, 1))
+        return fail(WindowServiceError::keptInPlace);
+    const Point corner = keptOnScreenCorner(placed.size, target, usable.value_or(target));
+    if (std::abs(corner.x - placed.origin.x) > 0.5 || std::abs(corner.y - placed.origin.y) > 0.5)
+        (void)system_.setPosition(element, corner);
+    const auto now = placedRect(element, std::nullopt);
+    if (!now)
+        return fail(WindowServiceError::cannotSetFrame);
+    const Point reached = now->origin;
+    if (std::abs(reached.x - corner.x) > accessibilityTolerance ||
+        std::abs(reached.y - corner.y) > accessibilityTolerance)
+        return fail(WindowServiceError::keptInPlace);
+    return fail(WindowServiceError::cannotShrink);
 }
 
 void AccessibilityWindowService::releaseAnchor(const AnchoredWindow& window) {
     withAnchors([&] { anchors_.erase(window.id); });
 }
 
-bool AccessibilityWindowService::applyFrameAX(ElementRef element, const Rect& target) {
+AccessibilityWindowService::AXPass AccessibilityWindowService::applyFrameAX(ElementRef element,
+                                                                            const Rect& target) {
     // Position, size, then both again: a window moved onto a smaller display may
     // only accept its new size after the move, and a window resized may only
     // reach its position after the resize.
@@ -168,24 +279,18 @@ bool AccessibilityWindowService::applyFrameAX(ElementRef element, const Rect& ta
         system_.setPosition(element, target.origin),
         system_.setSize(element, target.size),
     };
-    bool accepted = false;
+    AXPass pass;
     for (const AXStatus status : statuses)
-        accepted = accepted || status == axstatus::success;
-    if (!accepted)
-        return false;
-    if (!frameMatches(element, target)) {
+        pass.accepted = pass.accepted || status == axstatus::success;
+    if (!pass.accepted)
+        return pass;
+    pass.placed = placedRect(element, std::nullopt);
+    if (!pass.placed || !within(*pass.placed, target, accessibilityTolerance)) {
         (void)system_.setPosition(element, target.origin);
         (void)system_.setSize(element, target.size);
+        pass.placed = placedRect(element, std::nullopt);
     }
-    return true;
-}
-
-bool AccessibilityWindowService::frameMatches(ElementRef element, const Rect& target) {
-    const auto position = system_.position(element);
-    const auto size = system_.size(element);
-    if (!position.ok() || !size.ok())
-        return false;
-    return within(Rect(*position.value, *size.value), target, accessibilityTolerance);
+    return pass;
 }
 
 bool AccessibilityWindowService::moveWindowServer(WindowID windowID, const Rect& target) {

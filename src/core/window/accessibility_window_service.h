@@ -19,6 +19,11 @@ namespace vx {
 // The hub's description of a running application.
 TargetAppInfo targetAppInfo(WindowSystem& system, const RunningApplication& application);
 
+// Where a window of `size` that is larger than `slot` goes instead: inside
+// `area` (the monitor's usable area), against the side of it the slot touches.
+// Top-left coordinates.
+Point keptOnScreenCorner(Size size, const Rect& slot, const Rect& area);
+
 class AccessibilityWindowService final : public WindowService {
 public:
     AccessibilityWindowService(WindowSystem& system, AccessTrust& trust, const Screens& screens);
@@ -27,6 +32,7 @@ public:
     bool isAnchorValid(const AnchoredWindow& window) override;
     Status<WindowServiceError> setFrame(const Rect& frame, const AnchoredWindow& window) override;
     void releaseAnchor(const AnchoredWindow& window) override;
+    std::optional<std::string> windowManagerName() override { return system_.windowManagerName(); }
 
     std::optional<TargetAppInfo> targetAppInfo(ProcessID pid) override;
     std::optional<TargetAppInfo> frontmostAppInfo() override;
@@ -50,10 +56,24 @@ private:
     void rewriteWindowID(const Uuid& id, WindowID windowID);
     template <class F> auto withAnchors(F&& body) const;
 
-    // `target` in top-left coordinates.
-    bool applyFrameAX(ElementRef element, const Rect& target);
-    bool frameMatches(ElementRef element, const Rect& target);
+    // `target` in top-left coordinates. Whether any write was taken, and
+    // where the window is after the writes (and the correction they needed).
+    struct AXPass {
+        bool accepted = false;
+        std::optional<Rect> placed;
+    };
+    AXPass applyFrameAX(ElementRef element, const Rect& target);
     bool moveWindowServer(WindowID windowID, const Rect& target);
+    // Where the window is now, by its element or else by the window server.
+    std::optional<Rect> placedRect(ElementRef element, std::optional<WindowID> windowID);
+    // The usable area (top-left) of the display a desktop-coordinate frame lies on.
+    std::optional<Rect> usableAreaHolding(const Rect& frame) const;
+    // A window that would not shrink to `target`: moved inside `usable`, and
+    // the honest outcome of that.
+    // `before`: where it was before the placement, if known.
+    Status<WindowServiceError> keepOnScreen(ElementRef element, const Rect& placed,
+                                            const std::optional<Rect>& before, const Rect& target,
+                                            const std::optional<Rect>& usable);
 
     WindowSystem& system_;
     AccessTrust& trust_;

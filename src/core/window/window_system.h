@@ -113,6 +113,9 @@ public:
     // Move the window's top-left corner to `topLeft`, size unchanged.
     virtual AXStatus moveWindowWithGroup(WindowID window, Point topLeft) = 0;
     virtual AXStatus moveWindow(WindowID window, Point topLeft) = 0;
+    // The name the window manager gives itself, for telling the user which
+    // program kept a window in place; absent where there is none or it is unnamed.
+    virtual std::optional<std::string> windowManagerName() { return std::nullopt; }
 };
 
 } // namespace vx

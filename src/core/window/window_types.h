@@ -35,9 +35,19 @@ struct TargetAppInfo {
     }
 };
 
-enum class WindowServiceError { accessibilityNotTrusted, windowInvalid, cannotSetFrame };
+enum class WindowServiceError {
+    accessibilityNotTrusted,
+    windowInvalid,
+    cannotSetFrame,
+    // Writes were taken, yet the window stayed where it was.
+    keptInPlace,
+    // The window would not shrink to the target; it was kept on the display.
+    cannotShrink,
+};
 
-// The user-visible message of each error, localized.
-std::string localizedDescription(WindowServiceError error);
+// The user-visible message of each error, localized; `windowManager` names
+// the manager that holds a window in place, where it is known.
+std::string localizedDescription(WindowServiceError error,
+                                 const std::optional<std::string>& windowManager = std::nullopt);
 
 } // namespace vx

@@ -33,6 +33,7 @@ public:
     std::optional<AnchoredWindow> front; // what anchorFrontmostWindow() answers
     bool anchorValid = true;
     std::optional<WindowServiceError> setFrameError;
+    std::optional<std::string> managerName;
     std::function<void()> duringSetFrame;
     std::map<ProcessID, TargetAppInfo> apps;
     std::optional<TargetAppInfo> frontmostApp;
@@ -54,6 +55,7 @@ public:
         return {};
     }
     void releaseAnchor(const AnchoredWindow& window) override { released.push_back(window); }
+    std::optional<std::string> windowManagerName() override { return managerName; }
     std::optional<TargetAppInfo> targetAppInfo(ProcessID pid) override { return lookup(apps, pid); }
     std::optional<TargetAppInfo> frontmostAppInfo() override { return frontmostApp; }
     ProcessID ownProcessID() override { return 4242; }

@@ -33,11 +33,15 @@ struct FakeWindow {
     std::string title;
     bool positionSettable = true, sizeSettable = true;
     AXStatus positionWriteStatus = axstatus::success, sizeWriteStatus = axstatus::success;
-    Point landingOffset; // where position writes land, off the asked position
+    // Where writes land: sizes never go below this, positions are off by this.
+    Size minimumSize;
+    Point landingOffset;
     bool listed = true;  // in the on-screen window list
     std::int64_t layer = 0;
     std::function<void(WindowListEntry&)> editEntry;
     bool closed = false;
+    // Every write is taken and nothing moves: a tiling manager's tiled window.
+    bool heldInPlace = false;
 };
 
 struct FakeApp {
@@ -55,6 +59,7 @@ public:
     bool listReadable = true, windowInfoReadable = true, serverRectReadable = true;
     std::vector<std::string> calls;
     LockWatch lock;
+    std::optional<std::string> managerName;
 
     FakeApp& addApp(ProcessID pid, std::optional<std::string> name,
                     std::optional<std::string> bundlePath = std::nullopt) {
@@ -125,15 +130,16 @@ public:
     AXStatus setPosition(ElementRef e, Point p) override {
         log("setPosition");
         auto* w = live(e);
-        if (w && w->positionWriteStatus == axstatus::success)
+        if (w && w->positionWriteStatus == axstatus::success && !w->heldInPlace)
             w->frame.origin = {p.x + w->landingOffset.x, p.y + w->landingOffset.y};
         return w ? w->positionWriteStatus : axstatus::invalidElement;
     }
     AXStatus setSize(ElementRef e, Size s) override {
         log("setSize");
         auto* w = live(e);
-        if (w && w->sizeWriteStatus == axstatus::success)
-            w->frame.size = s;
+        if (w && w->sizeWriteStatus == axstatus::success && !w->heldInPlace)
+            w->frame.size = {std::max(s.width, w->minimumSize.width),
+                             std::max(s.height, w->minimumSize.height)};
         return w ? w->sizeWriteStatus : axstatus::invalidElement;
     }
     AXRead<WindowID> windowID(ElementRef e) override {
@@ -195,6 +201,7 @@ public:
     AXStatus moveWindow(WindowID id, Point p) override {
         return log("moveWindow"), serverMove(id, p);
     }
+    std::optional<std::string> windowManagerName() override { return managerName; }
 
 private:
     static constexpr std::uint64_t appBase = std::uint64_t{1} << 40;
@@ -241,7 +248,7 @@ private:
     }
     AXStatus serverMove(WindowID id, Point p) {
         auto* w = byID(id);
-        if (w)
+        if (w && !w->heldInPlace)
             w->frame.origin = p;
         return w ? axstatus::success : axstatus::failure;
     }

@@ -37,6 +37,8 @@ const std::map<char, std::function<void(SessionRig&)>> steps{
      }},
     {'F', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::cannotSetFrame; }},
     {'I', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::windowInvalid; }},
+    {'W', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::keptInPlace; }},
+    {'m', [](SessionRig& r) { r.windows.managerName = "i3"; }},
     {'A', // trust revoked while the window moves
      [](SessionRig& r) {
          r.windows.setFrameError = WindowServiceError::accessibilityNotTrusted;
@@ -69,6 +71,8 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
         {"H<GR", "Window no longer available", true, 0},
         {"H<SR", "No screen for layout", true, 0},
         {"FH<R", "Could not move or resize the window.", true, 1},
+        {"WH<R", "The window manager keeps this window in place.", true, 1},
+        {"mWH<R", "i3 keeps this window in place.", true, 1},
         {"H<R", "Snapped · Left half", true, 1},
         {"H<Ri", "Snapped · Left half", true, 1},
         {"H<RUi", "No window access", false, 1},

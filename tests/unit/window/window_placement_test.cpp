@@ -3,6 +3,7 @@
 // rewrites that let a later placement start from what an earlier one found.
 #include "window_service_fixture.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace vx;
@@ -38,40 +39,117 @@ protected:
 
 TEST_F(PlacementTest, AccessibilityWritesPositionThenSizeTwiceAndCorrectBeyond24Points) {
     using Calls = std::vector<std::string>;
-    const Calls writes{"role",    "setPosition", "setSize", "setPosition",
-                       "setSize", "position",    "size"};
+    const Calls writes{"role",        "position", "size",     "setPosition", "setSize",
+                       "setPosition", "setSize",  "position", "size"};
     Calls corrected = writes;
-    corrected.insert(corrected.end(), {"setPosition", "setSize"});
-    // Where the window lands off the target, and the calls that follow.
+    corrected.insert(corrected.end(), {"setPosition", "setSize", "position", "size"});
+    // Where the window lands off the target, and the calls that follow. Still
+    // off after the correction, the window server's move puts it right.
     for (const auto& [offset, calls] :
          {std::pair{0.0, writes}, {24.0, writes}, {25.0, corrected}, {-25.0, corrected}}) {
         const auto w = anchor();
         window().landingOffset = {0, offset};
         EXPECT_TRUE(service.setFrame(leftHalf, w)) << offset;
-        EXPECT_EQ(desktop.calls, calls) << offset;
+        const Calls head(desktop.calls.begin(),
+                         desktop.calls.begin() + static_cast<std::ptrdiff_t>(
+                                                     std::min(calls.size(), desktop.calls.size())));
+        EXPECT_EQ(head, calls) << offset;
+        EXPECT_EQ(desktop.count("moveWindowWithGroup"), calls == writes ? 0u : 1u) << offset;
     }
 }
 
-TEST_F(PlacementTest, AWindowRefusingToResizeIsStillPlaced) {
-    const auto w = anchor();
-    window().sizeWriteStatus = axstatus::attributeUnsupported;
-    EXPECT_TRUE(service.setFrame(leftHalf, w));
-    EXPECT_EQ(window().frame, Rect(0, 0, 800, 600));
-    EXPECT_EQ(desktop.count("moveWindowWithGroup"), 0u);
+// The outcome is what the window reads back: a window held in place or one
+// that will not shrink is reported as such, and a window larger than its slot
+// stays on the display, against the side the slot touches.
+TEST_F(PlacementTest, TheReadBackDecidesTheOutcomeAndAWindowTooLargeStaysOnTheDisplay) {
+    struct Case {
+        const char* name;
+        Rect slot; // desktop coordinates (y up) of the 1440 x 900 display
+        std::function<void(FakeWindow&)> script;
+        std::optional<WindowServiceError> error;
+        Rect landed; // top-left coordinates
+    };
+    const Case cases[] = {
+        {"held by the manager",
+         {720, 0, 720, 900},
+         [](FakeWindow& w) { w.heldInPlace = true; },
+         WindowServiceError::keptInPlace,
+         {100, 100, 800, 600}},
+        {"held as a tile over the slot",
+         {0, 0, 720, 900},
+         [](FakeWindow& w) {
+             w.heldInPlace = true;
+             w.frame = {2, 18, 1436, 880};
+         },
+         WindowServiceError::keptInPlace,
+         {2, 18, 1436, 880}},
+        {"wider than the right half",
+         {720, 0, 720, 900},
+         [](FakeWindow& w) {
+             w.minimumSize = {1000, 600};
+         },
+         WindowServiceError::cannotShrink,
+         {440, 0, 1000, 900}},
+        {"taller than the bottom-left quarter",
+         {0, 0, 720, 450},
+         [](FakeWindow& w) {
+             w.minimumSize = {600, 700};
+         },
+         WindowServiceError::cannotShrink,
+         {0, 200, 720, 700}},
+        {"larger than the display",
+         {720, 0, 720, 450},
+         [](FakeWindow& w) {
+             w.minimumSize = {1600, 1000};
+         },
+         WindowServiceError::cannotShrink,
+         {0, 0, 1600, 1000}},
+        {"of a fixed size too wide",
+         {0, 0, 720, 900},
+         [](FakeWindow& w) { w.sizeWriteStatus = axstatus::attributeUnsupported; },
+         WindowServiceError::cannotShrink,
+         {0, 0, 800, 600}},
+        {"of a fixed smaller size",
+         {720, 0, 720, 900},
+         [](FakeWindow& w) {
+             w.frame.size = {500, 400};
+             w.sizeWriteStatus = axstatus::attributeUnsupported;
+         },
+         std::nullopt,
+         {720, 0, 500, 400}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto w = anchor();
+        desktop.managerName = "i3";
+        c.script(window());
+        EXPECT_EQ(errorOf(service.setFrame(c.slot, w)), c.error);
+        EXPECT_EQ(window().frame, c.landed);
+        // A window that stayed put had the window server try before it was given up.
+        if (c.error == WindowServiceError::keptInPlace) {
+            EXPECT_EQ(desktop.count("moveWindowWithGroup"), 1u);
+        }
+    }
+    EXPECT_EQ(localizedDescription(WindowServiceError::keptInPlace, service.windowManagerName()),
+              "i3 keeps this window in place.");
 }
 
-TEST_F(PlacementTest, WindowServerMovesOnlyTheOriginAndAcceptsWithin8Points) {
-    for (const auto& [widthOff, ok] : {std::pair{0.0, true}, {-8.0, true}, {9.0, false}}) {
+TEST_F(PlacementTest, WindowServerMovesOnlyTheOriginAndTheReadBackJudges) {
+    // Writes refused: the server's move counts within 8 points; past that, a
+    // last pass, and the read-back (24 points) has the last word.
+    for (const auto& [widthOff, serverOk, placed] : {std::tuple{0.0, true, true},
+                                                     {-8.0, true, true},
+                                                     {9.0, false, true},
+                                                     {30.0, false, false}}) {
         const auto w = anchor({300, 200, 720 + widthOff, 900});
         refuseWrites();
         const auto status = service.setFrame(leftHalf, w);
         EXPECT_EQ(window().frame, Rect(0, 0, 720 + widthOff, 900));
         EXPECT_EQ(desktop.count("moveWindowWithGroup"), 1u);
-        EXPECT_EQ(desktop.count("moveWindow"), ok ? 0u : 1u);
-        // After both moves fail, a last accessibility pass with a fresh element.
-        EXPECT_EQ(desktop.count("setPosition"), ok ? 2u : 4u);
+        EXPECT_EQ(desktop.count("moveWindow"), serverOk ? 0u : 1u);
+        EXPECT_EQ(desktop.count("setPosition"), serverOk ? 2u : 4u);
         EXPECT_EQ(errorOf(status),
-                  ok ? std::nullopt : std::optional(WindowServiceError::cannotSetFrame));
+                  placed ? std::nullopt : std::optional(WindowServiceError::cannotSetFrame));
     }
     // Without a list entry the server's rect judges; without either, nothing does.
     const auto w = anchor({300, 200, 720, 900});

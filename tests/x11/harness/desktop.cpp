@@ -73,6 +73,7 @@ std::unique_ptr<Desktop> Desktop::start(const DesktopOptions& options, std::stri
 }
 
 Desktop::~Desktop() {
+    panel_.reset();
     wm_.reset();
     conn_.reset();
     server_.reset();
@@ -82,13 +83,10 @@ Desktop::~Desktop() {
 }
 
 std::vector<std::string> Desktop::env() const {
-    return {"DISPLAY=" + display_,
-            "XDG_CONFIG_HOME=" + dir_ + "/config",
-            "XDG_CACHE_HOME=" + dir_ + "/cache",
-            "HOME=" + dir_,
-            "NO_AT_BRIDGE=1",
-            "GTK_A11Y=none",
-            "LC_ALL=C.UTF-8"};
+    return {"DISPLAY=" + display_, "XDG_CONFIG_HOME=" + dir_ + "/config",
+            "XDG_CACHE_HOME=" + dir_ + "/cache", "HOME=" + dir_, "NO_AT_BRIDGE=1", "GTK_A11Y=none",
+            // No OpenGL on the test servers: GTK 4 draws with cairo at once.
+            "GSK_RENDERER=cairo", "LC_ALL=C.UTF-8"};
 }
 
 void Desktop::watch(xcb_window_t window) {
@@ -139,6 +137,24 @@ bool Desktop::startWindowManager(const std::string& name) {
         // then becomes xfwm4, so stopping the manager stops xfwm4 itself.
         argv = {"dbus-launch", "--exit-with-x11", "xfwm4", "--compositor=off",
                 "--sm-client-disable"};
+    } else if (name == "xfwm4-composited") {
+        argv = {"dbus-launch", "--exit-with-x11", "xfwm4", "--compositor=on",
+                "--sm-client-disable"};
+    } else if (name == "metacity") {
+        argv = {"dbus-launch", "--exit-with-x11", "metacity", "--sm-disable"};
+    } else if (name == "kwin") {
+        // KWin manages no header-bar window of GTK without its compositor,
+        // which needs OpenGL: Mesa's software renderer gives it one.
+        argv = {"dbus-launch", "--exit-with-x11", "env", "LIBGL_ALWAYS_SOFTWARE=1", "kwin_x11"};
+    } else if (name == "i3") {
+        // i3's own bar at the top: its strut lives on a dock i3 reparents and
+        // lists nowhere. One application floats, the others tile.
+        std::ofstream(dir_ + "/i3config") << "# i3 config file (v4)\n"
+                                             "font pango:monospace 8\n"
+                                             "focus_follows_mouse no\n"
+                                             "for_window [class=\"^Gtk3-demo$\"] floating enable\n"
+                                             "bar {\n  position top\n  tray_output none\n}\n";
+        argv = {"i3", "-c", dir_ + "/i3config"};
     } else if (name == "fluxbox") {
         // No toolbar, slit or wallpaper: the toolbar's strut would keep the
         // tests' full-height slots out of reach, and the failed wallpaper
@@ -165,9 +181,60 @@ bool Desktop::startWindowManager(const std::string& name) {
     wmName_ = name;
     if (!wm_)
         return false;
-    if (!waitUntil([&] { return windowManagerReady(); }))
+    // The desktop environments' managers take seconds to start on a loaded machine.
+    const bool heavy = name == "kwin" || name == "metacity" || name == "i3";
+    if (!waitUntil([&] { return windowManagerReady(); }, heavy ? kLaunchWait : kWait))
         return false;
     return probeManagement();
+}
+
+std::optional<int> Desktop::startPanel() {
+    const auto top = [&]() -> std::optional<int> {
+        // Any window's strut at the top edge: the panel's, however it is listed.
+        auto r = tool({"sh", "-c",
+                       "for w in $(xwininfo -root -tree | grep -o '^ *0x[0-9a-f]*'); do "
+                       "xprop -id $w _NET_WM_STRUT_PARTIAL; done"});
+        std::smatch m;
+        static const std::regex re("= [0-9]+, [0-9]+, ([1-9][0-9]*),");
+        if (r && std::regex_search(r->output, m, re))
+            return std::stoi(m[1].str());
+        return std::nullopt;
+    };
+    if (wmName_ != "i3") {
+        // A top panel of its own configuration, so no first-start dialog asks.
+        const std::string xml = dir_ + "/config/xfce4/xfconf/xfce-perchannel-xml";
+        std::filesystem::create_directories(xml);
+        std::ofstream(xml + "/xfce4-panel.xml")
+            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<channel name=\"xfce4-panel\" version=\"1.0\">\n"
+               "  <property name=\"configver\" type=\"int\" value=\"2\"/>\n"
+               "  <property name=\"panels\" type=\"array\">\n"
+               "    <value type=\"int\" value=\"1\"/>\n"
+               "    <property name=\"panel-1\" type=\"empty\">\n"
+               "      <property name=\"position\" type=\"string\" value=\"p=6;x=0;y=0\"/>\n"
+               "      <property name=\"length\" type=\"uint\" value=\"100\"/>\n"
+               "      <property name=\"position-locked\" type=\"bool\" value=\"true\"/>\n"
+               "      <property name=\"size\" type=\"uint\" value=\"30\"/>\n"
+               "      <property name=\"plugin-ids\" type=\"array\">\n"
+               "        <value type=\"int\" value=\"1\"/>\n"
+               "      </property>\n"
+               "    </property>\n"
+               "  </property>\n"
+               "  <property name=\"plugins\" type=\"empty\">\n"
+               "    <property name=\"plugin-1\" type=\"string\" value=\"clock\"/>\n"
+               "  </property>\n"
+               "</channel>\n";
+        SpawnOptions so;
+        so.env = env();
+        so.logFile = dir_ + "/panel.log";
+        panel_ = Process::spawn(
+            {"dbus-launch", "--exit-with-x11", "xfce4-panel", "--disable-wm-check"}, so);
+        if (!panel_)
+            return std::nullopt;
+    }
+    std::optional<int> height;
+    waitUntil([&] { return (height = top()).has_value(); }, kLaunchWait);
+    return height;
 }
 
 bool Desktop::probeManagement() {
@@ -248,8 +315,12 @@ bool Desktop::isManagedAndShown(xcb_window_t client) {
         return false;
     auto attrs = conn_->reply(xcb_get_window_attributes(conn_->raw(), client),
                               xcb_get_window_attributes_reply);
+    // i3 publishes no frame extents at all, Metacity and KWin none for a
+    // window that draws its own frame.
     return attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE &&
-           conn_->cardinals(client, conn_->atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
+           (wmName_ == "i3" ||
+            conn_->cardinals(client, conn_->atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL) ||
+            conn_->cardinals(client, conn_->atom("_GTK_FRAME_EXTENTS"), XCB_ATOM_CARDINAL));
 }
 
 std::optional<Client> Desktop::launch(const std::vector<std::string>& argv) {

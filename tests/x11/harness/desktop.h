@@ -33,7 +33,8 @@ struct DesktopOptions {
     // Two side by side by default; the first one keeps the server's output.
     std::vector<MonitorSpec> monitors = {{"LEFT", 0, 0, 1280, 1024},
                                          {"RIGHT", 1280, 0, 1280, 1024}};
-    // "openbox", "xfwm4", "fluxbox", "icewm", or "" for none; VORTAXIS_TEST_WM
+    // "openbox", "xfwm4", "xfwm4-composited", "fluxbox", "icewm", "metacity",
+    // "kwin", "i3", or "" for none; VORTAXIS_TEST_WM
     // overrides the default.
     std::string windowManager = defaultWindowManager();
     static std::string defaultWindowManager();
@@ -70,6 +71,10 @@ public:
     // Ends the X server as a crash would (the connections break).
     void killServer();
     bool startWindowManager(const std::string& name);
+    const std::string& windowManager() const { return wmName_; }
+    // A panel at the top of every monitor (xfce4-panel; under i3 its own bar,
+    // which the manager starts): the height its strut reserves once it does.
+    std::optional<int> startPanel();
     void stopWindowManager();
     // _NET_SUPPORTING_WM_CHECK names a window whose own property names itself,
     // and the client list is published.
@@ -103,6 +108,7 @@ private:
     std::string display_;
     std::optional<Process> server_;
     std::optional<Process> wm_;
+    std::optional<Process> panel_;
     std::unique_ptr<x11::Connection> conn_;
     std::string wmName_;
     std::string serverKind_;

@@ -90,7 +90,9 @@ std::string chooseDisplayServer(const std::string& windowManager) {
     const char* env = std::getenv("VORTAXIS_TEST_SERVER");
     if (env && *env)
         return env;
-    return windowManager == "xfwm4" ? "xorg" : "xvfb";
+    // These managers see a monitor only where RandR gives it an output.
+    const bool perOutput = windowManager.rfind("xfwm4", 0) == 0 || windowManager == "kwin";
+    return perOutput ? "xorg" : "xvfb";
 }
 
 std::string outputName(const std::string& kind, std::size_t i) {

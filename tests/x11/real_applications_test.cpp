@@ -1,0 +1,193 @@
+// Real applications placed under the window managers people run, with a real
+// panel reserving the top of each monitor: the window service as a gesture
+// drives it, judged by the visible rectangle the independent tools report.
+// Runs under the managers of the table (VORTAXIS_TEST_WM, see scripts/test).
+#include "core/session/layout_sector.h"
+#include "core/window/accessibility_window_service.h"
+#include "core/window/screen_geometry.h"
+#include "harness/desktop_test.h"
+#include "x11/x11_access_trust.h"
+#include "x11/x11_screens.h"
+#include "x11/x11_window_system.h"
+
+#include <map>
+#include <xcb/xcb_icccm.h>
+
+namespace vx::test {
+namespace {
+
+enum class Outcome { placed, keptInPlace, keptOnScreen };
+
+struct Application {
+    const char* name;
+    std::vector<std::string> argv;
+    LayoutSector sector;
+    bool maximizedFirst = false;
+};
+
+std::vector<std::string> chromium(const std::string& profile) {
+    return {"chromium",
+            "--no-sandbox",
+            "--disable-gpu",
+            "--no-first-run",
+            "--disable-background-networking",
+            "--disable-component-update",
+            "--disable-sync",
+            "--password-store=basic",
+            "--user-data-dir=" + profile,
+            "about:blank"};
+}
+
+// What each manager does with each application, in the order of applications().
+const std::map<std::string, std::vector<Outcome>> expectedOutcomes{
+    {"xfwm4-composited",
+     {Outcome::placed, Outcome::placed, Outcome::keptOnScreen, Outcome::placed, Outcome::placed}},
+    {"metacity",
+     {Outcome::placed, Outcome::placed, Outcome::keptOnScreen, Outcome::placed, Outcome::placed}},
+    {"kwin",
+     {Outcome::placed, Outcome::placed, Outcome::keptOnScreen, Outcome::placed, Outcome::placed}},
+    // Only the GTK 3 demo floats (see the harness's i3 configuration).
+    {"i3",
+     {Outcome::keptInPlace, Outcome::placed, Outcome::keptInPlace, Outcome::keptInPlace,
+      Outcome::keptInPlace}},
+};
+
+class RealApplications : public DesktopTest {
+protected:
+    std::vector<Application> applications() const {
+        return {
+            {"GTK 4 header bar, maximized", {"gtk4-demo"}, LayoutSector::right, true},
+            {"GTK 3 header bar", {"gtk3-demo"}, LayoutSector::bottomLeft},
+            // Its minimum size (about 1356 x 732) holds no quarter.
+            {"GTK 3 larger than the target", {"gtk3-widget-factory"}, LayoutSector::bottomRight},
+            {"Qt", {"/usr/lib/qt6/bin/pixeltool"}, LayoutSector::topRight},
+            {"Chromium", chromium(desktop_->tempDir() + "/chromium"), LayoutSector::left},
+        };
+    }
+
+    // The size steps a window keeps to: the tolerance of its placement.
+    std::pair<double, double> increments(xcb_window_t client) {
+        auto& c = desktop().conn();
+        xcb_size_hints_t hints{};
+        auto cookie = xcb_icccm_get_wm_normal_hints(c.raw(), client);
+        if (!xcb_icccm_get_wm_normal_hints_reply(c.raw(), cookie, &hints, nullptr) ||
+            !(hints.flags & XCB_ICCCM_SIZE_HINT_P_RESIZE_INC))
+            return {2, 2};
+        return {std::max(2, hints.width_inc), std::max(2, hints.height_inc)};
+    }
+
+    bool isMaximized(xcb_window_t client) {
+        const auto state = desktop().netWmState(client);
+        return std::find(state.begin(), state.end(), "_NET_WM_STATE_MAXIMIZED_VERT") != state.end();
+    }
+};
+
+// Along each axis the window lies inside the usable area where it fits in
+// it, against the side of the area the slot touches.
+::testing::AssertionResult keptOnScreen(const Rect& r, const Rect& slot, const Rect& area,
+                                        double tolerance) {
+    auto axis = [&](double start, double length, double slotStart, double slotLength,
+                    double areaStart, double areaLength) {
+        if (length > areaLength + tolerance)
+            return std::abs(start - areaStart) <= tolerance;
+        const bool farSide = std::abs(slotStart + slotLength - areaStart - areaLength) < 1 &&
+                             std::abs(slotStart - areaStart) >= 1;
+        const double edge = farSide ? start + length : start;
+        const double expected = farSide ? areaStart + areaLength : slotStart;
+        return start >= areaStart - tolerance &&
+               start + length <= areaStart + areaLength + tolerance &&
+               std::abs(edge - expected) <= tolerance;
+    };
+    if (axis(r.minX(), r.width(), slot.minX(), slot.width(), area.minX(), area.width()) &&
+        axis(r.minY(), r.height(), slot.minY(), slot.height(), area.minY(), area.height()))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << r << " is not kept in " << area << " by " << slot;
+}
+
+TEST_F(RealApplications, AreSnappedOrHonestlyReportedUnderTheirWindowManager) {
+    const auto expected = expectedOutcomes.find(desktop().windowManager());
+    if (expected == expectedOutcomes.end())
+        GTEST_SKIP() << "not a manager of the matrix: " << desktop().windowManager();
+    const auto panel = desktop().startPanel();
+    ASSERT_TRUE(panel) << "no panel reserved the top edge";
+
+    auto conn = openConnection();
+    ASSERT_TRUE(conn);
+    x11::X11WindowSystem system(*conn);
+    x11::X11Screens screens(*conn);
+    x11::X11AccessTrust trust(conn.get());
+    AccessibilityWindowService service(system, trust, screens);
+
+    const auto apps = applications();
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        const auto& app = apps[i];
+        const Outcome outcome = expected->second[i];
+        SCOPED_TRACE(std::string(app.name) + " under " + desktop().windowManager());
+        auto client = desktop().launch(app.argv);
+        ASSERT_TRUE(client) << "did not show a window";
+        const auto id = std::to_string(client->window);
+        ASSERT_TRUE(desktop().tool({"wmctrl", "-i", "-a", id}));
+        if (app.maximizedFirst && outcome != Outcome::keptInPlace) {
+            ASSERT_TRUE(desktop().tool(
+                {"wmctrl", "-i", "-r", id, "-b", "add,maximized_vert,maximized_horz"}));
+            ASSERT_TRUE(desktop().waitUntil([&] { return isMaximized(client->window); }));
+        }
+        ASSERT_TRUE(desktop().waitUntil([&] {
+            auto front = system.focusedApplication();
+            return front.ok() && system.pid(*front.value) == client->process.pid();
+        })) << "never became the front application";
+
+        const auto all = screens.screens();
+        ASSERT_FALSE(all.empty());
+        // The panel's strut is honoured wherever the panel's window lives.
+        const Rect area = axRect(all.front().visibleFrame, screens);
+        EXPECT_EQ(area.minY(), *panel);
+        const Rect slot = axRect(frame(app.sector, all.front().visibleFrame), screens);
+
+        const auto anchored = service.anchorFrontmostWindow();
+        ASSERT_TRUE(anchored);
+        const auto status =
+            service.setFrame(frame(app.sector, all.front().visibleFrame), *anchored);
+        service.releaseAnchor(*anchored);
+        const auto [dx, dy] = increments(client->window);
+        const double tolerance = std::max(dx, dy);
+        std::optional<Rect> seen;
+        switch (outcome) {
+        case Outcome::placed:
+            EXPECT_TRUE(status);
+            EXPECT_TRUE(desktop().waitUntil([&] {
+                seen = desktop().oracleFrame(client->window);
+                return seen && std::abs(seen->minX() - slot.minX()) <= dx &&
+                       std::abs(seen->minY() - slot.minY()) <= dy &&
+                       std::abs(seen->width() - slot.width()) <= dx &&
+                       std::abs(seen->height() - slot.height()) <= dy;
+            })) << "at "
+                << seen.value_or(Rect()) << ", target " << slot;
+            EXPECT_FALSE(isMaximized(client->window));
+            break;
+        case Outcome::keptOnScreen:
+            ASSERT_FALSE(status);
+            EXPECT_EQ(status.error(), WindowServiceError::cannotShrink);
+            seen = desktop().oracleFrame(client->window);
+            ASSERT_TRUE(seen);
+            EXPECT_TRUE(keptOnScreen(*seen, slot, area, tolerance));
+            break;
+        case Outcome::keptInPlace:
+            ASSERT_FALSE(status) << "reported as placed at "
+                                 << desktop().oracleFrame(client->window).value_or(Rect());
+            EXPECT_EQ(localizedDescription(status.error(), system.windowManagerName()),
+                      desktop().windowManager() + " keeps this window in place.");
+            break;
+        }
+        client->process.terminate();
+        ASSERT_TRUE(desktop().waitUntil(
+            [&] {
+                const auto list = desktop().clientList();
+                return std::find(list.begin(), list.end(), client->window) == list.end();
+            },
+            kLaunchWait));
+    }
+}
+
+} // namespace
+} // namespace vx::test

@@ -3,12 +3,13 @@
 // whole monitor while the menu is a small square under the pointer.
 #include "scene.h"
 
+#include "input_helpers.h"
+
 #include <cstdlib>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <xcb/damage.h>
-#include <xcb/xtest.h>
 
 extern char** environ;
 
@@ -173,16 +174,12 @@ xcb_keycode_t Scene::keycode(xcb_keysym_t keysym) {
 Time Scene::pressKey(xcb_keysym_t keysym, bool press) {
     const auto code = keycode(keysym);
     const auto at = Clock::now();
-    xcb_test_fake_input(conn().raw(), press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, code,
-                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    conn().flush();
+    test::fakeKey(conn(), static_cast<std::uint32_t>(code - 8), press); // takes evdev codes
     return at;
 }
 
 void Scene::movePointer(int x, int y) {
-    xcb_test_fake_input(conn().raw(), XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, conn().root(),
-                        static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
-    conn().flush();
+    test::fakeMotion(conn(), x, y);
 }
 
 bool Scene::bindKey(xcb_keysym_t keysym, std::function<std::vector<std::string>()> argv) {

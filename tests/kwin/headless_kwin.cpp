@@ -27,6 +27,16 @@ bool kwinOnBus() {
     return QDBusConnection::sessionBus().interface()->isServiceRegistered(kwinService).value();
 }
 
+// KWin takes its name on the bus before its scripting object is there; a
+// test that loads a script at once must wait for the object itself.
+bool scriptingAnswers() {
+    auto message = QDBusMessage::createMethodCall(kwinService, QStringLiteral("/Scripting"),
+                                                  QStringLiteral("org.kde.kwin.Scripting"),
+                                                  QStringLiteral("isScriptLoaded"));
+    message.setArguments({QStringLiteral("vortaxis-probe")});
+    return QDBusConnection::sessionBus().call(message).type() == QDBusMessage::ReplyMessage;
+}
+
 // The copy lives beside the suite's runtime folder, made once per run.
 QString kwinCopy() {
     static const QString copy = [] {
@@ -123,7 +133,8 @@ std::unique_ptr<HeadlessKWin> HeadlessKWin::start(Options options, QString* erro
                                 QString::number(options.outputs), QStringLiteral("--no-lockscreen"),
                                 QStringLiteral("--socket"), kwin->socket_});
     if (!kwin->kwin_->waitForStarted(5000) ||
-        !waitUntil([] { return kwinOnBus(); }, std::chrono::milliseconds(15000))) {
+        !waitUntil([] { return kwinOnBus() && scriptingAnswers(); },
+                   std::chrono::milliseconds(15000))) {
         *error = QStringLiteral("kwin_wayland did not come up on the bus: ") +
                  kwin->kwin_->errorString();
         return nullptr;

@@ -93,35 +93,6 @@ TEST_F(SettingsFileTest, DamagedFileStartsWithFallbacksAndIsKeptAsideBeforeRewri
                 R"x(hotkey.binding="@ByteArray({\"modifiersRaw\":786432,\"keyCode\":49})")x"));
 }
 
-TEST_F(SettingsFileTest, UnreadableFileIsNeverWrittenOverAndChangesStayInMemory) {
-    QDir().mkpath(path); // a folder where the file should be: unreadable even as root
-    QSettingsDefaultsStore store(path);
-    HotkeyPreferences prefs(store);
-    prefs.setHoldDelay(0.6);
-    prefs.setBinding(controlOptionSpace);
-    EXPECT_EQ(HotkeyPreferences(store).holdDelay(), 0.6);
-    ASSERT_EQ(log.lines.size(), 2u);
-    EXPECT_NE(log.lines[0].find("not writing over it"), std::string::npos);
-}
-
-TEST_F(SettingsFileTest, UnwritableFolderReportsTheWriteAndKeepsTheValue) {
-    QFile blocker(folder); // a file where the folder should be
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    QSettingsDefaultsStore store(path);
-    HotkeyPreferences prefs(store);
-    prefs.setHoldDelay(0.8);
-    EXPECT_EQ(store.doubleValue("hotkey.holdDelay"), 0.8);
-    ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_NE(log.lines[0].find("hotkey.holdDelay"), std::string::npos);
-
-    // Once the folder can be made, the next change saves the earlier one too.
-    ASSERT_TRUE(QFile::remove(folder));
-    prefs.setBinding(controlOptionSpace);
-    EXPECT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(QSettingsDefaultsStore(path).doubleValue("hotkey.holdDelay"), 0.8);
-}
-
 namespace {
 
 // Runs `body` as an unprivileged user: root writes through any file mode, so

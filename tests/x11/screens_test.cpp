@@ -112,24 +112,6 @@ TEST_F(ScreensTest, StrutsShrinkOnlyTheMonitorsTheyReachInto) {
     }
 }
 
-class StackedScreensTest : public ScreensTest {
-    DesktopOptions options() const override {
-        DesktopOptions o;
-        o.width = 1280;
-        o.height = 1024;
-        o.monitors = {{"UPPER", 0, 0, 1280, 512}, {"LOWER", 0, 512, 1280, 512}};
-        return o;
-    }
-};
-
-TEST_F(StackedScreensTest, AMonitorBelowThePrimaryHasNegativeDesktopY) {
-    auto screens = screens_->screens();
-    ASSERT_EQ(screens.size(), 2u);
-    EXPECT_EQ(screens[0].frame, Rect(0, 0, 1280, 512));
-    EXPECT_EQ(screens[1].frame, Rect(0, -512, 1280, 512));
-    EXPECT_TRUE(pointerIsAt(10, 600, {10, -88})) << screens_->pointerLocation();
-}
-
 TEST(ScaledScreens, DividesRootPixelsByOneFactor) {
     x11::Coordinates c({100, 50, 1000, 800}, 2.0);
     EXPECT_EQ(c.desktopRect({100, 50, 1000, 800}), Rect(0, 0, 500, 400));

@@ -36,7 +36,7 @@ struct FakeWindow {
     // Where writes land: sizes never go below this, positions are off by this.
     Size minimumSize;
     Point landingOffset;
-    bool listed = true; // in the on-screen window list
+    bool listed = true;  // in the on-screen window list
     std::int64_t layer = 0;
     std::function<void(WindowListEntry&)> editEntry;
     bool closed = false;
@@ -259,7 +259,6 @@ public:
     bool trusted = true;
     bool grantOnRequest = false;
     int requests = 0;
-    int settingsOpened = 0;
     LockWatch lock;
 
     std::string reason = "No window manager is running.";
@@ -272,7 +271,7 @@ public:
         trusted = trusted || grantOnRequest;
         return trusted;
     }
-    void openSettings() override { lock.check(), ++settingsOpened; }
+    void openSettings() override { lock.check(); }
 };
 
 } // namespace vx::test

@@ -4,6 +4,7 @@
 #include "core/menu/icon_tint.h"
 #include "core/menu/radial_menu_panel_controller.h"
 #include "core/menu/screen_edge_highlight.h"
+#include "core/menu/spring.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -206,4 +207,17 @@ TEST(ScreenEdgeHighlight, CoversTheWholeDisplayAndMovesWithoutANewPanel) {
     EXPECT_EQ(log.calls, (std::vector<std::string>{"frame", "front", "frame", "front", "out",
                                                    "frame", "front"}));
     EXPECT_EQ(ScreenEdgeHighlightView().frameRect({5, 100}), (Rect{2.5, 3, 0, 94}));
+}
+
+TEST(Spring, ALateFrameStaysBoundedAndTheHubComesToRestOnItsTarget) {
+    Spring spring(0.3, 0.8);
+    spring.reset(0);
+    spring.setTarget(100);
+    spring.step(0.5); // a frame half a second late
+    EXPECT_GT(spring.value(), 0);
+    EXPECT_LT(spring.value(), 120);
+    for (int frame = 0; frame < 120; ++frame)
+        spring.step(1.0 / 60);
+    EXPECT_TRUE(spring.isSettled());
+    EXPECT_EQ(spring.value(), 100);
 }

@@ -70,17 +70,19 @@ TEST_F(WindowServiceTest, ApplicationHidingItsWindowsIsReachedThroughTheList) {
 TEST_F(WindowServiceTest, AnotherApplicationsWindowNeverStandsInForTheTarget) {
     desktop.addApp(200, "Browser");
     desktop.addApp(300, "WeChat");
+    desktop.addApp(desktop.own, "Browser"); // this program, named alike, its menu in front
+    desktop.addWindow(desktop.own, {0, 0, 600, 500}, 60);
     desktop.addWindow(300, {0, 0, 600, 500}, 61); // in front of the target's own
     desktop.stack[desktop.addWindow(200, {0, 0, 600, 500}, 62)].editEntry = [](WindowListEntry& e) {
         e.ownerName = "Renderer";
     };
     EXPECT_EQ(matchingWindowFromList(desktop, 200, desktop.own)->windowID, 62u);
-    desktop.stack[1].owner = 400;
+    desktop.stack[2].owner = 400;
     EXPECT_FALSE(matchingWindowFromList(desktop, 200, desktop.own));
     // The chat program's other spelling does name the same owner.
     desktop.addApp(301, "\u5fae\u4fe1");
-    desktop.stack[0].owner = 301;
-    EXPECT_EQ(matchingWindowFromList(desktop, 300, desktop.own), Found({301, e0, 61}));
+    desktop.stack[1].owner = 301;
+    EXPECT_EQ(matchingWindowFromList(desktop, 300, desktop.own), Found({301, e1, 61}));
 }
 
 TEST(OwnerNamesAndPaths, MatchOnlyTheSameApplication) {

@@ -70,7 +70,11 @@ std::optional<Process> Process::spawn(const std::vector<std::string>& argv,
         posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND,
                                          0644);
     }
-    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (options.captureStdout && options.joinStderr)
+        posix_spawn_file_actions_adddup2(&actions, outPipe[1], 2);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                         0644);
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     // Own process group, so a terminal's Control-C during a test run reaches

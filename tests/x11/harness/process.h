@@ -19,6 +19,7 @@ struct SpawnOptions {
     std::vector<std::string> env; // NAME=value added to (or replacing in) ours
     std::string logFile;          // stdout and stderr go here; /dev/null when empty
     bool captureStdout = false;   // stdout to a pipe readable with readLine()/readAll()
+    bool joinStderr = false;      // with captureStdout: stderr into the same pipe
 };
 
 class Process {
@@ -31,6 +32,8 @@ public:
     ~Process();
 
     pid_t pid() const { return pid_; }
+    // The captured output's end of the pipe, to poll next to other sources; -1 without one.
+    int outputFd() const { return out_; }
     bool running();
     // The exit status (as waitpid gives it) once the child ended before the deadline.
     std::optional<int> wait(Deadline deadline);

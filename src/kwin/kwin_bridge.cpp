@@ -54,6 +54,13 @@ KWinBridge::KWinBridge(const QDBusConnection& bus, const QString& name) : bus_(b
     keepAlive_.setInterval(keepAliveMs);
     connect(&keepAlive_, &QTimer::timeout, this,
             [this] { send(QStringLiteral("{\"op\":\"idle\"}")); });
+    inbox_ = std::make_unique<ScriptInbox>([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { collect(true); }, Qt::QueuedConnection);
+    });
+    inbox_->moveToThread(&inboxThread_);
+    inboxThread_.setObjectName(QStringLiteral("KWin script inbox"));
+    inboxThread_.start();
 }
 
 std::unique_ptr<KWinBridge> KWinBridge::start(const QDBusConnection& bus, QString* error,
@@ -72,7 +79,7 @@ std::unique_ptr<KWinBridge> KWinBridge::start(const QDBusConnection& bus, QStrin
         *error = text(localized("Vortaxis cannot write its KWin script: no temporary folder."));
         return nullptr;
     }
-    if (!bridge->bus_.registerObject(QString::fromLatin1(bridgePath), bridge.get(),
+    if (!bridge->bus_.registerObject(QString::fromLatin1(bridgePath), bridge->inbox_.get(),
                                      QDBusConnection::ExportScriptableSlots)) {
         *error = text(localized("Vortaxis cannot offer its D-Bus object to KWin's script."));
         return nullptr;
@@ -84,6 +91,8 @@ std::unique_ptr<KWinBridge> KWinBridge::start(const QDBusConnection& bus, QStrin
                                                           QDBusServiceWatcher::WatchForOwnerChange);
     connect(raw->watcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, raw,
             [raw](const QString&, const QString&, const QString& newOwner) {
+                // What the old KWin sent came before this notice: its open call dies here.
+                raw->collect(true);
                 raw->pending_.reset();
                 raw->keepAlive_.stop();
                 if (newOwner.isEmpty()) {
@@ -150,13 +159,53 @@ void KWinBridge::unload() {
 
 KWinBridge::~KWinBridge() {
     watcher_.reset();
+    // The script's open call, if it came since the last turn, takes the quit.
+    collect(false);
     send(QStringLiteral("{\"op\":\"quit\"}"));
     if (bus_.interface()->isServiceRegistered(kwinService))
         unload();
     bus_.unregisterObject(QString::fromLatin1(bridgePath));
+    inboxThread_.quit();
+    inboxThread_.wait();
+    inbox_.reset();
 }
 
-void KWinBridge::report(const QString& json) {
+void KWinBridge::collect(bool announce) {
+    ScriptMail mail = inbox_->take();
+    for (const auto& json : mail.reports)
+        apply(json);
+    unannounced_ = unannounced_ || !mail.reports.empty();
+    if (mail.next) {
+        pending_ = std::move(mail.next);
+        if (!requests_.empty() || placement_)
+            answer();
+        else
+            keepAlive_.start();
+    }
+    if (!announce || !unannounced_)
+        return;
+    unannounced_ = false;
+    setState(true, {});
+    if (onReport_)
+        onReport_();
+}
+
+bool KWinBridge::waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    collect(false);
+    answer();
+    bool met = done();
+    while (!met && inbox_->waitForMail(deadline)) {
+        collect(false);
+        met = done();
+    }
+    if (unannounced_)
+        QMetaObject::invokeMethod(
+            this, [this] { collect(true); }, Qt::QueuedConnection);
+    return met;
+}
+
+void KWinBridge::apply(const QString& json) {
     const QJsonObject o = QJsonDocument::fromJson(json.toUtf8()).object();
     if (o.contains(QLatin1String("outputs"))) {
         desktop_.outputs.clear();
@@ -191,19 +240,6 @@ void KWinBridge::report(const QString& json) {
         desktop_.cursor = {c.value(QLatin1String("x")).toInt(),
                            c.value(QLatin1String("y")).toInt()};
     }
-    setState(true, {});
-    if (onReport_)
-        onReport_();
-}
-
-QString KWinBridge::next() {
-    setDelayedReply(true);
-    pending_ = message();
-    if (!requests_.empty() || placement_)
-        answer();
-    else
-        keepAlive_.start();
-    return {};
 }
 
 void KWinBridge::place(const QString& windowId, const QRect& frame) {

@@ -5,16 +5,18 @@
 #pragma once
 
 #include "kwin/kwin_script.h"
+#include "kwin/kwin_script_inbox.h"
 
 #include <QDBusConnection>
-#include <QDBusContext>
 #include <QDBusMessage>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -52,9 +54,8 @@ struct KWinDesktop {
     QPoint cursor;
 };
 
-class KWinBridge final : public QObject, protected QDBusContext {
+class KWinBridge final : public QObject {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.vortaxis.KWinBridge")
 
 public:
     // Nothing and the reason in `error` when KWin's scripting cannot be
@@ -80,6 +81,11 @@ public:
     void placeOwn(const QString& caption, const QRect& frame);
     // Pointer reports while a gesture may begin; off again when it is over.
     void setTracking(bool on);
+    // Sends what was asked for this turn now and takes the script's reports
+    // until `done` holds or the time is up (then false). Runs no event loop
+    // and tells no one of the reports until the program's thread is idle
+    // again, so it may be called from inside core.
+    bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
     // Told after every report the script sends.
     void setOnReport(std::function<void()> callback) { onReport_ = std::move(callback); }
@@ -89,18 +95,15 @@ public:
         onStateChanged_ = std::move(callback);
     }
 
-public Q_SLOTS:
-    // Called by the script: a part of the desktop's state as JSON.
-    Q_SCRIPTABLE void report(const QString& json);
-    // Called by the script: answered with the next request when there is one.
-    Q_SCRIPTABLE QString next();
-
 private:
     KWinBridge(const QDBusConnection& bus, const QString& name);
     bool load(QString* error);
     void unload();
     void send(const QString& request);
     void answer();
+    // Acts on what the script sent; `announce` tells the listeners of it.
+    void collect(bool announce);
+    void apply(const QString& json);
     void setState(bool reporting, const QString& problem);
 
     QDBusConnection bus_;
@@ -114,10 +117,13 @@ private:
     std::deque<QString> requests_;
     std::optional<std::pair<QString, QRect>> placement_;
     bool answerPosted_ = false;
+    bool unannounced_ = false; // reports taken inside a wait
     QTimer keepAlive_;
     std::unique_ptr<QDBusServiceWatcher> watcher_;
     std::function<void()> onReport_;
     std::function<void()> onStateChanged_;
+    QThread inboxThread_;
+    std::unique_ptr<ScriptInbox> inbox_;
 };
 
 } // namespace vx::kwin

@@ -1,7 +1,8 @@
 // Reads answer from the script's last report; writes become one placement
 // request per turn. KWin moves the window a few milliseconds later and the
-// script reports the new frame, so a read right after a write may still see
-// the old one: core then asks once more for the same frame, which is harmless.
+// script reports the new frame then, so a read of a frame just asked for waits
+// for that report: core judges from that read whether KWin kept the window
+// in place.
 #include "kwin/kwin_window_system.h"
 
 #include "kwin/kwin_screens.h"
@@ -11,6 +12,7 @@
 #include <QStandardPaths>
 #include <QTextStream>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <unistd.h>
@@ -20,6 +22,9 @@ namespace vx::kwin {
 namespace {
 
 constexpr std::uint64_t applicationMarker = std::uint64_t{1} << 40;
+// As long as the X11 side waits for a window manager's answer: a client that
+// is slow to take a new size still makes it, one that refuses costs no more.
+constexpr std::chrono::milliseconds placementAnswerTimeout{400};
 
 std::string str(const QString& s) {
     return s.toStdString();
@@ -137,14 +142,14 @@ AXRead<std::vector<ElementRef>> KWinWindowSystem::windows(ElementRef application
 }
 
 AXRead<Point> KWinWindowSystem::position(ElementRef handle) {
-    const auto* w = window(handle.handle);
+    const auto* w = settled(handle.handle);
     if (!w)
         return AXRead<Point>::error(axstatus::invalidElement);
     return AXRead<Point>::of(KWinCoordinates::of(bridge_.desktop()).toTopLeft(w->frame.topLeft()));
 }
 
 AXRead<Size> KWinWindowSystem::size(ElementRef handle) {
-    const auto* w = window(handle.handle);
+    const auto* w = settled(handle.handle);
     if (!w)
         return AXRead<Size>::error(axstatus::invalidElement);
     return AXRead<Size>::of(
@@ -182,8 +187,8 @@ AXStatus KWinWindowSystem::request(std::uint64_t handle, std::optional<Point> or
     if (!bridge_.isReporting())
         return axstatus::cannotComplete;
     const auto id = static_cast<WindowID>(handle);
-    const bool fresh = !asked_ || asked_->first != id;
-    QRect frame = fresh ? w->frame : asked_->second;
+    const bool fresh = !asked_ || asked_->id != id;
+    QRect frame = fresh ? w->frame : asked_->frame;
     if (fresh)
         // Forgotten after this turn: later requests start from what KWin reports.
         QMetaObject::invokeMethod(
@@ -193,9 +198,23 @@ AXStatus KWinWindowSystem::request(std::uint64_t handle, std::optional<Point> or
     if (size)
         frame.setSize({static_cast<int>(std::lround(size->width)),
                        static_cast<int>(std::lround(size->height))});
-    asked_ = std::make_pair(id, frame);
+    asked_ = Asked{id, frame};
     bridge_.place(w->id, frame);
     return axstatus::success;
+}
+
+const KWinWindow* KWinWindowSystem::settled(std::uint64_t handle) {
+    if (asked_ && asked_->id == handle && !asked_->awaited) {
+        asked_->awaited = true;
+        const QRect wanted = asked_->frame;
+        bridge_.waitFor(
+            [&] {
+                const auto* w = window(handle);
+                return !w || w->frame == wanted;
+            },
+            placementAnswerTimeout);
+    }
+    return window(handle);
 }
 
 AXStatus KWinWindowSystem::setPosition(ElementRef window, Point topLeft) {
@@ -264,14 +283,14 @@ std::optional<std::vector<WindowListEntry>> KWinWindowSystem::onScreenWindows() 
 }
 
 std::optional<std::vector<WindowListEntry>> KWinWindowSystem::windowInfo(WindowID id) {
-    const auto* w = window(id);
+    const auto* w = settled(id);
     if (!w)
         return std::nullopt;
     return std::vector<WindowListEntry>{entry(*w)};
 }
 
 AXRead<Rect> KWinWindowSystem::serverScreenRect(WindowID id) {
-    const auto* w = window(id);
+    const auto* w = settled(id);
     if (!w)
         return AXRead<Rect>::error(axstatus::invalidElement);
     const Point origin = KWinCoordinates::of(bridge_.desktop()).toTopLeft(w->frame.topLeft());

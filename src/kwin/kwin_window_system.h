@@ -53,12 +53,21 @@ private:
     // Asks for `frame` (top-left points), starting from the frame asked for
     // last in this turn, so a position and a size make one placement.
     AXStatus request(std::uint64_t handle, std::optional<Point> origin, std::optional<Size> size);
+    // The window as a read of its frame should see it: after a request of
+    // this turn, once the script has reported the frame asked for (or a
+    // bounded wait has passed, when KWin grants another).
+    const KWinWindow* settled(std::uint64_t handle);
 
     KWinBridge& bridge_;
     IconLookup iconLookup_;
     std::map<QString, WindowID> numbers_;
     std::map<WindowID, QString> ids_;
-    std::optional<std::pair<WindowID, QRect>> asked_;
+    struct Asked {
+        WindowID id;
+        QRect frame;
+        bool awaited = false;
+    };
+    std::optional<Asked> asked_;
 };
 
 } // namespace vx::kwin

@@ -99,11 +99,6 @@ private:
 
 TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     VX_REQUIRE_KWIN();
-    // Core now checks each placement by reading the frame straight back; KWin
-    // reports it a few milliseconds later, so the read needs a bounded wait
-    // for the script's report first, which this layer does not have yet.
-    if (!qEnvironmentVariableIsSet("VX_KWIN_READBACK_WAIT"))
-        GTEST_SKIP() << "placement read-back on KWin waits for the script's report: not built yet";
     suiteKWin()->openWindow(QStringLiteral("gesture target"), 500, 400);
     // The test's own look at KWin, under a name of its own beside the program's.
     QString error;

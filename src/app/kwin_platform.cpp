@@ -91,26 +91,9 @@ std::unique_ptr<KWinPlatform> KWinPlatform::open(std::function<void(const std::s
 KWinPlatform::KWinPlatform(std::unique_ptr<Parts> parts) : parts_(std::move(parts)) {}
 KWinPlatform::~KWinPlatform() = default;
 
-const Screens& KWinPlatform::screens() const {
-    return *parts_->screens;
-}
-WindowSystem& KWinPlatform::windowSystem() {
-    return *parts_->windowSystem;
-}
-AccessTrust& KWinPlatform::trust() {
-    return *parts_->trust;
-}
-KeySource& KWinPlatform::keys() {
-    return *parts_->keys;
-}
-const KeyboardLayout& KWinPlatform::layout() const {
-    return parts_->layout;
-}
-ScrollSource& KWinPlatform::scroll() {
-    return parts_->scroll;
-}
-DesktopAccess& KWinPlatform::desktopAccess() {
-    return *parts_->access;
+DesktopSeams KWinPlatform::seams() {
+    return {*parts_->screens, *parts_->windowSystem, *parts_->trust, *parts_->keys,
+            parts_->layout,   parts_->scroll,        *parts_->access};
 }
 kwin::KWinBridge& KWinPlatform::bridge() {
     return *parts_->bridge;

@@ -2,15 +2,9 @@
 // script's bridge and the seams built on it, and KGlobalAccel for the trigger.
 #pragma once
 
+#include "app/desktop_seams.h"
 #include "core/base/run_loop.h"
 #include "core/input/hotkey_binding.h"
-#include "core/input/key_source.h"
-#include "core/input/keyboard_layout.h"
-#include "core/input/scroll_source.h"
-#include "core/session/collaborators.h"
-#include "core/window/access_trust.h"
-#include "core/window/screens.h"
-#include "core/window/window_system.h"
 
 #include <functional>
 #include <memory>
@@ -40,13 +34,7 @@ public:
                                               std::string* error);
     ~KWinPlatform();
 
-    const Screens& screens() const;
-    WindowSystem& windowSystem();
-    AccessTrust& trust();
-    KeySource& keys();
-    const KeyboardLayout& layout() const;
-    ScrollSource& scroll();
-    DesktopAccess& desktopAccess();
+    DesktopSeams seams();
     kwin::KWinBridge& bridge();
 
     // Registers the user's trigger with KGlobalAccel; the reason when refused.

@@ -67,7 +67,7 @@ int runProbe(const std::string& display) {
         return 1;
     }
     return runWindowProbe(
-        platform->windowSystem(), platform->trust(),
+        platform->seams().windowSystem, platform->seams().trust,
         [&](std::chrono::milliseconds atMost) { platform->settle(atMost); }, std::cout, std::cerr);
 }
 
@@ -201,13 +201,7 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
         std::cerr << "vortaxis: " << error << '\n';
         return 1;
     }
-    const Screens& screens = x11 ? x11->screens() : kwin->screens();
-    WindowSystem& windowSystem = x11 ? x11->windowSystem() : kwin->windowSystem();
-    AccessTrust& trust = x11 ? x11->trust() : kwin->trust();
-    KeySource& keys = x11 ? x11->keys() : kwin->keys();
-    const KeyboardLayout& layout = x11 ? x11->layout() : kwin->layout();
-    ScrollSource& scroll = x11 ? x11->scroll() : kwin->scroll();
-    DesktopAccess& desktopAccess = x11 ? x11->desktopAccess() : kwin->desktopAccess();
+    const DesktopSeams seams = x11 ? x11->seams() : kwin->seams();
 
     QSettingsDefaultsStore store;
     qt::QtHttpFetcher fetcher;
@@ -215,7 +209,8 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
         x11 ? x11OverlayPlatform(rootPlacement(x11->desktopToRoot(), x11->scaleFactor()))
             : kwinOverlayPlatform(kwin->bridge()));
     AppModel model(AppPlatform{
-        runLoop, screens, windowSystem, trust, keys, layout, scroll, desktopAccess, store, fetcher,
+        runLoop, seams.screens, seams.windowSystem, seams.trust, seams.keys, seams.layout,
+        seams.scroll, seams.desktopAccess, store, fetcher,
         [&] { return std::make_unique<RadialMenuPanelController>(overlays.menu); },
         [&] { return std::make_unique<ScreenEdgeHighlightController>(overlays.outline); }});
     Subscription bindingToKWin;
@@ -230,8 +225,8 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
         bindingToKWin = model.hotkeys().observeBinding(tell);
     }
 
-    qt::SettingsWindow settings(model.permissions(), model.hotkeys(), model.updates(), keys,
-                                &layout);
+    qt::SettingsWindow settings(model.permissions(), model.hotkeys(), model.updates(), seams.keys,
+                                &seams.layout);
     QString listenError;
     if (!instance.listen([&] { settings.showNear({}); }, &listenError))
         std::cerr << "vortaxis: "

@@ -116,26 +116,9 @@ X11Platform::~X11Platform() {
     }
 }
 
-const Screens& X11Platform::screens() const {
-    return *parts_->screens;
-}
-WindowSystem& X11Platform::windowSystem() {
-    return *parts_->windowSystem;
-}
-AccessTrust& X11Platform::trust() {
-    return *parts_->trust;
-}
-KeySource& X11Platform::keys() {
-    return *parts_->keys;
-}
-const KeyboardLayout& X11Platform::layout() const {
-    return *parts_->layout;
-}
-ScrollSource& X11Platform::scroll() {
-    return *parts_->scroll;
-}
-DesktopAccess& X11Platform::desktopAccess() {
-    return *parts_->desktopAccess;
+DesktopSeams X11Platform::seams() {
+    return {*parts_->screens, *parts_->windowSystem, *parts_->trust,        *parts_->keys,
+            *parts_->layout,  *parts_->scroll,       *parts_->desktopAccess};
 }
 
 DesktopToRoot X11Platform::desktopToRoot() const {

@@ -2,14 +2,8 @@
 // the Qt event loop by a socket notifier, and the seams built on it.
 #pragma once
 
+#include "app/desktop_seams.h"
 #include "core/base/run_loop.h"
-#include "core/input/key_source.h"
-#include "core/input/keyboard_layout.h"
-#include "core/input/scroll_source.h"
-#include "core/session/collaborators.h"
-#include "core/window/access_trust.h"
-#include "core/window/screens.h"
-#include "core/window/window_system.h"
 
 #include <QPointF>
 #include <chrono>
@@ -34,13 +28,7 @@ public:
                                              std::string* error);
     ~X11Platform();
 
-    const Screens& screens() const;
-    WindowSystem& windowSystem();
-    AccessTrust& trust();
-    KeySource& keys();
-    const KeyboardLayout& layout() const;
-    ScrollSource& scroll();
-    DesktopAccess& desktopAccess();
+    DesktopSeams seams();
 
     // Desktop points to root pixels, as the screens convert them.
     DesktopToRoot desktopToRoot() const;

@@ -15,19 +15,21 @@ std::unique_ptr<VortaxSessionController> makeSession(const AppPlatform& platform
                                                      AccessibilityWindowService& windowService,
                                                      HotkeyPreferences& hotkeys) {
     return std::make_unique<VortaxSessionController>(SessionDependencies{
-        permissions, windowService, hotkeys, platform.screens, platform.layout, platform.runLoop,
-        platform.desktopAccess, std::make_unique<HotkeyMonitor>(platform.keys, platform.runLoop),
+        permissions, windowService, hotkeys, platform.desktop.screens, platform.desktop.layout,
+        platform.runLoop, platform.desktop.desktopAccess,
+        std::make_unique<HotkeyMonitor>(platform.desktop.keys, platform.runLoop),
         platform.makeMenu(), platform.makeScreenHighlight(),
-        std::make_unique<ScrollWheelEventTap>(platform.scroll, platform.runLoop)});
+        std::make_unique<ScrollWheelEventTap>(platform.desktop.scroll, platform.runLoop)});
 }
 
 } // namespace
 
 AppModel::AppModel(const AppPlatform& platform)
-    : permissions_(platform.trust), hotkeys_(platform.defaults),
+    : permissions_(platform.desktop.trust), hotkeys_(platform.defaults),
       updates_(platform.runLoop, platform.fetcher, platform.defaults, VORTAXIS_VERSION,
                VORTAXIS_UPDATE_FEED_URL),
-      windowService_(platform.windowSystem, platform.trust, platform.screens),
+      windowService_(platform.desktop.windowSystem, platform.desktop.trust,
+                     platform.desktop.screens),
       session_(makeSession(platform, permissions_, windowService_, hotkeys_)) {
     session_->start();
 }

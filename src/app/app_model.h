@@ -4,12 +4,10 @@
 // trigger and to the settings window.
 #pragma once
 
+#include "app/desktop_seams.h"
 #include "core/base/defaults_store.h"
 #include "core/base/run_loop.h"
 #include "core/input/hotkey_preferences.h"
-#include "core/input/key_source.h"
-#include "core/input/keyboard_layout.h"
-#include "core/input/scroll_source.h"
 #include "core/session/vortax_session_controller.h"
 #include "core/settings/app_update_service.h"
 #include "core/window/accessibility_window_service.h"
@@ -23,13 +21,7 @@ namespace vx {
 // What the platform gives the model; all of it outlives the model.
 struct AppPlatform {
     RunLoop& runLoop;
-    const Screens& screens;
-    WindowSystem& windowSystem;
-    AccessTrust& trust;
-    KeySource& keys;
-    const KeyboardLayout& layout;
-    ScrollSource& scroll;
-    DesktopAccess& desktopAccess;
+    DesktopSeams desktop;
     DefaultsStore& defaults;
     HttpFetcher& fetcher;
     std::function<std::unique_ptr<RadialMenu>()> makeMenu;

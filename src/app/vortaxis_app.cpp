@@ -209,8 +209,7 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
         x11 ? x11OverlayPlatform(rootPlacement(x11->desktopToRoot(), x11->scaleFactor()))
             : kwinOverlayPlatform(kwin->bridge()));
     AppModel model(AppPlatform{
-        runLoop, seams.screens, seams.windowSystem, seams.trust, seams.keys, seams.layout,
-        seams.scroll, seams.desktopAccess, store, fetcher,
+        runLoop, seams, store, fetcher,
         [&] { return std::make_unique<RadialMenuPanelController>(overlays.menu); },
         [&] { return std::make_unique<ScreenEdgeHighlightController>(overlays.outline); }});
     Subscription bindingToKWin;

@@ -32,7 +32,8 @@ bool tooLarge(const Rect& placed, const Rect& target) {
 
 // A window of fixed or bounded size at the target's corner: as placed as it can be.
 bool isPlacedSmaller(const Rect& placed, const Rect& target) {
-    return !tooLarge(placed, target) && std::abs(placed.origin.x - target.origin.x) <= accessibilityTolerance &&
+    return !tooLarge(placed, target) &&
+           std::abs(placed.origin.x - target.origin.x) <= accessibilityTolerance &&
            std::abs(placed.origin.y - target.origin.y) <= accessibilityTolerance;
 }
 

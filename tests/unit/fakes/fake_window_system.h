@@ -36,7 +36,7 @@ struct FakeWindow {
     // Where writes land: sizes never go below this, positions are off by this.
     Size minimumSize;
     Point landingOffset;
-    bool listed = true;  // in the on-screen window list
+    bool listed = true; // in the on-screen window list
     std::int64_t layer = 0;
     std::function<void(WindowListEntry&)> editEntry;
     bool closed = false;

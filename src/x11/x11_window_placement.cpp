@@ -16,6 +16,16 @@ namespace {
 constexpr std::uint32_t kMoveX = 1u << 8, kMoveY = 1u << 9, kMoveW = 1u << 10, kMoveH = 1u << 11;
 constexpr std::uint32_t kSourcePager = 2u << 12;
 
+// Matches the notice that `atom` changed on `window`.
+auto propertyChanged(xcb_window_t window, xcb_atom_t atom) {
+    return [window, atom](const xcb_generic_event_t& ev) {
+        if (eventType(ev) != XCB_PROPERTY_NOTIFY)
+            return false;
+        const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
+        return p.window == window && p.atom == atom;
+    };
+}
+
 } // namespace
 
 void X11WindowSystem::hearAnswers(xcb_window_t client, std::uint32_t currentMask) {
@@ -79,15 +89,7 @@ void X11WindowSystem::clearMaximized(xcb_window_t client, bool drawsOwnFrame) {
     }
     auto deadline = deadlineIn(options_.answerTimeout);
     while (holds()) {
-        auto e = conn_.waitFor(
-            [&](const xcb_generic_event_t& ev) {
-                if (eventType(ev) != XCB_PROPERTY_NOTIFY) {
-                    return false;
-                }
-                const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
-                return p.window == client && p.atom == stateAtom;
-            },
-            deadline);
+        auto e = conn_.waitFor(propertyChanged(client, stateAtom), deadline);
         if (!e) {
             return; // not answered in time: the write goes ahead and the read-back judges
         }
@@ -97,15 +99,7 @@ void X11WindowSystem::clearMaximized(xcb_window_t client, bool drawsOwnFrame) {
         // shadow back only after the restore, and a placement computed before
         // that lands off by the shadow's width.
         auto shadowAtom = conn_.atom("_GTK_FRAME_EXTENTS");
-        (void)conn_.waitFor(
-            [&](const xcb_generic_event_t& ev) {
-                if (eventType(ev) != XCB_PROPERTY_NOTIFY) {
-                    return false;
-                }
-                const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
-                return p.window == client && p.atom == shadowAtom;
-            },
-            deadline);
+        (void)conn_.waitFor(propertyChanged(client, shadowAtom), deadline);
     }
     // The restore's own configure answers are stale for the write that follows.
     conn_.sync();

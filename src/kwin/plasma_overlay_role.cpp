@@ -24,11 +24,11 @@ struct PlasmaOverlayRole::State {
     org_kde_plasma_shell* shell = nullptr;
     std::uint32_t version = 0;
     // The role object of each window's current surface.
-    std::map<QWindow*, std::pair<wl_surface*, org_kde_plasma_surface*>> marked;
+    std::map<QWindow*, org_kde_plasma_surface*> marked;
 
     ~State() {
-        for (auto& [window, surface] : marked)
-            org_kde_plasma_surface_destroy(surface.second);
+        for (auto& [window, role] : marked)
+            org_kde_plasma_surface_destroy(role);
         if (shell)
             org_kde_plasma_shell_destroy(shell);
         if (registry)
@@ -95,11 +95,10 @@ bool PlasmaOverlayRole::markShown(QWindow& window) {
         native->nativeResourceForWindow(QByteArrayLiteral("surface"), &window));
     if (!surface)
         return false;
-    auto it = state_->marked.find(&window);
-    if (it != state_->marked.end()) {
-        if (it->second.first == surface)
-            return true;
-        org_kde_plasma_surface_destroy(it->second.second);
+    // Always anew: a surface made at this show may sit where the last one was,
+    // so its address tells nothing.
+    if (auto it = state_->marked.find(&window); it != state_->marked.end()) {
+        org_kde_plasma_surface_destroy(it->second);
         state_->marked.erase(it);
     }
     auto* role = org_kde_plasma_shell_get_surface(state_->shell, surface);
@@ -109,17 +108,10 @@ bool PlasmaOverlayRole::markShown(QWindow& window) {
     org_kde_plasma_surface_set_skip_taskbar(role, 1);
     if (state_->version >= 5)
         org_kde_plasma_surface_set_skip_switcher(role, 1);
-    state_->marked.emplace(&window, std::pair{surface, role});
+    state_->marked.emplace(&window, role);
     // Before Qt draws the first frame, or KWin has focused the window already.
     wl_display_flush(state_->display);
     return true;
-}
-
-void PlasmaOverlayRole::forget(QWindow& window) {
-    if (auto it = state_->marked.find(&window); it != state_->marked.end()) {
-        org_kde_plasma_surface_destroy(it->second.second);
-        state_->marked.erase(it);
-    }
 }
 
 #else
@@ -133,7 +125,6 @@ std::unique_ptr<PlasmaOverlayRole> PlasmaOverlayRole::bind(QString* error) {
 bool PlasmaOverlayRole::markShown(QWindow&) {
     return false;
 }
-void PlasmaOverlayRole::forget(QWindow&) {}
 
 #endif
 

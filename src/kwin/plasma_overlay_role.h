@@ -25,8 +25,6 @@ public:
     // new surface at every show, so this is asked at every show. False when
     // the window has no Wayland surface.
     bool markShown(QWindow& window);
-    // Qt is done with the window: its role object goes too.
-    void forget(QWindow& window);
 
     struct State; // the Wayland objects, where the registry's listener sees them
 

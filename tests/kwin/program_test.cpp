@@ -2,9 +2,11 @@
 // KWin, played with fake input, watched through its --verbose lines and KWin's
 // own window information. The gesture snaps into halves and a quarter, a
 // release in the centre cancels, a click on the hub maximizes, the wheel
-// moves to the second output, and the focus ends with the window it arranges.
+// moves to the second output, the focus stays with the window it arranges,
+// and a trigger recorded in the settings window drives the next gesture.
 #include "core/session/layout_sector.h"
 #include "fake_input.h"
+#include "kwin/global_shortcut_key_source.h"
 #include "suite_kwin.h"
 
 #include <QDBusArgument>
@@ -24,7 +26,7 @@
 namespace vx::test {
 namespace {
 
-constexpr std::uint32_t leftControl = 29, leftButton = 0x110;
+constexpr std::uint32_t leftControl = 29, leftAlt = 56, space = 57, escape = 1, leftButton = 0x110;
 
 // KWin's own answer, independent of any script.
 std::optional<QVariantMap> windowInfo(const QString& id) {
@@ -46,6 +48,19 @@ QRect frameOf(const QString& id) {
         return static_cast<int>(std::lround(info->value(QLatin1String(key)).toDouble()));
     };
     return {n("x"), n("y"), n("width"), n("height")};
+}
+
+// The keys KGlobalAccel holds for the program's trigger; none while recording.
+QList<int> triggerShortcut() {
+    auto message = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.kglobalaccel"), QStringLiteral("/kglobalaccel"),
+        QStringLiteral("org.kde.KGlobalAccel"), QStringLiteral("shortcut"));
+    message.setArguments({QStringList{QLatin1String(kwin::shortcutComponent),
+                                      QLatin1String(kwin::shortcutAction), QString(), QString()}});
+    const auto reply = QDBusConnection::sessionBus().call(message);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return qdbus_cast<QList<int>>(reply.arguments().constFirst());
 }
 
 class Program {
@@ -88,6 +103,10 @@ public:
             deadline);
     }
     QString transcript() const { return lines_; }
+    QString settingsText() const {
+        QFile f(config_.path() + QStringLiteral("/vortaxis/vortaxis.conf"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
     bool running() const { return process_.state() == QProcess::Running; }
     QProcess& process() { return process_; }
 
@@ -231,6 +250,55 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
         if (!demo.isEmpty() && &c == &cases[0])
             saveScreenshot(demo + QStringLiteral("/snapped.png"));
     }
+    // A second start opens the first one's settings window, which KWin focuses.
+    Program second(suiteKWin()->socket());
+    ASSERT_TRUE(second.process().waitForFinished(10000));
+    const auto settings = reportedWindow(*oracle, QStringLiteral("Vortaxis"));
+    ASSERT_TRUE(settings) << "no settings window";
+    ASSERT_TRUE(waitUntil([&] { return oracle->desktop().active == settings->id; }));
+    // The recorder field lies about 155 px below the top of the frame, title bar
+    // included (see the README's screenshots).
+    input->moveTo(settings->frame.x() + 100, settings->frame.y() + 155);
+    input->button(leftButton, true);
+    input->button(leftButton, false);
+    // Recording takes the old trigger out of KGlobalAccel, or KWin would keep
+    // its keys from the window.
+    ASSERT_TRUE(waitUntil([] { return triggerShortcut().isEmpty(); }))
+        << "the click did not start recording";
+    for (auto key : {leftControl, leftAlt, space})
+        input->key(key, true);
+    EXPECT_TRUE(waitUntil([&] {
+        const QString stored = vortaxis.settingsText();
+        return stored.contains(QStringLiteral("modifiersRaw\\\":786432")) &&
+               stored.contains(QStringLiteral("keyCode\\\":49"));
+    })) << "stored: "
+        << vortaxis.settingsText().toStdString();
+    for (auto key : {space, leftAlt, leftControl})
+        input->key(key, false);
+    // Escape closes the window; the focus goes back to the window behind it.
+    input->key(escape, true);
+    input->key(escape, false);
+    ASSERT_TRUE(waitUntil([&] { return oracle->desktop().active == id; }));
+
+    // KGlobalAccel now holds the new trigger, and it arranges the window.
+    EXPECT_TRUE(waitUntil([] {
+        return triggerShortcut().contains((Qt::CTRL | Qt::ALT | Qt::Key_Space).toCombined());
+    }));
+    input->moveTo(centre.x(), centre.y());
+    for (auto key : {leftControl, leftAlt, space})
+        input->key(key, true);
+    ASSERT_TRUE(vortaxis.waitForLine(QStringLiteral("^status: (Aim|Screen)")))
+        << "the recorded trigger opened no menu\n"
+        << vortaxis.transcript().toStdString();
+    input->moveTo(centre.x() - 90, centre.y());
+    ASSERT_TRUE(vortaxis.waitForLine(QStringLiteral("^aim: ") +
+                                     QString::fromStdString(title(LayoutSector::left)) +
+                                     QLatin1Char('$')));
+    for (auto key : {space, leftAlt, leftControl})
+        input->key(key, false);
+    EXPECT_TRUE(vortaxis.waitForLine(QStringLiteral("^status: Snapped")))
+        << vortaxis.transcript().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return frameOf(id) == QRect(0, 0, 640, 800); }));
     EXPECT_TRUE(vortaxis.running());
     // Figures, not targets: they vary with the machine's load.
     auto median = [](std::vector<double> v) {

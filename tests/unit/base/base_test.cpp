@@ -1,15 +1,12 @@
-// Observable values, the virtual run loop and text arguments:
-// the foundations every service builds on.
+// Observable values and text arguments: the foundations every service builds on.
 #include "core/base/localization.h"
 #include "core/base/observable.h"
-#include "core/base/virtual_run_loop.h"
 
 #include <gtest/gtest.h>
 #include <optional>
 #include <vector>
 
 using namespace vx;
-using namespace std::chrono_literals;
 
 TEST(Observable, NotifiesOnlyChangesAndNeverASubscriptionEndedDuringNotify) {
     Observable<std::optional<int>> value;
@@ -27,20 +24,6 @@ TEST(Observable, NotifiesOnlyChangesAndNeverASubscriptionEndedDuringNotify) {
     EXPECT_TRUE(value.set(std::nullopt));
     EXPECT_EQ(seen, (std::vector<std::optional<int>>{3, std::nullopt}));
     EXPECT_EQ(other, 0);
-}
-
-TEST(VirtualRunLoop, TimersFireInTimeOrderWithPostedTasksRightAfterTheirFire) {
-    VirtualRunLoop loop;
-    std::vector<std::string> log;
-    auto late = loop.scheduleOnce(0.3s, [&] { log.push_back("late"); });
-    auto early = loop.scheduleOnce(0.1s, [&] {
-        log.push_back("early");
-        loop.post([&] { log.push_back("posted"); });
-    });
-    auto dropped = loop.scheduleRepeating(0.05s, [&] { log.push_back("dropped"); });
-    dropped.reset();
-    loop.advance(1s);
-    EXPECT_EQ(log, (std::vector<std::string>{"early", "posted", "late"}));
 }
 
 TEST(Localization, ArgumentsAreFilledAfterTranslation) {

@@ -1,5 +1,6 @@
 // The gesture end to end on injected events: start, aiming, release, centre
-// click, and the status line each of them leaves behind.
+// click, the status line each of them leaves behind, and what is left once
+// the controller is gone.
 #include "session_harness.h"
 
 #include <functional>
@@ -22,6 +23,7 @@ const std::map<char, std::function<void(SessionRig&)>> steps{
     {'R', [](SessionRig& r) { r.holdEnded(); }},
     {'C', [](SessionRig& r) { r.centerTap(); }},
     {'<', [](SessionRig& r) { r.aimFromCenter(-100, 0); }},
+    {'h', [](SessionRig& r) { r.menu->highlighted = LayoutSector::top; }}, // nothing aimed
     {'i', [](SessionRig& r) { r.controller->refreshIdleStatus(); }},
     {'U', [](SessionRig& r) { r.permissions.trusted = false; }},
     {'T', [](SessionRig& r) { r.permissions.trusted = true; }},
@@ -74,6 +76,8 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
         {"WH<R", "The window manager keeps this window in place.", true, 1},
         {"mWH<R", "i3 keeps this window in place.", true, 1},
         {"H<R", "Snapped · Left half", true, 1},
+        {"HhR", "Snapped · Top half", true, 1},
+        {"H<RR", "Snapped · Left half", true, 1}, // a second release reports nothing
         {"H<Ri", "Snapped · Left half", true, 1},
         {"H<RUi", "No window access", false, 1},
         {"H<RH", aimText, false, 1},
@@ -83,7 +87,8 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
         {"HSC", "No screen for layout", true, 0},
         {"IHC", "The target window is no longer available.", true, 1},
         {"H<C", "Snapped · Full screen", true, 1},
-        {"HUC", pleaText, true, 0}, // the menu stays open for the release
+        {"H<CRC", "Snapped · Full screen", true, 1}, // the click cancelled the hold
+        {"HUC", pleaText, true, 0},                  // the menu stays open for the release
         {"HUCT<R", "Snapped · Left half", true, 1},
         // Behind a lock or another program's grab nothing begins, not even a
         // trust prompt; a lock arriving mid-gesture cancels it.
@@ -106,48 +111,35 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
         const bool held = rig.active() && rig.controller->anchoredWindow().get();
         EXPECT_EQ(rig.windows.released.size() + (held ? 1u : 0u),
                   static_cast<std::size_t>(rig.windows.anchorCount));
+        // Once it ends, nothing of it is left running.
         EXPECT_EQ(rig.menu->visible, rig.active());
+        EXPECT_EQ(rig.scrollTap->capturing, rig.active());
+        EXPECT_EQ(rig.loop.clock.activeTimerCount(), rig.active() ? 1 : 0);
+        EXPECT_EQ(rig.target().has_value(), rig.active());
     }
-}
-
-TEST_F(SessionTest, HoldWithoutTrustAsksEachTimeAndStartsNothing) {
-    permissions.trusted = false;
-    holdBegan();
-    holdBegan();
-    EXPECT_FALSE(active());
-    EXPECT_EQ(permissions.requestCount, 2);
-    EXPECT_EQ(windows.anchorCount, 0);
-    EXPECT_TRUE(menu->shownFor.empty());
-    EXPECT_EQ(loop.clock.activeTimerCount(), 0);
 }
 
 TEST_F(SessionTest, HoldOpensTheMenuAtThePointerAndARepeatChangesNothing) {
     screens.pointer = {300, 200};
     holdBegan();
-    EXPECT_EQ(controller->anchoredWindow().get(), editor);
     EXPECT_EQ(menu->center, Point(300, 200));
-    EXPECT_EQ(loop.clock.activeTimerCount(), 1);
-    EXPECT_TRUE(scrollTap->capturing);
-    EXPECT_EQ(target(), DisplayID{20});
     scroll(10, false);
     EXPECT_EQ(accumulated(), 0.0);
     EXPECT_TRUE(highlight->shownOn.empty()); // one display: no outline, no switching
-    EXPECT_EQ(menu->hubLooks.size(), 1u);    // the first aim runs at once
-
     // Not even a lost trust interrupts the gesture already running.
     screens.pointer = {900, 600};
     permissions.trusted = false;
     holdBegan();
     EXPECT_EQ(windows.anchorCount, 1);
-    EXPECT_EQ(menu->shownFor.size(), 1u);
     EXPECT_EQ(menu->center, Point(300, 200));
     EXPECT_EQ(permissions.requestCount, 0);
 }
 
 TEST(SessionHub, ShowsTheAnchoredOwnerOrTheFrontmostApplication) {
     const std::pair<std::optional<ProcessID>, std::optional<std::string>> cases[] = {
-        {777, "Editor"},   {55, std::nullopt},         {4242, std::nullopt}, // 4242: this program
-        {0, std::nullopt}, {std::nullopt, "Terminal"}, // no window: the frontmost
+        {777, "Editor"},
+        {4242, std::nullopt},       // 4242: this program
+        {std::nullopt, "Terminal"}, // no window: the frontmost
     };
     for (const auto& [owner, hub] : cases) {
         SessionRig rig;
@@ -157,8 +149,7 @@ TEST(SessionHub, ShowsTheAnchoredOwnerOrTheFrontmostApplication) {
         if (owner)
             rig.windows.front = AnchoredWindow{Uuid::random(), *owner};
         rig.holdBegan();
-        ASSERT_EQ(rig.menu->shownFor.size(), 1u);
-        const auto& shown = rig.menu->shownFor[0];
+        const auto& shown = rig.menu->shownFor.at(0);
         EXPECT_EQ(shown ? std::optional(shown->name) : std::nullopt, hub) << owner.value_or(-1);
     }
 }
@@ -170,56 +161,38 @@ TEST_F(SessionTest, AimFollowsThePointerOutsideTheCenterZoneAndIsNotSticky) {
     aimFromCenter(0, -37.9);
     EXPECT_FALSE(menu->highlighted);
     aimFromCenter(100, 0);
-    EXPECT_EQ(controller->lockedSector().get(), LayoutSector::right);
     EXPECT_EQ(menu->highlighted, LayoutSector::right);
-    EXPECT_EQ(menu->hubLooks.back(), screens.pointer);
     wait(1.0); // sixty steady ticks tell nobody
     EXPECT_EQ(changes, 1);
     aimFromCenter(0, 10);
     EXPECT_FALSE(controller->lockedSector().get());
-
-    controller->startMouseTimer();
-    controller->startMouseTimer();
-    EXPECT_EQ(loop.clock.activeTimerCount(), 1);
 }
 
-TEST_F(SessionTest, ReleaseSnapsIntoTheAimedSectorAndLeavesEverythingIdle) {
+// Callbacks the controller handed out may still be called after it is gone: a
+// late timer fire, a queued scroll step, a key event in flight. They must do
+// nothing (the address sanitizer catches any that do more).
+TEST_F(SessionTest, EveryCallbackHandedOutIsInertOnceTheControllerIsGone) {
     holdBegan();
-    aimFromCenter(80, -80);
-    holdEnded();
-    EXPECT_EQ(windows.frames, std::vector<Rect>{Rect(720, 25, 720, 437.5)});
-    EXPECT_EQ(status(), "Snapped · Bottom-right");
+    const auto began = hold->onHoldBegan, ended = hold->onHoldEnded, tap = menu->onCenterTap;
+    const auto scrolled = scrollTap->onScroll;
+    const auto binding = hold->bindingProvider;
+    ASSERT_EQ(loop.repeatingActions.size(), 1u);
+    const auto tickLate = loop.repeatingActions[0];
+    tickLate(); // its posted aim is still queued when the controller goes
+    hotkeys.current = {modifier::command, KeyCode{49}};
+    EXPECT_EQ(binding(), hotkeys.current); // read when the monitor asks
+    controller.reset();
+    // Destroyed mid-gesture, it leaves no anchor and no timer behind.
     EXPECT_EQ(windows.released, std::vector<AnchoredWindow>{editor});
-    EXPECT_FALSE(controller->hasMouseTimer());
     EXPECT_EQ(loop.clock.activeTimerCount(), 0);
-    EXPECT_FALSE(scrollTap->capturing || scrollTap->onScroll);
-    EXPECT_FALSE(menu->visible || highlight->active || target());
-    EXPECT_FALSE(controller->anchoredWindow().get() || controller->lockedSector().get());
-    EXPECT_EQ(controller->scrollSwitchReadyAt().get(), distantPast());
-
-    // A queued tick is harmless and a second release reports nothing.
-    wait(0.1);
-    holdEnded();
-    EXPECT_EQ(windows.frames.size(), 1u);
-}
-
-TEST_F(SessionTest, ReleaseFallsBackToTheMenusHighlightWhenNothingIsAimed) {
-    holdBegan();
-    menu->highlighted = LayoutSector::top;
-    holdEnded();
-    EXPECT_EQ(windows.frames, std::vector<Rect>{Rect(0, 462.5, 1440, 437.5)});
-}
-
-TEST_F(SessionTest, CenterClickMaximizesAndCancelsTheHoldSoItsReleaseIsSilent) {
-    holdBegan();
-    aimFromCenter(100, 0);
-    centerTap();
-    EXPECT_EQ(windows.frames, std::vector<Rect>{Rect(0, 25, 1440, 875)});
-    EXPECT_EQ(hold->cancelCount, 1);
-    EXPECT_EQ(loop.clock.activeTimerCount(), 0);
-    EXPECT_FALSE(scrollTap->capturing);
-    holdEnded();
-    centerTap();
-    EXPECT_EQ(windows.frames.size(), 1u);
-    EXPECT_EQ(status(), "Snapped · Full screen");
+    loop.clock.drain();
+    tickLate();
+    ended();
+    tap();
+    scrolled(-200, true);
+    began();
+    loop.clock.advance(Seconds(1));
+    EXPECT_TRUE(windows.frames.empty());
+    EXPECT_EQ(windows.anchorCount, 1);
+    EXPECT_EQ(binding(), HotkeyBinding::defaultBinding()); // nobody left to ask
 }

@@ -18,15 +18,11 @@ const Rect leftHalf(0, 0, 720, 900); // of the 1440 x 900 display, the same in b
 
 class PlacementTest : public WindowServiceTest {
 protected:
-    // Anchors the focused window (id 42) of pid 200 and forgets the calls that
-    // took. With `idUnknown` neither the element nor the list could tell its id.
-    AnchoredWindow anchor(Rect frame = {100, 100, 800, 600}, bool idUnknown = false) {
+    // Anchors the focused window (id 42) of pid 200 and forgets the calls that took.
+    AnchoredWindow anchor(Rect frame = {100, 100, 800, 600}) {
         desktop.stack.clear();
         addFocusedApp(200, "Editor", 42, frame);
-        window().idStatus = idUnknown ? axstatus::failure : axstatus::success;
-        desktop.listReadable = !idUnknown;
         const auto anchored = service.anchorFrontmostWindow();
-        desktop.listReadable = true;
         EXPECT_TRUE(anchored);
         desktop.calls.clear();
         return anchored.value_or(AnchoredWindow{});
@@ -37,24 +33,14 @@ protected:
     }
 };
 
-TEST_F(PlacementTest, AccessibilityWritesPositionThenSizeTwiceAndCorrectBeyond24Points) {
-    using Calls = std::vector<std::string>;
-    const Calls writes{"role",        "position", "size",     "setPosition", "setSize",
-                       "setPosition", "setSize",  "position", "size"};
-    Calls corrected = writes;
-    corrected.insert(corrected.end(), {"setPosition", "setSize", "position", "size"});
-    // Where the window lands off the target, and the calls that follow. Still
-    // off after the correction, the window server's move puts it right.
-    for (const auto& [offset, calls] :
-         {std::pair{0.0, writes}, {24.0, writes}, {25.0, corrected}, {-25.0, corrected}}) {
+TEST_F(PlacementTest, AWindowLandingMoreThan24PointsOffIsCorrectedThenMovedByTheServer) {
+    for (const auto& [offset, corrected] :
+         {std::pair{0.0, false}, {24.0, false}, {25.0, true}, {-25.0, true}}) {
         const auto w = anchor();
         window().landingOffset = {0, offset};
         EXPECT_TRUE(service.setFrame(leftHalf, w)) << offset;
-        const Calls head(desktop.calls.begin(),
-                         desktop.calls.begin() + static_cast<std::ptrdiff_t>(
-                                                     std::min(calls.size(), desktop.calls.size())));
-        EXPECT_EQ(head, calls) << offset;
-        EXPECT_EQ(desktop.count("moveWindowWithGroup"), calls == writes ? 0u : 1u) << offset;
+        EXPECT_EQ(desktop.count("setPosition"), corrected ? 3u : 2u) << offset;
+        EXPECT_EQ(desktop.count("moveWindowWithGroup"), corrected ? 1u : 0u) << offset;
     }
 }
 
@@ -62,74 +48,81 @@ TEST_F(PlacementTest, AccessibilityWritesPositionThenSizeTwiceAndCorrectBeyond24
 // that will not shrink is reported as such, and a window larger than its slot
 // stays on the display, against the side the slot touches.
 TEST_F(PlacementTest, TheReadBackDecidesTheOutcomeAndAWindowTooLargeStaysOnTheDisplay) {
+    using E = WindowServiceError;
+    const Rect start{100, 100, 800, 600}, tile{2, 18, 1436, 880};
     struct Case {
         const char* name;
         Rect slot; // desktop coordinates (y up) of the 1440 x 900 display
-        std::function<void(FakeWindow&)> script;
-        std::optional<WindowServiceError> error;
+        Rect from;
+        bool held, fixedSize; // held in place by the manager; size not writable
+        Size minimum;
+        std::optional<E> error;
         Rect landed; // top-left coordinates
     };
     const Case cases[] = {
-        {"held by the manager",
-         {720, 0, 720, 900},
-         [](FakeWindow& w) { w.heldInPlace = true; },
-         WindowServiceError::keptInPlace,
-         {100, 100, 800, 600}},
+        {"held by the manager", {720, 0, 720, 900}, start, true, false, {}, E::keptInPlace, start},
         {"held as a tile over the slot",
          {0, 0, 720, 900},
-         [](FakeWindow& w) {
-             w.heldInPlace = true;
-             w.frame = {2, 18, 1436, 880};
-         },
-         WindowServiceError::keptInPlace,
-         {2, 18, 1436, 880}},
+         tile,
+         true,
+         false,
+         {},
+         E::keptInPlace,
+         tile},
         {"wider than the right half",
          {720, 0, 720, 900},
-         [](FakeWindow& w) {
-             w.minimumSize = {1000, 600};
-         },
-         WindowServiceError::cannotShrink,
+         start,
+         false,
+         false,
+         {1000, 600},
+         E::cannotShrink,
          {440, 0, 1000, 900}},
         {"taller than the bottom-left quarter",
          {0, 0, 720, 450},
-         [](FakeWindow& w) {
-             w.minimumSize = {600, 700};
-         },
-         WindowServiceError::cannotShrink,
+         start,
+         false,
+         false,
+         {600, 700},
+         E::cannotShrink,
          {0, 200, 720, 700}},
         {"larger than the display",
          {720, 0, 720, 450},
-         [](FakeWindow& w) {
-             w.minimumSize = {1600, 1000};
-         },
-         WindowServiceError::cannotShrink,
+         start,
+         false,
+         false,
+         {1600, 1000},
+         E::cannotShrink,
          {0, 0, 1600, 1000}},
         {"of a fixed size too wide",
          {0, 0, 720, 900},
-         [](FakeWindow& w) { w.sizeWriteStatus = axstatus::attributeUnsupported; },
-         WindowServiceError::cannotShrink,
+         start,
+         false,
+         true,
+         {},
+         E::cannotShrink,
          {0, 0, 800, 600}},
         {"of a fixed smaller size",
          {720, 0, 720, 900},
-         [](FakeWindow& w) {
-             w.frame.size = {500, 400};
-             w.sizeWriteStatus = axstatus::attributeUnsupported;
-         },
+         {100, 100, 500, 400},
+         false,
+         true,
+         {},
          std::nullopt,
          {720, 0, 500, 400}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto w = anchor();
-        desktop.managerName = "i3";
-        c.script(window());
+        const auto w = anchor(c.from);
+        window().heldInPlace = c.held;
+        window().minimumSize = c.minimum;
+        if (c.fixedSize)
+            window().sizeWriteStatus = axstatus::attributeUnsupported;
         EXPECT_EQ(errorOf(service.setFrame(c.slot, w)), c.error);
         EXPECT_EQ(window().frame, c.landed);
         // A window that stayed put had the window server try before it was given up.
-        if (c.error == WindowServiceError::keptInPlace) {
-            EXPECT_EQ(desktop.count("moveWindowWithGroup"), 1u);
-        }
+        EXPECT_EQ(desktop.count("moveWindowWithGroup"), c.held ? 1u : 0u);
     }
+    desktop.managerName = "i3";
     EXPECT_EQ(localizedDescription(WindowServiceError::keptInPlace, service.windowManagerName()),
               "i3 keeps this window in place.");
 }
@@ -158,36 +151,18 @@ TEST_F(PlacementTest, WindowServerMovesOnlyTheOriginAndTheReadBackJudges) {
     EXPECT_TRUE(service.setFrame(leftHalf, w));
     desktop.serverRectReadable = false;
     EXPECT_EQ(errorOf(service.setFrame(leftHalf, w)), WindowServiceError::cannotSetFrame);
-}
 
-TEST_F(PlacementTest, AnchorFromTheListAloneKeepsTheElementFoundLater) {
-    auto& app = desktop.addApp(200, "Chat");
-    app.windowsStatus = axstatus::attributeUnsupported;
-    desktop.frontmost = 200;
-    desktop.addWindow(200, {300, 200, 720, 900}, 55);
-    const auto w = service.anchorFrontmostWindow();
-    ASSERT_TRUE(w);
-    EXPECT_TRUE(service.setFrame(leftHalf, *w));
-    EXPECT_EQ(desktop.count("setPosition"), 0u);
-
-    // Exposed by the next placement: the element is stored and keeps the
-    // anchor valid without the window server.
-    app.windowsStatus = axstatus::success;
-    EXPECT_TRUE(service.setFrame({0, 0, 500, 500}, *w));
-    EXPECT_EQ(window().frame, Rect(0, 400, 500, 500));
-    desktop.windowInfoReadable = desktop.serverRectReadable = false;
-    EXPECT_TRUE(service.isAnchorValid(*w));
-}
-
-TEST_F(PlacementTest, IdFoundLateInTheListIsKeptForLaterCalls) {
-    const auto w = anchor({300, 200, 720, 900}, true);
-    refuseWrites();
-    EXPECT_TRUE(service.setFrame(leftHalf, w));
-    EXPECT_GE(desktop.count("onScreenWindows"), 1u);
-    desktop.calls.clear();
-    window().frame.origin = {300, 200};
-    EXPECT_TRUE(service.setFrame(leftHalf, w));
-    EXPECT_EQ(desktop.count("onScreenWindows"), 0u);
+    // An application that hides its windows is placed by the server alone.
+    desktop.stack.clear();
+    desktop.apps.clear();
+    desktop.addApp(300, "Chat").windowsStatus = axstatus::attributeUnsupported;
+    desktop.focusedApp = desktop.frontmost = 300;
+    desktop.addWindow(300, {300, 200, 720, 900}, 55);
+    desktop.windowInfoReadable = desktop.serverRectReadable = true;
+    const auto chat = service.anchorFrontmostWindow();
+    ASSERT_TRUE(chat);
+    EXPECT_TRUE(service.setFrame(leftHalf, *chat));
+    EXPECT_EQ(window().frame, Rect(0, 0, 720, 900));
 }
 
 TEST_F(PlacementTest, ReleasedOrGoneWindowsAreInvalidAndTrustIsCheckedFirst) {

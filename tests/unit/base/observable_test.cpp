@@ -1,5 +1,5 @@
-// Observable values and text arguments: the foundations every service builds on.
-#include "core/base/localization.h"
+// Observable values, which every service and view builds on: only changes are
+// told, and a subscription ended mid-notification is not called.
 #include "core/base/observable.h"
 
 #include <gtest/gtest.h>
@@ -24,14 +24,4 @@ TEST(Observable, NotifiesOnlyChangesAndNeverASubscriptionEndedDuringNotify) {
     EXPECT_TRUE(value.set(std::nullopt));
     EXPECT_EQ(seen, (std::vector<std::optional<int>>{3, std::nullopt}));
     EXPECT_EQ(other, 0);
-}
-
-TEST(Localization, ArgumentsAreFilledAfterTranslation) {
-    installTranslator([](std::string_view english) -> std::string {
-        return english == "Screen %1/%2" ? "Bildschirm %2:%1" : "";
-    });
-    EXPECT_EQ(localized("Screen %1/%2", {"2", "3"}), "Bildschirm 3:2");
-    EXPECT_EQ(localized("Ready"), "Ready"); // untranslated falls back to English
-    installTranslator({});
-    EXPECT_EQ(substituteArguments("100%% of %1, %3", {"a"}), "100% of a, %3");
 }

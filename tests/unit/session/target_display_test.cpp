@@ -99,7 +99,7 @@ TEST_F(SessionTest, TwoStackedDisplaysAreOrderedLowerFirstAndAPlugInJoinsTheOrde
     EXPECT_EQ(windows.frames, std::vector<Rect>{Rect(-1280, 512, 1280, 512)});
 }
 
-TEST(TargetDisplayUnplugged, LayoutAndWheelGoFromTheDisplayUnderThePointerElseTheMainOne) {
+TEST(TargetDisplayUnplugged, TheShownDisplayAndTheLayoutGoUnderThePointerElseToTheMainOne) {
     // The gesture starts on the right-hand display, which is then unplugged.
     const std::tuple<Point, DisplayID, Rect> cases[] = {
         {{1000, 500}, 2, {0, 25, 720, 875}},    // the laptop under the pointer

@@ -1,16 +1,109 @@
-// The gesture end to end on injected events: start, aiming, release, centre
-// click, the status line each of them leaves behind, and what is left once
-// the controller is gone.
-#include "session_harness.h"
+// The session controller end to end on injected events, wired to recording
+// fakes, a fake desktop and a virtual clock: start, aiming, release, centre
+// click, the status line each leaves behind, which display the gesture snaps to
+// (under the pointer, stepped by the wheel, resolved again when one goes away),
+// and what is left once the controller is gone.
+#include "core/session/vortax_session_controller.h"
+#include "fakes/fake_collaborators.h"
+#include "fakes/fake_screens.h"
+#include "fakes/spy_run_loop.h"
 
+#include <cmath>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <string>
 
 using namespace vx;
 using namespace vx::test;
 
 namespace {
+
+// Ids differ from positions on purpose, and the platform lists the displays in
+// an order other than left to right. The laptop has a 25-point dock at the bottom.
+inline Screen laptop() {
+    return Screen{20, {0, 0, 1440, 900}, {0, 25, 1440, 875}};
+}
+inline Screen rightMonitor() {
+    return FakeScreens::make(30, {1440, 0, 1920, 1080}, 30);
+}
+inline Screen leftMonitor() {
+    return FakeScreens::make(10, {-1280, 0, 1280, 1024});
+}
+// Left to right: 10, 20, 30.
+inline std::vector<Screen> threeDisplays() {
+    return {laptop(), rightMonitor(), leftMonitor()};
+}
+
+// One display, the pointer in its middle, an editor window in front.
+class SessionRig {
+public:
+    FakePermissions permissions;
+    FakeWindowService windows;
+    FakeHotkeySettings hotkeys;
+    FakeScreens screens;
+    FakeKeyboardLayout layout;
+    SpyRunLoop loop;
+    FakeDesktopAccess desktopAccess;
+    FakeHoldDetector* hold = nullptr;
+    FakeRadialMenu* menu = nullptr;
+    FakeScreenHighlight* highlight = nullptr;
+    FakeScrollCapture* scrollTap = nullptr;
+    std::unique_ptr<VortaxSessionController> controller;
+    const AnchoredWindow editor{Uuid::random(), 777};
+
+    SessionRig() {
+        screens.list = {laptop()};
+        screens.pointer = {700, 450};
+        windows.front = editor;
+        windows.apps[777] = TargetAppInfo{777, "Editor", std::nullopt};
+        auto h = std::make_unique<FakeHoldDetector>();
+        auto m = std::make_unique<FakeRadialMenu>();
+        auto o = std::make_unique<FakeScreenHighlight>();
+        auto s = std::make_unique<FakeScrollCapture>();
+        hold = h.get(), menu = m.get(), highlight = o.get(), scrollTap = s.get();
+        controller = std::make_unique<VortaxSessionController>(
+            SessionDependencies{permissions, windows, hotkeys, screens, layout, loop, desktopAccess,
+                                std::move(h), std::move(m), std::move(o), std::move(s)});
+        controller->start();
+    }
+
+    void holdBegan() { hold->onHoldBegan(); }
+    void holdEnded() { hold->onHoldEnded(); }
+    void centerTap() { menu->onCenterTap(); }
+    void scroll(double delta, bool isPrecise) { scrollTap->onScroll(delta, isPrecise); }
+    void tick() { loop.clock.advance(VortaxSessionController::aimInterval); }
+    void aimFromCenter(double dx, double dy) {
+        screens.pointer = {menu->center.x + dx, menu->center.y + dy};
+        tick();
+    }
+    void wait(double seconds) { loop.clock.advance(Seconds(seconds)); }
+
+    bool active() const { return controller->isSessionActive().get(); }
+    const std::string& status() const { return controller->statusMessage().get(); }
+    bool retained() const { return controller->retainStatusMessage().get(); }
+    std::optional<DisplayID> target() const { return controller->targetDisplayID().get(); }
+    double accumulated() const { return controller->scrollAccumulated().get(); }
+};
+
+class SessionTest : public ::testing::Test, public SessionRig {};
+
+std::string screenText(DisplayID position, int count) {
+    return "Screen " + std::to_string(position) + "/" + std::to_string(count) +
+           " · scroll to switch · aim to snap";
+}
+
+// Three displays side by side (ids 10, 20, 30 from left to right), the gesture
+// begun on the middle one.
+class ThreeDisplays : public SessionTest {
+protected:
+    void SetUp() override {
+        screens.list = threeDisplays();
+        holdBegan();
+    }
+};
+
 const std::string aimText = "Aim — release to snap · center to cancel";
 const std::string readyText = "Ready · hold Ctrl+Alt · click center to maximize";
 const std::string pleaText = "Vortaxis cannot arrange windows here: No window manager.";
@@ -195,4 +288,97 @@ TEST_F(SessionTest, EveryCallbackHandedOutIsInertOnceTheControllerIsGone) {
     EXPECT_TRUE(windows.frames.empty());
     EXPECT_EQ(windows.anchorCount, 1);
     EXPECT_EQ(binding(), HotkeyBinding::defaultBinding()); // nobody left to ask
+}
+
+TEST(TargetDisplayStart, IsTheDisplayUnderThePointerElseTheMainOne) {
+    const std::pair<Point, DisplayID> cases[] = {
+        {{-10, 1000}, 10},
+        {{0, 0.5}, 20},
+        {{1440, 10}, 30}, // on the seam: the right-hand display
+        {{100, 950}, 10}, // in no display: the main one
+    };
+    for (const auto& [pointer, expected] : cases) {
+        SessionRig rig;
+        rig.screens.list = threeDisplays();
+        rig.screens.main = leftMonitor();
+        rig.screens.pointer = pointer;
+        rig.holdBegan();
+        EXPECT_EQ(rig.target(), expected);
+        EXPECT_EQ(rig.highlight->shownOn, std::vector<DisplayID>{expected});
+        EXPECT_EQ(rig.status(), screenText(expected / 10, 3));
+    }
+}
+
+TEST_F(ThreeDisplays, WheelSwitchesAtItsThresholdsWithDeadZoneReversalCooldownAndWrap) {
+    struct Step {
+        double waitBefore, delta;
+        bool precise;
+        DisplayID target;
+        double sumAfter;
+    };
+    const Step steps[] = {
+        {0, 50, true, 20, 50},    {0, 40, true, 10, 0},     // 90 points: one to the left
+        {0.44, 200, true, 10, 0}, {0.01, 95, true, 30, 0},  // cooled down after 0.45 s; wraps
+        {0.45, 0.5, true, 30, 0}, {0, -0.5, true, 30, 0},   // too small to count
+        {0, 0.6, true, 30, 0.6},  {0, 59.4, true, 30, 60},  //
+        {0, -10, false, 30, -10}, {0, 0.3, false, 30, -10}, // a reversal starts over
+        {0, NAN, false, 30, -10}, {0, INFINITY, false, 30, -10},
+        {0, -10, false, 30, -20}, {0, -4, false, 10, 0}, // 24 in lines: right, wraps
+    };
+    for (const auto& s : steps) {
+        wait(s.waitBefore);
+        scroll(s.delta, s.precise);
+        SCOPED_TRACE(testing::Message() << "after " << s.delta);
+        EXPECT_DOUBLE_EQ(accumulated(), s.sumAfter);
+        EXPECT_EQ(target(), s.target);
+        EXPECT_EQ(highlight->active, s.target);
+        EXPECT_EQ(status(), screenText(s.target / 10, 3));
+        EXPECT_FALSE(retained());
+    }
+}
+
+TEST_F(ThreeDisplays, ReleaseSnapsIntoTheDisplaySwitchedToAndLateScrollsAreIgnored) {
+    scroll(-100, true); // to the right-hand display, 1920 x 1080 less a 30-point bar
+    const auto late = scrollTap->onScroll;
+    aimFromCenter(-100, 0);
+    holdEnded();
+    EXPECT_EQ(windows.frames, std::vector<Rect>{Rect(1440, 0, 960, 1050)});
+    late(200, true);
+    EXPECT_EQ(highlight->shownOn, (std::vector<DisplayID>{20, 30}));
+}
+
+TEST_F(SessionTest, TwoStackedDisplaysAreOrderedLowerFirstAndAPlugInJoinsTheOrder) {
+    screens.list = {FakeScreens::make(6, {0, 900, 1440, 900}),
+                    FakeScreens::make(5, {0, 0, 1440, 900})};
+    screens.pointer = {700, 1300};
+    holdBegan();
+    EXPECT_EQ(status(), screenText(2, 2));
+    screens.list.push_back(leftMonitor());
+    scroll(-30, false);
+    EXPECT_EQ(target(), DisplayID{10}); // from the last of three, wrapped to the first
+    EXPECT_EQ(status(), screenText(1, 3));
+    aimFromCenter(0, 100);
+    holdEnded();
+    EXPECT_EQ(windows.frames, std::vector<Rect>{Rect(-1280, 512, 1280, 512)});
+}
+
+TEST(TargetDisplayUnplugged, TheShownDisplayAndTheLayoutGoUnderThePointerElseToTheMainOne) {
+    // The gesture starts on the right-hand display, which is then unplugged.
+    const std::tuple<Point, DisplayID, Rect> cases[] = {
+        {{1000, 500}, 2, {0, 25, 720, 875}},    // the laptop under the pointer
+        {{100, 950}, 1, {-1280, 0, 640, 1024}}, // in no display: the main one
+    };
+    for (const auto& [pointer, shown, expected] : cases) {
+        SessionRig rig;
+        rig.screens.list = threeDisplays();
+        rig.screens.main = leftMonitor();
+        rig.screens.pointer = {2000, 500};
+        rig.holdBegan();
+        rig.screens.list = {laptop(), leftMonitor()};
+        rig.screens.pointer = pointer;
+        rig.tick(); // aimed left, whichever display the pointer is on
+        EXPECT_EQ(rig.controller->aimStatusText(), screenText(shown, 2));
+        rig.holdEnded();
+        EXPECT_EQ(rig.windows.frames, std::vector<Rect>{expected});
+    }
 }

@@ -68,9 +68,7 @@ public:
     // Answers the window's index in `stack`.
     std::size_t addWindow(ProcessID owner, Rect frame, std::optional<WindowID> id = std::nullopt) {
         FakeWindow& w = stack.emplace_back();
-        w.owner = owner;
-        w.frame = frame;
-        w.id = id;
+        w.owner = owner, w.frame = frame, w.id = id;
         return stack.size() - 1;
     }
     static ElementRef element(std::size_t index) { return ElementRef{index + 1}; }
@@ -90,9 +88,9 @@ public:
     AXRead<ElementRef> focusedWindow(ElementRef application) override {
         log("focusedWindow");
         const auto it = apps.find(appPID(application));
-        if (it == apps.end() || !it->second.focusedWindow)
-            return AXRead<ElementRef>::error(axstatus::noValue);
-        return AXRead<ElementRef>::of(element(*it->second.focusedWindow));
+        return it != apps.end() && it->second.focusedWindow
+                   ? AXRead<ElementRef>::of(element(*it->second.focusedWindow))
+                   : AXRead<ElementRef>::error(axstatus::noValue);
     }
     AXRead<std::vector<ElementRef>> windows(ElementRef application) override {
         log("windows");

@@ -93,8 +93,8 @@ std::vector<Step> beforeTheFiredTask(std::vector<Step> between, const char* expe
 
 } // namespace
 
-TEST(HotkeyMonitor, LoneModifiers) {
-    const HotkeyBinding alone{ctrl, {}};
+TEST(HotkeyMonitor, LoneModifiersCombosAndBareKeys) {
+    const HotkeyBinding alone{ctrl, {}}, combo{ctrl | opt, space};
     const double notANumber = std::numeric_limits<double>::quiet_NaN();
     const Scenario scenarios[] = {
         {"short press, then held past the delay",
@@ -110,6 +110,18 @@ TEST(HotkeyMonitor, LoneModifiers) {
         // The delay is read at each arming, and is never below a hundredth of a second.
         {"0.6 s", {flags(ctrl), 0.59, "", 0.01, "B"}, alone, 0.6},
         {"not a number", {flags(ctrl), 0.0099, "", 0.0001, "B"}, alone, notANumber},
+        {"combo needs exactly its modifiers and is released before the delay",
+         {down(space, ctrl | opt | shift), down(space, ctrl), down(keyC, ctrl | opt), 0.5,
+          down(space, ctrl | opt), 0.1, flags(ctrl), 0.5, "", down(space, ctrl | opt | caps), 0.2,
+          "B"},
+         combo},
+        {"combo ignores repeats and other keys, survives extra modifiers",
+         {down(space, ctrl | opt), 0.1, repeat(space, ctrl | opt), down(keyC, ctrl | opt), 0.1, "B",
+          flags(ctrl | opt | shift), "B", up(space, ctrl | opt), "BE"},
+         combo},
+        {"bare key ends only with its own key-up",
+         {down(f5, 0), 0.2, flags(ctrl), flags(0), up(keyC, 0), "B", up(f5, shift), "BE"},
+         {0, f5}},
     };
     for (const auto& s : scenarios)
         run(s);
@@ -137,26 +149,6 @@ TEST(HotkeyMonitor, KeysAndClicksDuringTheDelaySpoilALoneModifierPress) {
         {"a combo is chosen on purpose: clicks do not spoil it",
          {down(space, ctrl | opt), click(ctrl | opt), 0.2, "B", up(space, ctrl | opt), "BE"},
          combo},
-    };
-    for (const auto& s : scenarios)
-        run(s);
-}
-
-TEST(HotkeyMonitor, CombosAndBareKeys) {
-    const HotkeyBinding combo{ctrl | opt, space};
-    const Scenario scenarios[] = {
-        {"combo needs exactly its modifiers and is released before the delay",
-         {down(space, ctrl | opt | shift), down(space, ctrl), down(keyC, ctrl | opt), 0.5,
-          down(space, ctrl | opt), 0.1, flags(ctrl), 0.5, "", down(space, ctrl | opt | caps), 0.2,
-          "B"},
-         combo},
-        {"combo ignores repeats and other keys, survives extra modifiers",
-         {down(space, ctrl | opt), 0.1, repeat(space, ctrl | opt), down(keyC, ctrl | opt), 0.1, "B",
-          flags(ctrl | opt | shift), "B", up(space, ctrl | opt), "BE"},
-         combo},
-        {"bare key ends only with its own key-up",
-         {down(f5, 0), 0.2, flags(ctrl), flags(0), up(keyC, 0), "B", up(f5, shift), "BE"},
-         {0, f5}},
     };
     for (const auto& s : scenarios)
         run(s);

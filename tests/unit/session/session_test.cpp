@@ -21,20 +21,12 @@ using namespace vx::test;
 namespace {
 
 // Ids differ from positions on purpose, and the platform lists the displays in
-// an order other than left to right. The laptop has a 25-point dock at the bottom.
-inline Screen laptop() {
-    return Screen{20, {0, 0, 1440, 900}, {0, 25, 1440, 875}};
-}
-inline Screen rightMonitor() {
-    return FakeScreens::make(30, {1440, 0, 1920, 1080}, 30);
-}
-inline Screen leftMonitor() {
-    return FakeScreens::make(10, {-1280, 0, 1280, 1024});
-}
-// Left to right: 10, 20, 30.
-inline std::vector<Screen> threeDisplays() {
-    return {laptop(), rightMonitor(), leftMonitor()};
-}
+// an order other than left to right (10, 20, 30). The laptop has a 25-point dock
+// at the bottom.
+const Screen laptop{20, {0, 0, 1440, 900}, {0, 25, 1440, 875}};
+const Screen rightMonitor = FakeScreens::make(30, {1440, 0, 1920, 1080}, 30);
+const Screen leftMonitor = FakeScreens::make(10, {-1280, 0, 1280, 1024});
+const std::vector<Screen> threeDisplays{laptop, rightMonitor, leftMonitor};
 
 // One display, the pointer in its middle, an editor window in front.
 class SessionRig {
@@ -54,7 +46,7 @@ public:
     const AnchoredWindow editor{Uuid::random(), 777};
 
     SessionRig() {
-        screens.list = {laptop()};
+        screens.list = {laptop};
         screens.pointer = {700, 450};
         windows.front = editor;
         windows.apps[777] = TargetAppInfo{777, "Editor", std::nullopt};
@@ -99,7 +91,7 @@ std::string screenText(DisplayID position, int count) {
 class ThreeDisplays : public SessionTest {
 protected:
     void SetUp() override {
-        screens.list = threeDisplays();
+        screens.list = threeDisplays;
         holdBegan();
     }
 };
@@ -288,8 +280,8 @@ TEST(TargetDisplayStart, IsTheDisplayUnderThePointerElseTheMainOne) {
     };
     for (const auto& [pointer, expected] : cases) {
         SessionRig rig;
-        rig.screens.list = threeDisplays();
-        rig.screens.main = leftMonitor();
+        rig.screens.list = threeDisplays;
+        rig.screens.main = leftMonitor;
         rig.screens.pointer = pointer;
         rig.holdBegan();
         EXPECT_EQ(rig.target(), expected);
@@ -342,7 +334,7 @@ TEST_F(SessionTest, TwoStackedDisplaysAreOrderedLowerFirstAndAPlugInJoinsTheOrde
     screens.pointer = {700, 1300};
     holdBegan();
     EXPECT_EQ(status(), screenText(2, 2));
-    screens.list.push_back(leftMonitor());
+    screens.list.push_back(leftMonitor);
     scroll(-30, false);
     EXPECT_EQ(target(), DisplayID{10}); // from the last of three, wrapped to the first
     EXPECT_EQ(status(), screenText(1, 3));
@@ -359,11 +351,11 @@ TEST(TargetDisplayUnplugged, TheShownDisplayAndTheLayoutGoUnderThePointerElseToT
     };
     for (const auto& [pointer, shown, expected] : cases) {
         SessionRig rig;
-        rig.screens.list = threeDisplays();
-        rig.screens.main = leftMonitor();
+        rig.screens.list = threeDisplays;
+        rig.screens.main = leftMonitor;
         rig.screens.pointer = {2000, 500};
         rig.holdBegan();
-        rig.screens.list = {laptop(), leftMonitor()};
+        rig.screens.list = {laptop, leftMonitor};
         rig.screens.pointer = pointer;
         rig.tick(); // aimed left, whichever display the pointer is on
         EXPECT_EQ(rig.controller->aimStatusText(), screenText(shown, 2));

@@ -1,5 +1,5 @@
 // The menu's drawing, rendered offscreen: the wedge where the aim is, clicks
-// only on the hub, the motion and its end, and panels that never take focus.
+// only on the hub, panels that never take focus, the motion and its end.
 #include "core/menu/radial_menu_panel_controller.h"
 #include "core/menu/screen_edge_highlight.h"
 #include "qt/menu/overlay_panels.h"
@@ -28,12 +28,6 @@ bool isReddishAt(const QImage& image, double degrees, double radius) {
                                       static_cast<int>(std::lround(110 - radius * std::sin(a))));
     return c.red() > c.green() + 60 && c.red() > c.blue() + 60;
 }
-
-struct NoHost : OverlayPanelHost {
-    void setFrame(const Rect&) override {}
-    void orderFrontRegardless() override {}
-    void orderOut() override {}
-};
 
 } // namespace
 
@@ -78,35 +72,7 @@ TEST(MenuDrawing, OnlyTheHubTakesClicks) {
     }
 }
 
-TEST(MenuDrawing, SlidesAndFadesThenStopsRepainting) {
-    RadialMenuPanelController controller(
-        [](RadialMenuModel&, Size) { return std::make_unique<NoHost>(); });
-    RadialMenuView view(controller.model());
-    view.show();
-    controller.show({0, 0}, std::nullopt);
-    controller.setHighlightedSector(LayoutSector::top);
-    EXPECT_EQ(view.shownAngleDegrees(), 90); // jumped unseen; the fade runs
-    ASSERT_TRUE(test::runEventsUntil([&] { return !view.isAnimating(); }));
-    EXPECT_EQ(view.shownWedgeOpacity(), 1);
-
-    controller.setHighlightedSector(LayoutSector::topLeft);
-    EXPECT_LT(view.shownAngleDegrees(), 135); // slides there
-    ASSERT_TRUE(test::runEventsUntil([&] { return !view.isAnimating(); }));
-    EXPECT_EQ(view.shownAngleDegrees(), 135);
-
-    // At rest, rewriting the same state asks for no repaint.
-    const int before = view.repaintRequests();
-    controller.setHighlightedSector(LayoutSector::topLeft);
-    controller.updateHubLook({0, 0});
-    QCoreApplication::processEvents();
-    EXPECT_EQ(view.repaintRequests(), before);
-
-    controller.hide(); // resets without animating from the last session
-    EXPECT_FALSE(view.isAnimating());
-    EXPECT_EQ(view.shownWedgeOpacity(), 0);
-}
-
-TEST(OverlayPanels, NeverTakeFocusAndOnlyTheHubTakesClicks) {
+TEST(OverlayPanels, NeverTakeFocusAndTheMenuSlidesFadesThenRests) {
     std::vector<std::pair<QWidget*, QRegion>> inputRegions;
     auto factories = makeOverlayPanelFactories(
         {[](const Rect& r) {
@@ -129,4 +95,24 @@ TEST(OverlayPanels, NeverTakeFocusAndOnlyTheHubTakesClicks) {
         EXPECT_TRUE(w->testAttribute(Qt::WA_ShowWithoutActivating));
     }
     EXPECT_EQ(inputRegions[1].first->geometry(), QRect(290, 190, 220, 220));
+
+    auto* view = dynamic_cast<RadialMenuView*>(inputRegions[1].first);
+    ASSERT_TRUE(view);
+    menu.setHighlightedSector(LayoutSector::top);
+    EXPECT_EQ(view->shownAngleDegrees(), 90); // jumped unseen; the fade runs
+    ASSERT_TRUE(test::runEventsUntil([&] { return !view->isAnimating(); }));
+    EXPECT_EQ(view->shownWedgeOpacity(), 1);
+    menu.setHighlightedSector(LayoutSector::topLeft);
+    EXPECT_LT(view->shownAngleDegrees(), 135); // slides there
+    ASSERT_TRUE(test::runEventsUntil([&] { return !view->isAnimating(); }));
+    EXPECT_EQ(view->shownAngleDegrees(), 135);
+    // At rest, rewriting the same state asks for no repaint.
+    const int before = view->repaintRequests();
+    menu.setHighlightedSector(LayoutSector::topLeft);
+    menu.updateHubLook({400, 300});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->repaintRequests(), before);
+    menu.hide(); // resets without animating from the last session
+    EXPECT_FALSE(view->isAnimating());
+    EXPECT_EQ(view->shownWedgeOpacity(), 0);
 }

@@ -1,6 +1,6 @@
-// The settings file on disk: the binding is stored as readable JSON, and a file that
-// is damaged, unreadable or unwritable never crashes the program, never loses
-// the user's bytes and never swallows a change for the rest of the run.
+// The settings file on disk: the binding is stored as readable JSON, and a file
+// that is damaged, unreadable or unwritable never crashes the program, never
+// loses the user's bytes and never swallows a change for the rest of the run.
 #include "core/input/hotkey_preferences.h"
 #include "fakes/log_capture.h"
 #include "qt/qsettings_defaults_store.h"
@@ -44,57 +44,6 @@ protected:
     }
 };
 
-} // namespace
-
-TEST_F(SettingsFileTest, DamagedFileStartsWithFallbacksAndIsKeptAsideBeforeRewrite) {
-    const std::tuple<const char*, QByteArray, HotkeyBinding, double, bool> cases[] = {
-        {"binary", QByteArray("\x00\x01\x7f\xfe\xff[General]\nhotkey.holdDelay=0.9\n\x00", 38),
-         controlAlone, 0.2, true},
-        {"truncated", "[General]\nhotkey.holdDelay=0.7\nhotkey.binding=\"@ByteArray({\\\"mod",
-         controlAlone, 0.7, true},
-        {"comments", "; mine\n[General]\nhotkey.holdDelay=0.4\nnote=a\\\n b\n", controlAlone, 0.4,
-         false},
-        {"earlier setting",
-         "[General]\nhotkey.triggerModifier=shift\n",
-         {modifier::shift, {}},
-         0.2,
-         false},
-    };
-    for (const auto& [name, bytes, binding, delay, damaged] : cases) {
-        SCOPED_TRACE(name);
-        write(bytes);
-        {
-            QSettingsDefaultsStore store(path);
-            HotkeyPreferences prefs(store);
-            EXPECT_EQ(prefs.binding(), binding);
-            EXPECT_EQ(prefs.holdDelay(), delay);
-            if (binding == controlAlone) { // reading alone writes nothing
-                EXPECT_EQ(read(path), bytes);
-            }
-            EXPECT_TRUE(backups().isEmpty());
-
-            prefs.setBinding(controlOptionSpace);
-            const QStringList kept = backups();
-            ASSERT_EQ(kept.size(), damaged ? 1 : 0);
-            if (damaged) {
-                EXPECT_EQ(read(folder + "/" + kept.front()), bytes);
-            }
-        }
-        QSettingsDefaultsStore reread(path);
-        HotkeyPreferences prefs(reread);
-        EXPECT_EQ(prefs.binding(), controlOptionSpace);
-        EXPECT_EQ(prefs.holdDelay(), delay); // what was good carries over into the rewrite
-        EXPECT_TRUE(log.lines.empty());
-    }
-    // The binding is kept as readable JSON that a person can edit.
-    EXPECT_TRUE(
-        QString::fromUtf8(read(path))
-            .contains(
-                R"x(hotkey.binding="@ByteArray({\"modifiersRaw\":786432,\"keyCode\":49})")x"));
-}
-
-namespace {
-
 // Runs `body` as an unprivileged user: root writes through any file mode, so
 // the modes would test nothing. Returns the body's result (0 when all held).
 int runUnprivileged(const std::function<int()>& body) {
@@ -117,29 +66,61 @@ int runUnprivileged(const std::function<int()>& body) {
 
 } // namespace
 
+TEST_F(SettingsFileTest, DamagedFileStartsWithFallbacksAndIsKeptAsideBeforeRewrite) {
+    const std::tuple<const char*, QByteArray, HotkeyBinding, double, bool> cases[] = {
+        // name, file, binding and hold delay read from it, damaged
+        {"binary", QByteArray("\x00\x01\x7f\xfe\xff[General]\nhotkey.holdDelay=0.9\n\x00", 38),
+         controlAlone, 0.2, true},
+        {"truncated", "[General]\nhotkey.holdDelay=0.7\nhotkey.binding=\"@ByteArray({\\\"mod",
+         controlAlone, 0.7, true},
+        {"comments", "; mine\n[General]\nhotkey.holdDelay=0.4\nnote=a\\\n b\n", controlAlone, 0.4,
+         false},
+        {"earlier setting",
+         "[General]\nhotkey.triggerModifier=shift\n",
+         {modifier::shift, {}},
+         0.2,
+         false},
+    };
+    for (const auto& [name, bytes, binding, delay, damaged] : cases) {
+        SCOPED_TRACE(name);
+        write(bytes);
+        {
+            QSettingsDefaultsStore store(path);
+            HotkeyPreferences prefs(store);
+            EXPECT_EQ(prefs.binding(), binding);
+            EXPECT_EQ(prefs.holdDelay(), delay);
+            // Reading alone writes nothing.
+            EXPECT_TRUE(binding != controlAlone || read(path) == bytes);
+            EXPECT_TRUE(backups().isEmpty());
+
+            prefs.setBinding(controlOptionSpace);
+            const QStringList kept = backups();
+            ASSERT_EQ(kept.size(), damaged ? 1 : 0);
+            EXPECT_TRUE(!damaged || read(folder + "/" + kept.front()) == bytes);
+        }
+        QSettingsDefaultsStore reread(path);
+        HotkeyPreferences prefs(reread);
+        EXPECT_EQ(prefs.binding(), controlOptionSpace);
+        EXPECT_EQ(prefs.holdDelay(), delay); // what was good carries over into the rewrite
+        EXPECT_TRUE(log.lines.empty());
+    }
+    // The binding is kept as readable JSON that a person can edit.
+    EXPECT_TRUE(read(path).contains(
+        R"x(hotkey.binding="@ByteArray({\"modifiersRaw\":786432,\"keyCode\":49})")x"));
+}
+
 TEST_F(SettingsFileTest, ReadOnlyOrUnreadableFileIsNeverChangedAndChangesStayInMemory) {
-    enum Fault : int {
-        startValue = 1,
-        reportedWritten = 2,
-        notInMemory = 4,
-        bytesChanged = 8,
-        strayFile = 16,
-        retryLost = 32,
-    };
     const QByteArray original = "[General]\nhotkey.holdDelay=0.7\n";
-    const std::tuple<const char*, QFile::Permissions, QFile::Permissions, double> cases[] = {
-        // name, file mode, folder mode, hold delay at the start
-        {"read-only file", QFile::ReadOwner, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner,
-         0.7},
-        {"read-only file, read-only folder", QFile::ReadOwner, QFile::ReadOwner | QFile::ExeOwner,
-         0.7},
-        {"writable file, read-only folder", QFile::ReadOwner | QFile::WriteOwner,
-         QFile::ReadOwner | QFile::ExeOwner, 0.7},
-        {"unreadable file", {}, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner, 0.2},
+    const QFile::Permissions readOnly = QFile::ReadOwner, writable = readOnly | QFile::WriteOwner,
+                             closedFolder = readOnly | QFile::ExeOwner,
+                             openFolder = writable | QFile::ExeOwner;
+    const std::tuple<const char*, QFile::Permissions, QFile::Permissions> cases[] = {
+        // name, file mode, folder mode
+        {"read-only file", readOnly, openFolder},
+        {"writable file, read-only folder", writable, closedFolder},
+        {"unreadable file", {}, openFolder},
     };
-    const QFile::Permissions writable = QFile::ReadOwner | QFile::WriteOwner;
-    const QFile::Permissions openFolder = writable | QFile::ExeOwner;
-    for (const auto& [name, fileMode, folderMode, startDelay] : cases) {
+    for (const auto& [name, fileMode, folderMode] : cases) {
         SCOPED_TRACE(name);
         write(original);
         // The unprivileged user owns what it tests, so it can lift the modes itself.
@@ -150,36 +131,35 @@ TEST_F(SettingsFileTest, ReadOnlyOrUnreadableFileIsNeverChangedAndChangesStayInM
         ASSERT_TRUE(QFile::setPermissions(path, fileMode));
         ASSERT_TRUE(QFile::setPermissions(folder, folderMode));
         const bool unreadable = !(fileMode & QFile::ReadOwner);
-        const int faults = runUnprivileged([&, startDelay = startDelay] {
-            int found = 0;
+        const int faults = runUnprivileged([&] {
             QSettingsDefaultsStore store(path);
-            if (HotkeyPreferences(store).holdDelay() != startDelay)
-                found |= startValue;
-            const bool first = store.setDouble(defaults_key::holdDelay, 0.9).has_value();
-            const bool second = store.setString("note", "kept").has_value();
-            if (!first || !second)
-                found |= reportedWritten;
-            if (store.doubleValue(defaults_key::holdDelay) != 0.9 || store.string("note") != "kept")
-                found |= notInMemory;
-            if (QDir(folder).entryList(QDir::Files | QDir::Hidden).size() != 1)
-                found |= strayFile;
+            const bool startValue =
+                HotkeyPreferences(store).holdDelay() == (unreadable ? 0.2 : 0.7);
+            const bool failureReported =
+                store.setDouble(defaults_key::holdDelay, 0.9) && store.setString("note", "kept");
+            const bool inMemory =
+                store.doubleValue(defaults_key::holdDelay) == 0.9 && store.string("note") == "kept";
+            const bool noStrayFile = QDir(folder).entryList(QDir::Files | QDir::Hidden).size() == 1;
             QFile::setPermissions(path, writable);
             QFile::setPermissions(folder, openFolder);
-            if (read(path) != original)
-                found |= bytesChanged;
+            const bool bytesKept = read(path) == original;
             // Once the file can be written, the next write saves what waited,
             // except over a file that could not be read at the start.
             (void)store.setString("other", "x");
             const QSettingsDefaultsStore reread(path);
             const bool saved = reread.doubleValue(defaults_key::holdDelay) == 0.9 &&
                                reread.string("note") == "kept";
-            if (unreadable ? read(path) != original : !saved)
-                found |= retryLost;
+            const bool held[] = {startValue, failureReported,
+                                 inMemory,   noStrayFile,
+                                 bytesKept,  unreadable ? read(path) == original : saved};
+            int found = 0;
+            for (std::size_t i = 0; i < std::size(held); ++i)
+                found |= held[i] ? 0 : 1 << i;
             return found;
         });
         QFile::setPermissions(path, writable);
         QFile::setPermissions(folder, openFolder);
-        EXPECT_EQ(faults, 0) << "1 start value, 2 reported written, 4 not in memory, 8 bytes "
-                                "changed, 16 stray file, 32 retry lost; 126/127 the child failed";
+        EXPECT_EQ(faults, 0) << "1 start value, 2 success reported, 4 not in memory, 8 stray "
+                                "file, 16 bytes changed, 32 retry lost; 126/127 the child failed";
     }
 }

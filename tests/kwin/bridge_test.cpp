@@ -1,7 +1,10 @@
-// The script's life in KWin: it reports the outputs and windows and places the
-// front window with a read straight after, it is Vortaxis's alone and gone
-// after exit, a copy left by a crash does not stop the next start, and KWin
-// dying leaves a clear status and a bridge that loads the script again.
+// The script Vortaxis runs in KWin. Its text takes the names of the running
+// KWin (Plasma 6 renames the window calls and the script's object path, and
+// cannot run here, so that is checked on the text). In a real KWin it reports
+// the outputs and windows and places the front window with a read straight
+// after, it is Vortaxis's alone and gone after exit, a copy left by a crash
+// does not stop the next start, and KWin dying leaves a clear status and a
+// bridge that loads the script again.
 #include "kwin/kwin_screens.h"
 #include "kwin/kwin_script.h"
 #include "kwin/kwin_window_system.h"
@@ -17,6 +20,44 @@ QDBusMessage callScripting(const QString& method, const QVariantList& arguments)
                     arguments);
 }
 
+TEST(KWinScriptTest, UsesTheNamesOfTheRunningKWin) {
+    const struct {
+        int major;
+        QStringList present, absent;
+        QString objectPath;
+    } versions[] = {
+        {5,
+         {"workspace.activeClient", "clientActivated", "clientAdded", "clientRemoved",
+          "clientList()", "workspace.numScreens", "numberScreensChanged"},
+         {"activeWindow", "windowActivated", "windowAdded", "windowList()", "workspace.screens"},
+         "/7"},
+        {6,
+         {"workspace.activeWindow", "windowActivated", "windowAdded", "windowRemoved",
+          "windowList()", "workspace.screens", "screensChanged", "w.desktops"},
+         {"activeClient", "clientActivated", "clientAdded", "clientList()", "numScreens"},
+         "/Scripting/Script7"},
+    };
+    for (const auto& v : versions) {
+        SCOPED_TRACE(v.major);
+        const QString text = kwin::bridgeScript({v.major, 4242, QStringLiteral(":1.23")});
+        for (const auto& name : v.present)
+            EXPECT_TRUE(text.contains(name)) << name.toStdString();
+        for (const auto& name : v.absent)
+            EXPECT_FALSE(text.contains(name)) << name.toStdString();
+        EXPECT_FALSE(text.contains(QLatin1Char('@'))) << "a placeholder was left unfilled";
+        EXPECT_TRUE(text.contains(QStringLiteral("\":1.23\"")));
+        EXPECT_TRUE(text.contains(QStringLiteral("ownPid = 4242")));
+        EXPECT_EQ(kwin::scriptObjectPath(v.major, 7), v.objectPath);
+    }
+}
+
+TEST(KWinScriptTest, ReadsTheMajorVersionFromSupportInformation) {
+    EXPECT_EQ(kwin::kwinMajorVersion(QStringLiteral("Version\n=======\nKWin version: 5.27.5\n")),
+              5);
+    EXPECT_EQ(kwin::kwinMajorVersion(QStringLiteral("KWin version: 6.0.90\nQt Version: 6.6.1")), 6);
+    EXPECT_EQ(kwin::kwinMajorVersion(QStringLiteral("Qt Version: 6.6.1")), std::nullopt);
+}
+
 bool scriptLoaded() {
     const auto reply = callScripting(QStringLiteral("isScriptLoaded"),
                                      {QString::fromLatin1(kwin::scriptPluginName)});
@@ -24,8 +65,8 @@ bool scriptLoaded() {
 }
 
 TEST(KWinBridgeTest, ReportsTheDesktopAndPlacesTheFrontWindow) {
-    ASSERT_NE(suiteKWin(), nullptr);
-    auto* process = suiteKWin()->openWindow(QStringLiteral("placement"));
+    ASSERT_TRUE(kwinUp());
+    auto* process = openWindow(QStringLiteral("placement"));
     auto bridge = reportingBridge();
     ASSERT_TRUE(bridge);
     const auto reported = reportedWindow(*bridge, QStringLiteral("placement"));
@@ -55,7 +96,7 @@ TEST(KWinBridgeTest, ReportsTheDesktopAndPlacesTheFrontWindow) {
 }
 
 TEST(KWinBridgeTest, LeavesNothingLoadedAndOutlivesACrashedCopy) {
-    ASSERT_NE(suiteKWin(), nullptr);
+    ASSERT_TRUE(kwinUp());
     // What a crashed run leaves: a script under our name that nobody answers.
     QTemporaryFile leftover;
     ASSERT_TRUE(leftover.open());
@@ -75,14 +116,14 @@ TEST(KWinBridgeTest, LeavesNothingLoadedAndOutlivesACrashedCopy) {
 
 // Last: it ends the shared KWin, and the next test starts another.
 TEST(KWinBridgeTest, KWinDyingIsAStatusAndItsReturnLoadsTheScriptAgain) {
-    ASSERT_NE(suiteKWin(), nullptr);
+    ASSERT_TRUE(kwinUp());
     auto bridge = reportingBridge();
     ASSERT_TRUE(bridge);
-    ASSERT_TRUE(killSuiteKWin());
+    ASSERT_TRUE(killKWin());
     EXPECT_TRUE(waitUntil([&] { return !bridge->isReporting() && !bridge->problem().isEmpty(); }));
     EXPECT_TRUE(bridge->problem().contains(QStringLiteral("KWin")));
 
-    ASSERT_NE(suiteKWin(), nullptr);
+    ASSERT_TRUE(kwinUp());
     EXPECT_TRUE(waitUntil([&] { return bridge->isReporting(); }, std::chrono::seconds(10)));
     EXPECT_TRUE(bridge->problem().isEmpty());
 }

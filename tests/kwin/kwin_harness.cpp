@@ -26,7 +26,6 @@ namespace vx::test {
 namespace {
 
 const QString kwinService = QStringLiteral("org.kde.KWin");
-std::unique_ptr<HeadlessKWin> shared;
 
 bool kwinOnBus() {
     return QDBusConnection::sessionBus().interface()->isServiceRegistered(kwinService).value();
@@ -53,6 +52,24 @@ QString kwinCopy() {
     }();
     return copy;
 }
+
+struct KWin {
+    QProcess process;
+    std::vector<QProcess*> clients; // children of `process`
+    QString socket;
+    // KWin ends as a crash would: the tests have nothing it should save.
+    ~KWin() {
+        for (auto* client : clients) {
+            client->kill();
+            client->waitForFinished(2000);
+        }
+        process.kill();
+        process.waitForFinished(5000);
+        // The next KWin must not find this one's name still taken.
+        waitUntil([] { return !kwinOnBus(); });
+    }
+};
+std::unique_ptr<KWin> shared;
 
 } // namespace
 
@@ -83,60 +100,52 @@ QProcessEnvironment waylandClient(const QString& socket) {
     return env;
 }
 
-HeadlessKWin* suiteKWin() {
+bool kwinUp() {
     if (shared)
-        return shared.get();
+        return true;
     static int serial = 0;
-    auto kwin = std::unique_ptr<HeadlessKWin>(new HeadlessKWin);
-    kwin->socket_ = QStringLiteral("vx-kwin-%1").arg(++serial);
+    auto kwin = std::make_unique<KWin>();
+    kwin->socket = QStringLiteral("vx-kwin-%1").arg(++serial);
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("KWIN_WAYLAND_NO_PERMISSION_CHECKS"), QStringLiteral("1"));
     env.insert(QStringLiteral("KWIN_SCREENSHOT_NO_PERMISSION_CHECKS"), QStringLiteral("1"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.remove(QStringLiteral("DISPLAY"));
-    kwin->kwin_.setProcessEnvironment(env);
+    kwin->process.setProcessEnvironment(env);
     // KWin says much on every start; it is kept for a failure to be read.
     const QString log = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/kwin.log");
-    kwin->kwin_.setStandardOutputFile(log, QIODevice::Append);
-    kwin->kwin_.setStandardErrorFile(log, QIODevice::Append);
-    kwin->kwin_.start(
+    kwin->process.setStandardOutputFile(log, QIODevice::Append);
+    kwin->process.setStandardErrorFile(log, QIODevice::Append);
+    kwin->process.start(
         kwinCopy(), {QStringLiteral("--virtual"), QStringLiteral("--width=1280"),
                      QStringLiteral("--height=800"), QStringLiteral("--output-count=2"),
-                     QStringLiteral("--no-lockscreen"), QStringLiteral("--socket"), kwin->socket_});
-    if (!kwin->kwin_.waitForStarted(5000) ||
+                     QStringLiteral("--no-lockscreen"), QStringLiteral("--socket"), kwin->socket});
+    if (!kwin->process.waitForStarted(5000) ||
         !waitUntil(scriptingAnswers, std::chrono::seconds(15))) {
         ADD_FAILURE() << "kwin_wayland did not come up on the bus: "
-                      << kwin->kwin_.errorString().toStdString() << " (see kwin.log)";
-        return nullptr;
+                      << kwin->process.errorString().toStdString() << " (see kwin.log)";
+        return false;
     }
     shared = std::move(kwin);
-    return shared.get();
+    return true;
 }
 
-void stopSuiteKWin() {
+QString kwinSocket() {
+    return shared ? shared->socket : QString();
+}
+
+void stopKWin() {
     shared.reset();
 }
 
-bool killSuiteKWin() {
+bool killKWin() {
     shared.reset();
     return !kwinOnBus();
 }
 
-// KWin ends as a crash would: the tests have nothing it should save.
-HeadlessKWin::~HeadlessKWin() {
-    for (auto* client : clients_) {
-        client->kill();
-        client->waitForFinished(2000);
-    }
-    kwin_.kill();
-    kwin_.waitForFinished(5000);
-    // The next KWin must not find this one's name still taken.
-    waitUntil([] { return !kwinOnBus(); });
-}
-
-QProcess* HeadlessKWin::openWindow(const QString& title, int width, int height) {
-    auto* client = clients_.emplace_back(new QProcess(&kwin_));
-    client->setProcessEnvironment(waylandClient(socket_));
+QProcess* openWindow(const QString& title, int width, int height) {
+    auto* client = shared->clients.emplace_back(new QProcess(&shared->process));
+    client->setProcessEnvironment(waylandClient(shared->socket));
     client->setStandardErrorFile(QProcess::nullDevice());
     client->start(QStringLiteral(VX_FIXTURE_WINDOW),
                   {title, QString::number(width), QString::number(height)});

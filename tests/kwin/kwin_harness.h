@@ -25,28 +25,16 @@ namespace vx::test {
 bool waitUntil(const std::function<bool()>& ready,
                std::chrono::milliseconds deadline = std::chrono::milliseconds(5000));
 
-class HeadlessKWin {
-public:
-    ~HeadlessKWin();
-    QString socket() const { return socket_; }
-    // A plain Wayland client window of `title`; stopped with this KWin.
-    QProcess* openWindow(const QString& title, int width = 400, int height = 300);
-
-private:
-    friend HeadlessKWin* suiteKWin();
-    friend bool killSuiteKWin();
-    HeadlessKWin() = default;
-    QProcess kwin_;
-    std::vector<QProcess*> clients_; // children of kwin_
-    QString socket_;
-};
-
-// The shared KWin, started on first use and again after a test killed it.
-HeadlessKWin* suiteKWin();
+// Starts the shared KWin on first use and again after a test killed it;
+// false, with the test failed, when it does not come up.
+bool kwinUp();
+QString kwinSocket();
 // Ends it for good, before Qt's application object goes.
-void stopSuiteKWin();
+void stopKWin();
 // Ends it as a crash would; true once its bus name is gone.
-bool killSuiteKWin();
+bool killKWin();
+// A plain Wayland client window of `title`; stopped with the KWin.
+QProcess* openWindow(const QString& title, int width = 400, int height = 300);
 // What a Wayland client of `socket` runs with.
 QProcessEnvironment waylandClient(const QString& socket);
 

@@ -25,8 +25,8 @@ void settleShortcuts() {
 }
 
 TEST(GlobalShortcutKeySourceTest, ReportsPressAndReleaseOfTheBinding) {
-    ASSERT_NE(suiteKWin(), nullptr);
-    auto input = FakeInput::connect(suiteKWin()->socket());
+    ASSERT_TRUE(kwinUp());
+    auto input = FakeInput::connect(kwinSocket());
     ASSERT_TRUE(input);
     using T = KeyEvent::Type;
     using Events = std::vector<std::tuple<KeyEvent::Type, KeyCode, ModifierFlags>>;

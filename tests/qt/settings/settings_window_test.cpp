@@ -16,9 +16,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -41,18 +41,15 @@ struct SettingsWindowTest : ::testing::Test {
     QtRunLoop loop;
     ScriptedFetcher network;
     AppUpdateService updates{loop, network, defaults, "0.1.0", ""};
-    std::filesystem::path configHome =
-        std::filesystem::temp_directory_path() /
-        ("vortaxis-settings-" + std::to_string(QCoreApplication::applicationPid()));
+    QTemporaryDir configHome;
     int quits = 0;
-    SettingsWindow window{SettingsDependencies{permissions, hotkeys, updates, keys, nullptr,
-                                               AutostartEntry(configHome, "/usr/bin/vortaxis"),
-                                               [this] { ++quits; }}};
+    SettingsWindow window{SettingsDependencies{
+        permissions, hotkeys, updates, keys, nullptr,
+        AutostartEntry(configHome.path().toStdString(), "/usr/bin/vortaxis"), [this] { ++quits; }}};
     StatusMenuView& view = *window.view();
     RecorderField* field = view.recorder()->field();
 
     void SetUp() override { window.showNear({}); }
-    void TearDown() override { std::filesystem::remove_all(configHome); }
 };
 
 } // namespace
@@ -143,8 +140,7 @@ TEST_F(SettingsWindowTest, EachShowingReReadsPermissionAndFeedAndOffersTheRightA
 }
 
 TEST_F(SettingsWindowTest, StartAtLoginThatCannotBeWrittenSaysWhyAndStaysOff) {
-    std::filesystem::create_directories(configHome);
-    std::ofstream(configHome / "autostart") << "a file in the way";
+    std::ofstream(configHome.filePath("autostart").toStdString()) << "a file in the way";
     view.autostartBox()->click();
     EXPECT_FALSE(view.autostartBox()->isChecked());
     EXPECT_TRUE(view.autostartError()->text().contains("autostart"));

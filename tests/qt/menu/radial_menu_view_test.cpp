@@ -14,13 +14,6 @@ using namespace vx;
 
 namespace {
 
-QImage render(QWidget& widget) {
-    QImage image(widget.size(), QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
-
 // The view's pixel at `degrees` (counter-clockwise, y up) and `radius` from the centre.
 bool isReddishAt(const QImage& image, double degrees, double radius) {
     const double a = degrees * std::numbers::pi / 180;
@@ -43,7 +36,7 @@ TEST(MenuDrawing, WedgeIsDrawnAtTheAimedSectorOnly) {
                 model.highlightAngleDegrees.set(angle + 360 * (rawValue(sector) % 3 - 1));
                 model.isHighlightVisible.set(true);
             });
-            const QImage image = render(view);
+            const QImage image = view.grab().toImage();
             for (const double radius : {45.0, 92.0}) {
                 EXPECT_TRUE(isReddishAt(image, angle, radius)) << rawValue(sector);
                 EXPECT_FALSE(isReddishAt(image, angle + 180, radius)) << rawValue(sector);

@@ -212,9 +212,9 @@ void FakeInput::wheel(double value) {
     wl_display_roundtrip(display_);
 }
 
-std::unique_ptr<kwin::KWinBridge> reportingBridge(const QString& name) {
+std::unique_ptr<kwin::KWinBridge> reportingBridge(const QString& name, qint64 ownPid) {
     QString error;
-    auto bridge = kwin::KWinBridge::start(QDBusConnection::sessionBus(), &error, name);
+    auto bridge = kwin::KWinBridge::start(QDBusConnection::sessionBus(), &error, name, ownPid);
     if (!bridge)
         ADD_FAILURE() << error.toStdString();
     else if (!waitUntil([&] { return bridge->isReporting(); }))

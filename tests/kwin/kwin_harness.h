@@ -57,7 +57,8 @@ private:
 
 // A bridge whose script has reported; fails the test when it does not.
 std::unique_ptr<kwin::KWinBridge>
-reportingBridge(const QString& name = QString::fromLatin1(kwin::scriptPluginName));
+reportingBridge(const QString& name = QString::fromLatin1(kwin::scriptPluginName),
+                qint64 ownPid = 0);
 // The window of `title` as the bridge's script reports it, once it does.
 std::optional<kwin::KWinWindow> reportedWindow(const kwin::KWinBridge& bridge,
                                                const QString& title);

@@ -68,8 +68,12 @@ struct Program {
 TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     ASSERT_TRUE(kwinUp());
     openWindow(QStringLiteral("gesture target"), 500, 400);
-    // The test's own look at KWin, under a name of its own beside the program's.
-    auto oracle = reportingBridge(QStringLiteral("vortaxis-test-oracle"));
+    Program vortaxis(kwinSocket());
+    ASSERT_TRUE(vortaxis.process_.waitForStarted());
+    // The test's own look at KWin, under a name of its own beside the program's,
+    // seeing the program's windows as the program's script does.
+    auto oracle =
+        reportingBridge(QStringLiteral("vortaxis-test-oracle"), vortaxis.process_.processId());
     ASSERT_TRUE(oracle);
     const auto window = reportedWindow(*oracle, QStringLiteral("gesture target"));
     ASSERT_TRUE(window);
@@ -83,7 +87,6 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     };
     auto input = FakeInput::connect(kwinSocket());
     ASSERT_TRUE(input);
-    Program vortaxis(kwinSocket());
     vortaxis.expectLine(QStringLiteral("^status: Ready"), 10s);
     ASSERT_FALSE(HasFailure());
 
@@ -139,6 +142,8 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
             if (!demo.isEmpty() && first)
                 saveScreenshot(demo + QStringLiteral("/menu-open.png"));
         }
+        // KWin gives the menu no focus: the window it arranges keeps it.
+        EXPECT_EQ(oracle->desktop().active, id) << "the menu took the keyboard focus";
         ASSERT_FALSE(HasFailure());
         QElapsedTimer released;
         released.start();

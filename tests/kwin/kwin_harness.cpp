@@ -131,11 +131,7 @@ bool kwinUp() {
 }
 
 QString kwinSocket() {
-    return shared ? shared->socket : QString();
-}
-
-void stopKWin() {
-    shared.reset();
+    return shared->socket;
 }
 
 bool killKWin() {

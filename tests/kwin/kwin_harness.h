@@ -29,9 +29,8 @@ bool waitUntil(const std::function<bool()>& ready,
 // false, with the test failed, when it does not come up.
 bool kwinUp();
 QString kwinSocket();
-// Ends it for good, before Qt's application object goes.
-void stopKWin();
-// Ends it as a crash would; true once its bus name is gone.
+// Ends it as a crash would (and for good before Qt's application object
+// goes); true once its bus name is gone.
 bool killKWin();
 // A plain Wayland client window of `title`; stopped with the KWin.
 QProcess* openWindow(const QString& title, int width = 400, int height = 300);

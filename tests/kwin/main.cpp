@@ -24,6 +24,6 @@ int main(int argc, char** argv) {
         GTEST_FLAG_SET(filter, "KWinScriptTest.*");
     QCoreApplication app(argc, argv);
     const int status = RUN_ALL_TESTS();
-    vx::test::stopKWin();
+    vx::test::killKWin();
     return status;
 }

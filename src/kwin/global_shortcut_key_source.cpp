@@ -4,11 +4,14 @@
 #include "kwin/global_shortcut_key_source.h"
 
 #include "core/base/localization.h"
+#include "kwin/own_window_keys.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
+#include <QGuiApplication>
 #include <QStringList>
 #include <Qt>
+#include <cstdio>
 #include <utility>
 
 namespace vx::kwin {
@@ -100,6 +103,8 @@ GlobalShortcutKeySource::GlobalShortcutKeySource(const QDBusConnection& bus) : b
     const QDBusMessage locked = bus_.call(ask, QDBus::Block, callTimeoutMs);
     locked_ = locked.type() == QDBusMessage::ReplyMessage && !locked.arguments().isEmpty() &&
               locked.arguments().constFirst().toBool();
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        ownKeys_ = std::make_unique<OwnWindowKeys>([this](const KeyEvent& e) { deliver(e); });
 }
 
 GlobalShortcutKeySource::~GlobalShortcutKeySource() {
@@ -108,6 +113,25 @@ GlobalShortcutKeySource::~GlobalShortcutKeySource() {
 
 void GlobalShortcutKeySource::unregister() {
     call(bus_, QStringLiteral("unRegister"), {actionId()});
+    registered_ = false;
+}
+
+void GlobalShortcutKeySource::setRecording(bool recording) {
+    if (recording == recording_)
+        return;
+    recording_ = recording;
+    if (recording && ownKeys_)
+        ownKeys_->watchFirst();
+    if (recording) {
+        // A hold that began with the old trigger ends with the recording.
+        if (down_)
+            released(QString::fromLatin1(shortcutComponent), QString::fromLatin1(shortcutAction), 0);
+        unregister();
+    } else if (!registered_) {
+        // Nothing recorded: the old trigger again (it was taken before).
+        if (auto why = setBinding(binding_))
+            std::fprintf(stderr, "vortaxis: %s\n", why->toLocal8Bit().constData());
+    }
 }
 
 std::optional<QString> GlobalShortcutKeySource::setBinding(const HotkeyBinding& binding) {
@@ -133,6 +157,7 @@ std::optional<QString> GlobalShortcutKeySource::setBinding(const HotkeyBinding& 
                       {(registered.type() != QDBusMessage::ReplyMessage ? registered : set)
                            .errorMessage()
                            .toStdString()}));
+    registered_ = true;
     const auto given = set.arguments().isEmpty()
                            ? QList<int>()
                            : qdbus_cast<QList<int>>(set.arguments().constFirst());

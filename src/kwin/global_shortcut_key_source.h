@@ -3,7 +3,8 @@
 // Vortaxis's own shortcut, and its press and release are handed on as the key
 // events the trigger would have made. KGlobalAccel reports a lone modifier as
 // released as soon as another key joins it, which is what cancels a hold.
-// Nothing is reported while the screen is locked.
+// Nothing is reported while the screen is locked. Keys typed into the
+// program's own windows are reported as well, so a trigger can be recorded.
 #pragma once
 
 #include "core/input/hotkey_binding.h"
@@ -14,9 +15,12 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 
 namespace vx::kwin {
+
+class OwnWindowKeys;
 
 // KGlobalAccel's names for our one action.
 inline constexpr const char* shortcutComponent = "vortaxis";
@@ -42,6 +46,9 @@ public:
     bool isLocked() const { return locked_; }
 
     Subscription subscribe(std::function<void(const KeyEvent&)> handler) override;
+    // KWin keeps a global shortcut's keys from the focused window: while a
+    // trigger is recorded the shortcut is taken out, and put back afterwards.
+    void setRecording(bool recording) override;
 
 private Q_SLOTS:
     void pressed(const QString& component, const QString& action, qlonglong timestamp);
@@ -55,10 +62,13 @@ private:
     QDBusConnection bus_;
     HotkeyBinding binding_ = HotkeyBinding::defaultBinding();
     bool down_ = false;
+    bool recording_ = false;
+    bool registered_ = false;
     bool locked_ = false;
     std::function<void(bool)> onPress_;
     std::map<int, std::function<void(const KeyEvent&)>> handlers_;
     int nextHandler_ = 0;
+    std::unique_ptr<OwnWindowKeys> ownKeys_;
 };
 
 } // namespace vx::kwin

@@ -2,10 +2,13 @@
 // KWin, played with fake input, watched through its --verbose lines and KWin's
 // own window information. The gesture snaps into halves and a quarter, a
 // release in the centre cancels, a click on the hub maximizes, the wheel
-// moves to the second output, and the focus ends with the window it arranges.
+// moves to the second output, the focus stays with the window it arranges,
+// and a trigger recorded in the settings window drives the next gesture.
 #include "core/session/layout_sector.h"
+#include "kwin/global_shortcut_key_source.h"
 #include "kwin_harness.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,7 +24,20 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::uint32_t leftControl = 29, leftButton = 0x110;
+constexpr std::uint32_t leftControl = 29, leftAlt = 56, space = 57, escape = 1, leftButton = 0x110;
+
+// The keys KGlobalAccel holds for the program's trigger; none while recording.
+QList<int> triggerShortcut() {
+    auto message = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.kglobalaccel"), QStringLiteral("/kglobalaccel"),
+        QStringLiteral("org.kde.KGlobalAccel"), QStringLiteral("shortcut"));
+    message.setArguments({QStringList{QLatin1String(kwin::shortcutComponent),
+                                      QLatin1String(kwin::shortcutAction), QString(), QString()}});
+    const auto reply = QDBusConnection::sessionBus().call(message);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return qdbus_cast<QList<int>>(reply.arguments().constFirst());
+}
 
 // The real program with Control alone as its trigger (KGlobalAccel takes a
 // lone modifier, not the default pair), its --verbose lines read as they come.
@@ -58,6 +74,10 @@ struct Program {
             deadline))
             << "no line " << pattern.toStdString() << " in:\n"
             << lines_.toStdString();
+    }
+    QString settingsText() const {
+        QFile f(config_.filePath(QStringLiteral("vortaxis/vortaxis.conf")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
 
     QTemporaryDir config_;
@@ -166,6 +186,50 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
         if (!demo.isEmpty() && first)
             saveScreenshot(demo + QStringLiteral("/snapped.png"));
     }
+    // A second start opens the first one's settings window, which KWin focuses.
+    Program second(kwinSocket());
+    ASSERT_TRUE(second.process_.waitForFinished(10000));
+    const auto settings = reportedWindow(*oracle, QStringLiteral("Vortaxis"));
+    ASSERT_TRUE(settings) << "no settings window";
+    ASSERT_TRUE(waitUntil([&] { return oracle->desktop().active == settings->id; }));
+    // The recorder field lies about 155 px below the top of the frame, title bar
+    // included (see the README's screenshots).
+    input->moveTo(settings->frame.x() + 100, settings->frame.y() + 155);
+    input->button(leftButton, true);
+    input->button(leftButton, false);
+    // Recording takes the old trigger out of KGlobalAccel, or KWin would keep
+    // its keys from the window.
+    ASSERT_TRUE(waitUntil([] { return triggerShortcut().isEmpty(); }))
+        << "the click did not start recording";
+    for (auto key : {leftControl, leftAlt, space})
+        input->key(key, true);
+    EXPECT_TRUE(waitUntil([&] {
+        const QString stored = vortaxis.settingsText();
+        return stored.contains(QStringLiteral("modifiersRaw\\\":786432")) &&
+               stored.contains(QStringLiteral("keyCode\\\":49"));
+    })) << "stored: "
+        << vortaxis.settingsText().toStdString();
+    for (auto key : {space, leftAlt, leftControl})
+        input->key(key, false);
+    // Escape closes the window; the focus goes back to the window behind it.
+    input->key(escape, true);
+    input->key(escape, false);
+    ASSERT_TRUE(waitUntil([&] { return oracle->desktop().active == id; }));
+
+    // KGlobalAccel now holds the new trigger, and it arranges the window.
+    EXPECT_TRUE(waitUntil([] {
+        return triggerShortcut().contains((Qt::CTRL | Qt::ALT | Qt::Key_Space).toCombined());
+    }));
+    input->moveTo(centre.x(), centre.y());
+    for (auto key : {leftControl, leftAlt, space})
+        input->key(key, true);
+    vortaxis.expectLine(QStringLiteral("^status: (Aim|Screen)"));
+    input->moveTo(centre.x() - 90, centre.y());
+    vortaxis.expectLine(QStringLiteral("^aim: %1$").arg(title(LayoutSector::left).c_str()));
+    for (auto key : {space, leftAlt, leftControl})
+        input->key(key, false);
+    vortaxis.expectLine(QStringLiteral("^status: Snapped"));
+    EXPECT_TRUE(waitUntil([&] { return kwinFrame(id) == QRect(0, 0, 640, 800); }));
     EXPECT_EQ(vortaxis.process_.state(), QProcess::Running);
     // Figures, not targets: they vary with the machine's load.
     for (auto [figure, v] :

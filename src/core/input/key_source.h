@@ -44,6 +44,9 @@ public:
     virtual ~KeySource() = default;
     // Delivers every event to `handler` until the subscription ends.
     [[nodiscard]] virtual Subscription subscribe(std::function<void(const KeyEvent&)> handler) = 0;
+    // Told when a trigger starts or stops being recorded: a source that holds
+    // the trigger as a global shortcut must let its keys through meanwhile.
+    virtual void setRecording(bool) {}
 };
 
 } // namespace vx

@@ -11,11 +11,13 @@ constexpr KeyCode capsLockKeyCode = 57;
 } // namespace
 
 HotkeyRecorderControl::HotkeyRecorderControl(KeySource& keys, BindingTarget& target)
-    : target_(target) {
+    : keys_(keys), target_(target) {
     subscription_ = keys.subscribe([this](const KeyEvent& event) { handle(event); });
 }
 
-HotkeyRecorderControl::~HotkeyRecorderControl() = default;
+HotkeyRecorderControl::~HotkeyRecorderControl() {
+    stopRecording();
+}
 
 void HotkeyRecorderControl::toggleRecording() {
     if (isRecording_.get())
@@ -28,10 +30,15 @@ void HotkeyRecorderControl::startRecording() {
     stopRecording();
     peakModifiers_ = 0;
     isRecording_.set(true);
+    // Told after the views: a source reading the program's own windows must
+    // come before a view that swallows their keys while recording.
+    keys_.setRecording(true);
 }
 
 void HotkeyRecorderControl::stopRecording() {
     peakModifiers_ = 0;
+    if (isRecording_.get())
+        keys_.setRecording(false);
     isRecording_.set(false);
 }
 

@@ -56,6 +56,7 @@ private:
     void commit(ModifierFlags modifiers, std::optional<KeyCode> keyCode);
     void handle(const KeyEvent& event);
 
+    KeySource& keys_;
     BindingTarget& target_;
     Observable<bool> isRecording_{false};
     ModifierFlags peakModifiers_ = 0;

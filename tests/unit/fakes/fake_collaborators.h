@@ -64,23 +64,20 @@ public:
 class FakeHotkeySettings final : public HotkeySettings {
 public:
     HotkeyBinding current = HotkeyBinding::defaultBinding();
-    double delay = 0.2;
     HotkeyBinding binding() const override { return current; }
-    double holdDelay() const override { return delay; }
+    double holdDelay() const override { return 0.2; }
 };
 
 class FakeHoldDetector final : public HoldDetector {
 public:
     std::function<HotkeyBinding()> bindingProvider;
-    std::function<double()> holdDelayProvider;
     std::function<void()> onHoldBegan, onHoldEnded;
-    int startCount = 0, cancelCount = 0;
     void setBindingProvider(std::function<HotkeyBinding()> p) override { bindingProvider = p; }
-    void setHoldDelayProvider(std::function<double()> p) override { holdDelayProvider = p; }
+    void setHoldDelayProvider(std::function<double()>) override {}
     void setOnHoldBegan(std::function<void()> c) override { onHoldBegan = c; }
     void setOnHoldEnded(std::function<void()> c) override { onHoldEnded = c; }
-    void start() override { ++startCount; }
-    void cancelHoldSession() override { ++cancelCount; }
+    void start() override {}
+    void cancelHoldSession() override {}
 };
 
 class FakeRadialMenu final : public RadialMenu {
@@ -90,7 +87,6 @@ public:
     std::optional<LayoutSector> highlighted;
     std::function<void()> onCenterTap;
     std::vector<std::optional<TargetAppInfo>> shownFor;
-    std::vector<Point> hubLooks;
     bool isVisible() const override { return visible; }
     Point menuCenter() const override { return center; }
     void show(Point at, const std::optional<TargetAppInfo>& app) override {
@@ -99,7 +95,7 @@ public:
         visible = true;
         shownFor.push_back(app);
     }
-    void updateHubLook(Point pointer) override { hubLooks.push_back(pointer); }
+    void updateHubLook(Point) override {}
     void setHighlightedSector(std::optional<LayoutSector> s) override { highlighted = s; }
     void hide() override { visible = false; }
     std::optional<LayoutSector> highlightedSector() const override { return highlighted; }

@@ -20,10 +20,27 @@ constexpr ModifierFlags ctrl = modifier::control, opt = modifier::option, shift 
                         caps = modifier::capsLock;
 constexpr KeyCode space = 49, keyC = 8, keyT = 17, f5 = 96;
 
+struct Rig {
+    test::SpyRunLoop loop;
+    test::FakeKeySource keys;
+    std::optional<HotkeyMonitor> monitor{std::in_place, keys, loop};
+    std::vector<std::function<void()>> held;
+};
 // A scenario step: a key event, seconds passing, the reports so far ("B" per
 // hold began, "E" per hold ended), or an action.
-enum class Act { cancel, stop, start, destroy, holdPosts, runHeld };
+using Act = void (*)(Rig&);
 using Step = std::variant<KeyEvent, double, const char*, Act>;
+const Act cancel = [](Rig& r) { r.monitor->cancelHoldSession(); };
+const Act stop = [](Rig& r) { r.monitor->stop(); };
+const Act restart = [](Rig& r) { r.monitor->start(); };
+const Act destroy = [](Rig& r) { r.monitor.reset(); };
+const Act holdPosts = [](Rig& r) { r.loop.held = &r.held; };
+const Act runHeld = [](Rig& r) {
+    r.loop.held = nullptr;
+    EXPECT_EQ(r.held.size(), 1u);
+    for (auto& task : std::exchange(r.held, {}))
+        task();
+};
 using T = KeyEvent::Type;
 const auto flags = [](ModifierFlags m) { return KeyEvent{T::flagsChanged, 0, m, false}; };
 const auto down = [](KeyCode k, ModifierFlags m) { return KeyEvent{T::keyDown, k, m, false}; };
@@ -40,66 +57,44 @@ struct Scenario {
 
 void run(const Scenario& s) {
     SCOPED_TRACE(s.name);
-    test::SpyRunLoop loop;
-    test::FakeKeySource keys;
-    std::optional<HotkeyMonitor> monitor{std::in_place, keys, loop};
+    Rig rig;
     std::string reports;
-    std::vector<std::function<void()>> held;
-    monitor->setBindingProvider([&] { return s.binding; });
-    monitor->setHoldDelayProvider([&] { return s.delay; });
-    monitor->setOnHoldBegan([&] { reports += "B"; });
-    monitor->setOnHoldEnded([&] { reports += "E"; });
-    monitor->start();
+    rig.monitor->setBindingProvider([&] { return s.binding; });
+    rig.monitor->setHoldDelayProvider([&] { return s.delay; });
+    rig.monitor->setOnHoldBegan([&] { reports += "B"; });
+    rig.monitor->setOnHoldEnded([&] { reports += "E"; });
+    rig.monitor->start();
     for (std::size_t i = 0; i < s.steps.size(); ++i) {
         const Step& step = s.steps[i];
         if (auto* e = std::get_if<KeyEvent>(&step))
-            keys.send(*e);
+            rig.keys.send(*e);
         else if (auto* seconds = std::get_if<double>(&step))
-            loop.clock.advance(Seconds(*seconds));
+            rig.loop.clock.advance(Seconds(*seconds));
         else if (auto* expected = std::get_if<const char*>(&step))
             EXPECT_EQ(reports, *expected) << "at step " << i;
         else
-            switch (std::get<Act>(step)) {
-            case Act::cancel:
-                monitor->cancelHoldSession();
-                break;
-            case Act::stop:
-                monitor->stop();
-                break;
-            case Act::start:
-                monitor->start();
-                break;
-            case Act::destroy:
-                monitor.reset();
-                break;
-            case Act::holdPosts:
-                loop.held = &held;
-                break;
-            case Act::runHeld:
-                loop.held = nullptr;
-                EXPECT_EQ(held.size(), 1u) << "at step " << i;
-                for (auto& task : std::exchange(held, {}))
-                    task();
-            }
+            std::get<Act>(step)(rig);
     }
-    if (monitor) // the events above end with everything released
-        EXPECT_EQ(loop.clock.activeTimerCount(), 0);
+    if (rig.monitor) // the events above end with everything released
+        EXPECT_EQ(rig.loop.clock.activeTimerCount(), 0);
     else
-        EXPECT_FALSE(keys.hasSubscriber());
+        EXPECT_FALSE(rig.keys.hasSubscriber());
 }
 
 // The timer fired and posted its handling; `between` happens before it runs.
-std::vector<Step> beforeTheFiredTask(std::vector<Step> between, const char* expected) {
-    std::vector<Step> steps{flags(ctrl), Act::holdPosts, 0.2};
+std::vector<Step> beforeTheFiredTask(std::vector<Step> between, const char* expected,
+                                     std::vector<Step> after = {}) {
+    std::vector<Step> steps{flags(ctrl), holdPosts, 0.2};
     steps.insert(steps.end(), between.begin(), between.end());
-    steps.insert(steps.end(), {Act::runHeld, 0.19, expected});
+    steps.insert(steps.end(), {runHeld, 0.19, expected});
+    steps.insert(steps.end(), after.begin(), after.end());
     return steps;
 }
 
 } // namespace
 
-TEST(HotkeyMonitor, LoneModifiers) {
-    const HotkeyBinding alone{ctrl, {}};
+TEST(HotkeyMonitor, LoneModifiersCombosAndBareKeys) {
+    const HotkeyBinding alone{ctrl, {}}, combo{ctrl | opt, space};
     const double notANumber = std::numeric_limits<double>::quiet_NaN();
     const Scenario scenarios[] = {
         {"short press, then held past the delay",
@@ -114,8 +109,19 @@ TEST(HotkeyMonitor, LoneModifiers) {
          {ctrl | opt, {}}},
         // The delay is read at each arming, and is never below a hundredth of a second.
         {"0.6 s", {flags(ctrl), 0.59, "", 0.01, "B"}, alone, 0.6},
-        {"zero", {flags(ctrl), "", 0.0099, "", 0.0001, "B"}, alone, 0.0},
         {"not a number", {flags(ctrl), 0.0099, "", 0.0001, "B"}, alone, notANumber},
+        {"combo needs exactly its modifiers and is released before the delay",
+         {down(space, ctrl | opt | shift), down(space, ctrl), down(keyC, ctrl | opt), 0.5,
+          down(space, ctrl | opt), 0.1, flags(ctrl), 0.5, "", down(space, ctrl | opt | caps), 0.2,
+          "B"},
+         combo},
+        {"combo ignores repeats and other keys, survives extra modifiers",
+         {down(space, ctrl | opt), 0.1, repeat(space, ctrl | opt), down(keyC, ctrl | opt), 0.1, "B",
+          flags(ctrl | opt | shift), "B", up(space, ctrl | opt), "BE"},
+         combo},
+        {"bare key ends only with its own key-up",
+         {down(f5, 0), 0.2, flags(ctrl), flags(0), up(keyC, 0), "B", up(f5, shift), "BE"},
+         {0, f5}},
     };
     for (const auto& s : scenarios)
         run(s);
@@ -148,47 +154,20 @@ TEST(HotkeyMonitor, KeysAndClicksDuringTheDelaySpoilALoneModifierPress) {
         run(s);
 }
 
-TEST(HotkeyMonitor, CombosAndBareKeys) {
-    const HotkeyBinding combo{ctrl | opt, space};
-    const Scenario scenarios[] = {
-        {"combo needs exactly its modifiers and is released before the delay",
-         {down(space, ctrl | opt | shift), down(space, ctrl), down(keyC, ctrl | opt), 0.5,
-          down(space, ctrl | opt), 0.1, flags(ctrl), 0.5, "", down(space, ctrl | opt | caps), 0.2,
-          "B"},
-         combo},
-        {"combo ignores repeats and other keys, survives extra modifiers",
-         {down(space, ctrl | opt), 0.1, repeat(space, ctrl | opt), down(keyC, ctrl | opt), 0.1, "B",
-          flags(ctrl | opt | shift), "B", up(space, ctrl | opt), "BE"},
-         combo},
-        {"bare key ends only with its own key-up",
-         {down(f5, 0), 0.2, flags(ctrl), flags(0), up(keyC, 0), "B", up(f5, shift), "BE"},
-         {0, f5}},
-    };
-    for (const auto& s : scenarios)
-        run(s);
-}
-
 TEST(HotkeyMonitor, ReleaseCancelAndStopAtEachMoment) {
     const Scenario scenarios[] = {
         {"fired task runs", beforeTheFiredTask({}, "B")},
         {"release wins over the fired task", beforeTheFiredTask({flags(0)}, "")},
-        {"cancel wins", beforeTheFiredTask({Act::cancel}, "")},
-        {"stop wins", beforeTheFiredTask({Act::stop}, "")},
-        {"destruction wins", beforeTheFiredTask({Act::destroy}, "")},
-        {"a key wins", beforeTheFiredTask({down(keyC, ctrl), flags(0)}, "")},
+        {"cancel wins", beforeTheFiredTask({cancel}, "")},
+        {"destruction wins", beforeTheFiredTask({destroy}, "")},
         // The stale task must not start the new arming's hold early, nor at all.
-        {"release and press again",
-         [] {
-             auto steps = beforeTheFiredTask({flags(0), flags(ctrl)}, "");
-             steps.insert(steps.end(), {0.01, "B"});
-             return steps;
-         }()},
+        {"release and press again", beforeTheFiredTask({flags(0), flags(ctrl)}, "", {0.01, "B"})},
         {"cancel latches until release",
-         {flags(ctrl), 0.2, Act::cancel, flags(ctrl), 1.0, flags(0), "B", flags(ctrl), 0.2,
-          flags(0), "BBE"}},
+         {flags(ctrl), 0.2, cancel, flags(ctrl), 1.0, flags(0), "B", flags(ctrl), 0.2, flags(0),
+          "BBE"}},
         {"stop ends the hold silently and forgets the press",
-         {flags(ctrl), 0.2, Act::stop, flags(0), flags(ctrl), 1.0, "B", Act::start, flags(ctrl),
-          0.2, flags(0), "BBE"}},
+         {flags(ctrl), 0.2, stop, flags(0), flags(ctrl), 1.0, "B", restart, flags(ctrl), 0.2,
+          flags(0), "BBE"}},
     };
     for (const auto& s : scenarios)
         run(s);

@@ -56,9 +56,8 @@ TEST(HotkeyPreferences, BindingFallsBackThroughTheEarlierSetting) {
 TEST(HotkeyPreferences, WrongTypesReadAsAbsentAndDelayIsClampedWithoutWriting) {
     using V = InMemoryDefaultsStore::Value;
     const V text = std::string("fast"), bytes = InMemoryDefaultsStore::bytes("0.4");
-    const std::pair<V, double> cases[] = {{0.0, 0.05},        {5.0, 1.0},   {0.35, 0.35},
-                                          {notANumber, 0.05}, {inf, 1.0},   {-3.0, 0.05},
-                                          {text, 0.05},       {bytes, 0.05}};
+    const std::pair<V, double> cases[] = {{0.0, 0.05},  {5.0, 1.0},   {0.35, 0.35}, {inf, 1.0},
+                                          {-3.0, 0.05}, {text, 0.05}, {bytes, 0.05}};
     for (const auto& [stored, expected] : cases) {
         InMemoryDefaultsStore store;
         store.values["hotkey.holdDelay"] = stored;
@@ -70,28 +69,20 @@ TEST(HotkeyPreferences, WrongTypesReadAsAbsentAndDelayIsClampedWithoutWriting) {
     }
 }
 
-TEST(HotkeyPreferences, ChangesNotifyAndWriteOnlyWhenTheyChangeSomething) {
+TEST(HotkeyPreferences, ChangesWriteOnlyWhenTheyChangeSomethingAndTheDelayIsClamped) {
     InMemoryDefaultsStore store;
     HotkeyPreferences prefs(store);
-    std::vector<double> seen;
     int bindings = 0;
-    auto s1 = prefs.observeHoldDelay([&](double v) { seen.push_back(v); });
-    auto s2 = prefs.observeBinding([&](const HotkeyBinding&) { ++bindings; });
-
-    for (double d : {0.5, 0.5, 2.0, -1.0, 0.05, 0.3, notANumber, notANumber})
+    auto watch = prefs.observeBinding([&](const HotkeyBinding&) { ++bindings; });
+    for (double d : {0.5, 0.5, 2.0, notANumber})
         prefs.setHoldDelay(d);
-    // The raw value is told first, then the clamped one if it differs.
-    EXPECT_EQ(seen, (std::vector<double>{0.5, 2.0, 1.0, -1.0, 0.05, 0.3, 0.05}));
-    EXPECT_EQ(store.writes.size(), 5u);
+    EXPECT_EQ(store.writes.size(), 3u);
     EXPECT_EQ(store.doubleValue("hotkey.holdDelay"), 0.05);
-
-    prefs.setBinding(defaultTrigger);
     const HotkeyBinding combo{modifier::control | modifier::option, 49};
-    prefs.setBinding(combo);
-    prefs.setBinding(combo);
-    prefs.setBinding({combo.modifiersRaw | modifier::capsLock, 49}); // another binding
+    for (const HotkeyBinding& b :
+         {defaultTrigger, combo, combo, {combo.modifiersRaw | modifier::capsLock, 49}})
+        prefs.setBinding(b);
     EXPECT_EQ(bindings, 2);
-    EXPECT_EQ(store.writes.size(), 7u);
     EXPECT_EQ(HotkeyPreferences(store).binding(), prefs.binding());
 }
 

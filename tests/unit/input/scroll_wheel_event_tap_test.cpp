@@ -2,7 +2,6 @@
 // swallowed, and what survives stop, restart and a refusing platform.
 #include "core/base/virtual_run_loop.h"
 #include "core/input/scroll_wheel_event_tap.h"
-#include "fakes/fake_scroll_source.h"
 #include "fakes/log_capture.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +14,36 @@ using namespace vx;
 
 namespace {
 
-using Steps = std::vector<std::pair<double, bool>>;
 constexpr auto swallow = ScrollDisposition::swallow;
 constexpr auto pass = ScrollDisposition::pass;
 
+// A platform that can refuse the capture or take it away; what it does with an
+// event nobody captures is to pass it on.
+class FakeScrollSource final : public ScrollSource {
+public:
+    std::optional<std::string> refusal;
+    int starts = 0, stops = 0;
+    Handlers handlers;
+
+    std::optional<std::string> start(Handlers h) override {
+        ++starts;
+        if (!refusal)
+            handlers = std::move(h);
+        return refusal;
+    }
+    void stop() override { ++stops, handlers = {}; }
+    ScrollDisposition scroll(ScrollEvent event) {
+        return handlers.onScroll ? handlers.onScroll(event) : pass;
+    }
+    ScrollDisposition wheel(double lines) { return scroll({false, 0, lines}); }
+    void interrupt() { std::exchange(handlers, {}).onInterrupted(); }
+};
+
+using Steps = std::vector<std::pair<double, bool>>;
 class ScrollTapTest : public ::testing::Test {
 protected:
     VirtualRunLoop loop;
-    test::FakeScrollSource source;
+    FakeScrollSource source;
     ScrollWheelEventTap tap{source, loop};
     Steps steps;
     test::LogCapture log;
@@ -40,11 +61,9 @@ TEST_F(ScrollTapTest, StepsArePostedWithTheirScaleAndEveryEventIsSwallowed) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::pair<ScrollEvent, Steps> cases[] = {
         {{true, 3.0, 0}, {{3.0, true}}},
-        {{false, 0, -1.0}, {{-10.0, false}}},
         {{false, 7.0, 0.5}, {{5.0, false}}}, // a wheel's point delta is not read
-        {{true, -0.011, 4.0}, {{-0.011, true}}},
-        {{true, 0.01, 0}, {}},   // the floor itself is noise
-        {{false, 0, 0.001}, {}}, // 0.01 after scaling
+        {{true, 0.01, 0}, {}},               // the floor itself is noise
+        {{false, 0, 0.001}, {}},             // 0.01 after scaling
         {{true, nan, 0}, {}},
     };
     for (const auto& [event, expected] : cases) {
@@ -65,7 +84,7 @@ TEST_F(ScrollTapTest, StepsArePostedWithTheirScaleAndEveryEventIsSwallowed) {
     EXPECT_EQ(source.wheel(5.0), pass);
 }
 
-TEST_F(ScrollTapTest, InterruptedCaptureIsTakenBackUnlessStoppedMeanwhile) {
+TEST_F(ScrollTapTest, ALostCaptureIsTakenBackUnlessStoppedAndARefusalIsLoggedEachTime) {
     tap.start();
     source.interrupt();
     EXPECT_EQ(source.wheel(1.0), pass); // lost until the restart runs
@@ -75,16 +94,14 @@ TEST_F(ScrollTapTest, InterruptedCaptureIsTakenBackUnlessStoppedMeanwhile) {
     tap.stop(); // the gesture ended before the restart ran
     loop.drain();
     EXPECT_EQ(source.starts, 2);
-    EXPECT_FALSE(source.capturing);
-}
 
-TEST_F(ScrollTapTest, RefusedCaptureIsLoggedOncePerStartAndScrollingFlows) {
     source.refusal = "grab refused";
     tap.start();
     tap.start();
     EXPECT_EQ(log.lines, std::vector<std::string>(2, "[Vortaxis] ScrollWheelEventTap: "
                                                      "CGEvent.tapCreate failed"));
     EXPECT_EQ(source.wheel(1.0), pass);
+    const int stops = source.stops;
     tap.stop();
-    EXPECT_EQ(source.stops, 0); // nothing was installed to release
+    EXPECT_EQ(source.stops, stops); // nothing was installed to release
 }

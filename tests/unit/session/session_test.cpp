@@ -1,0 +1,365 @@
+// The session controller end to end on injected events, wired to recording
+// fakes, a fake desktop and a virtual clock: start, aiming, release, centre
+// click, the status line each leaves behind, which display the gesture snaps to
+// (under the pointer, stepped by the wheel, resolved again when one goes away),
+// and what is left once the controller is gone.
+#include "core/session/vortax_session_controller.h"
+#include "fakes/fake_collaborators.h"
+#include "fakes/fake_screens.h"
+#include "fakes/spy_run_loop.h"
+
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <string>
+
+using namespace vx;
+using namespace vx::test;
+
+namespace {
+
+// Ids differ from positions on purpose, and the platform lists the displays in
+// an order other than left to right (10, 20, 30). The laptop has a 25-point dock
+// at the bottom.
+const Screen laptop{20, {0, 0, 1440, 900}, {0, 25, 1440, 875}};
+const Screen rightMonitor = FakeScreens::make(30, {1440, 0, 1920, 1080}, 30);
+const Screen leftMonitor = FakeScreens::make(10, {-1280, 0, 1280, 1024});
+const std::vector<Screen> threeDisplays{laptop, rightMonitor, leftMonitor};
+
+// One display, the pointer in its middle, an editor window in front.
+class SessionRig {
+public:
+    FakePermissions permissions;
+    FakeWindowService windows;
+    FakeHotkeySettings hotkeys;
+    FakeScreens screens;
+    FakeKeyboardLayout layout;
+    SpyRunLoop loop;
+    FakeDesktopAccess desktopAccess;
+    FakeHoldDetector* hold = nullptr;
+    FakeRadialMenu* menu = nullptr;
+    FakeScreenHighlight* highlight = nullptr;
+    FakeScrollCapture* scrollTap = nullptr;
+    std::unique_ptr<VortaxSessionController> controller;
+    const AnchoredWindow editor{Uuid::random(), 777};
+
+    SessionRig() {
+        screens.list = {laptop};
+        screens.pointer = {700, 450};
+        windows.front = editor;
+        windows.apps[777] = TargetAppInfo{777, "Editor", std::nullopt};
+        auto h = std::make_unique<FakeHoldDetector>();
+        auto m = std::make_unique<FakeRadialMenu>();
+        auto o = std::make_unique<FakeScreenHighlight>();
+        auto s = std::make_unique<FakeScrollCapture>();
+        hold = h.get(), menu = m.get(), highlight = o.get(), scrollTap = s.get();
+        controller = std::make_unique<VortaxSessionController>(
+            SessionDependencies{permissions, windows, hotkeys, screens, layout, loop, desktopAccess,
+                                std::move(h), std::move(m), std::move(o), std::move(s)});
+        controller->start();
+    }
+
+    void holdBegan() { hold->onHoldBegan(); }
+    void holdEnded() { hold->onHoldEnded(); }
+    void centerTap() { menu->onCenterTap(); }
+    void scroll(double delta, bool isPrecise) { scrollTap->onScroll(delta, isPrecise); }
+    void tick() { loop.clock.advance(VortaxSessionController::aimInterval); }
+    void aimFromCenter(double dx, double dy) {
+        screens.pointer = {menu->center.x + dx, menu->center.y + dy};
+        tick();
+    }
+    void wait(double seconds) { loop.clock.advance(Seconds(seconds)); }
+
+    bool active() const { return controller->isSessionActive().get(); }
+    const std::string& status() const { return controller->statusMessage().get(); }
+    bool retained() const { return controller->retainStatusMessage().get(); }
+    std::optional<DisplayID> target() const { return controller->targetDisplayID().get(); }
+    double accumulated() const { return controller->scrollAccumulated().get(); }
+};
+
+class SessionTest : public ::testing::Test, public SessionRig {};
+
+std::string screenText(DisplayID position, int count) {
+    return "Screen " + std::to_string(position) + "/" + std::to_string(count) +
+           " · scroll to switch · aim to snap";
+}
+
+// Three displays side by side (ids 10, 20, 30 from left to right), the gesture
+// begun on the middle one.
+class ThreeDisplays : public SessionTest {
+protected:
+    void SetUp() override {
+        screens.list = threeDisplays;
+        holdBegan();
+    }
+};
+
+const std::string aimText = "Aim — release to snap · center to cancel";
+const std::string readyText = "Ready · hold Ctrl+Alt · click center to maximize";
+const std::string pleaText = "Vortaxis cannot arrange windows here: No window manager.";
+const std::string lockedText = "Not arranged · the screen is locked";
+const std::string keyboardText = "Not arranged · another program holds the keyboard";
+
+// The one-letter steps the status scripts are written in.
+const std::map<char, std::function<void(SessionRig&)>> steps{
+    {'H', [](SessionRig& r) { r.holdBegan(); }},
+    {'R', [](SessionRig& r) { r.holdEnded(); }},
+    {'C', [](SessionRig& r) { r.centerTap(); }},
+    {'<', [](SessionRig& r) { r.aimFromCenter(-100, 0); }},
+    {'h', [](SessionRig& r) { r.menu->highlighted = LayoutSector::top; }}, // nothing aimed
+    {'i', [](SessionRig& r) { r.controller->refreshIdleStatus(); }},
+    {'U', [](SessionRig& r) { r.permissions.trusted = false; }},
+    {'T', [](SessionRig& r) { r.permissions.trusted = true; }},
+    {'N', [](SessionRig& r) { r.windows.front.reset(); }},       // no front window
+    {'G', [](SessionRig& r) { r.windows.anchorValid = false; }}, // the window went away
+    {'S', [](SessionRig& r) { r.screens.list.clear(); }},        // every display unplugged
+    {'L', [](SessionRig& r) { r.desktopAccess.now = DesktopAccess::Blocker::screenLocked; }},
+    {'P', [](SessionRig& r) { r.desktopAccess.now = DesktopAccess::Blocker::pointerHeld; }},
+    {'k', // a locker grabs the keyboard; the next aim tick sees it
+     [](SessionRig& r) {
+         r.desktopAccess.now = DesktopAccess::Blocker::keyboardHeld;
+         r.tick();
+     }},
+    {'F', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::cannotSetFrame; }},
+    {'I', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::windowInvalid; }},
+    {'W', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::keptInPlace; }},
+    {'m', [](SessionRig& r) { r.windows.managerName = "i3"; }},
+    {'A', // trust revoked while the window moves
+     [](SessionRig& r) {
+         r.windows.setFrameError = WindowServiceError::accessibilityNotTrusted;
+         r.windows.duringSetFrame = [&r] { r.permissions.trusted = false; };
+     }},
+    {'K', // a binding with a key, named through the keyboard layout
+     [](SessionRig& r) {
+         r.layout.texts[40] = "k";
+         r.hotkeys.current = {modifier::control | modifier::option, KeyCode{40}};
+     }},
+};
+} // namespace
+
+TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
+    struct Case {
+        const char* script;
+        std::string text;
+        bool retained;
+        std::size_t moves;
+    };
+    const Case cases[] = {
+        {"", readyText, false, 0},
+        {"Ki", "Ready · hold Ctrl+Alt+K · click center to maximize", false, 0},
+        {"Ui", "No window access", false, 0},
+        {"UH", pleaText, true, 0},
+        {"UHi", "No window access", false, 0},
+        {"H", aimText, false, 0},
+        {"HR", "Cancelled", true, 0},
+        {"NH<R", "No window to move", true, 0},
+        {"H<GR", "Window no longer available", true, 0},
+        {"H<SR", "No screen for layout", true, 0},
+        {"FH<R", "Could not move or resize the window.", true, 1},
+        {"WH<R", "The window manager keeps this window in place.", true, 1},
+        {"mWH<R", "i3 keeps this window in place.", true, 1},
+        {"H<R", "Snapped · Left half", true, 1},
+        {"HhR", "Snapped · Top half", true, 1},
+        {"H<RR", "Snapped · Left half", true, 1}, // a second release reports nothing
+        {"H<Ri", "Snapped · Left half", true, 1},
+        {"H<RUi", "No window access", false, 1},
+        {"H<RH", aimText, false, 1},
+        {"H<UHR", "No window access", false, 1}, // a repeat changes nothing, the snap is done
+        {"AH<R", "No window access", false, 1},
+        {"NHC", "No movable front window", true, 0},
+        {"HGC", "Window no longer available", true, 0},
+        {"HSC", "No screen for layout", true, 0},
+        {"IHC", "The target window is no longer available.", true, 1},
+        {"H<C", "Snapped · Full screen", true, 1},
+        {"H<CRC", "Snapped · Full screen", true, 1}, // the click cancelled the hold
+        {"HUC", pleaText, true, 0},                  // the menu stays open for the release
+        {"HUCT<R", "Snapped · Left half", true, 1},
+        // Behind a lock or another program's grab nothing begins, not even a
+        // trust prompt; a lock arriving mid-gesture cancels it.
+        {"LH", lockedText, true, 0},
+        {"ULH", lockedText, true, 0},
+        {"PH", "Not arranged · another program holds the pointer", true, 0},
+        {"H<PR", "Snapped · Left half", true, 1}, // the hub's own click holds the pointer
+        {"H<kR", keyboardText, true, 0},
+        {"H<kC", keyboardText, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        SessionRig rig;
+        for (const char step : std::string(c.script))
+            steps.at(step)(rig);
+        EXPECT_EQ(rig.status(), c.text);
+        EXPECT_EQ(rig.retained(), c.retained);
+        EXPECT_EQ(rig.windows.frames.size(), c.moves);
+        // Whatever the outcome, an anchor taken is released once the gesture ends.
+        const bool held = rig.active() && rig.controller->anchoredWindow().get();
+        EXPECT_EQ(rig.windows.released.size() + (held ? 1u : 0u),
+                  static_cast<std::size_t>(rig.windows.anchorCount));
+        // Once it ends, nothing of it is left running.
+        EXPECT_EQ(rig.menu->visible, rig.active());
+        EXPECT_EQ(rig.scrollTap->capturing, rig.active());
+        EXPECT_EQ(rig.loop.clock.activeTimerCount(), rig.active() ? 1 : 0);
+        EXPECT_EQ(rig.target().has_value(), rig.active());
+    }
+}
+
+TEST(SessionHub, ShowsTheAnchoredOwnerOrTheFrontmostApplication) {
+    const std::pair<std::optional<ProcessID>, std::optional<std::string>> cases[] = {
+        {777, "Editor"},
+        {4242, std::nullopt},       // 4242: this program
+        {std::nullopt, "Terminal"}, // no window: the frontmost
+    };
+    for (const auto& [owner, hub] : cases) {
+        SessionRig rig;
+        rig.windows.apps[4242] = TargetAppInfo{4242, "Vortaxis", std::nullopt};
+        rig.windows.frontmostApp = TargetAppInfo{9, "Terminal", std::nullopt};
+        rig.windows.front.reset();
+        if (owner)
+            rig.windows.front = AnchoredWindow{Uuid::random(), *owner};
+        rig.holdBegan();
+        const auto& shown = rig.menu->shownFor.at(0);
+        EXPECT_EQ(shown ? std::optional(shown->name) : std::nullopt, hub) << owner.value_or(-1);
+    }
+}
+
+TEST_F(SessionTest, AimFollowsThePointerOutsideTheCenterZoneAndIsNotSticky) {
+    holdBegan();
+    EXPECT_EQ(menu->center, screens.pointer);
+    scroll(10, false);
+    EXPECT_EQ(accumulated(), 0.0);
+    EXPECT_TRUE(highlight->shownOn.empty()); // one display: no outline, no switching
+    int changes = 0;
+    auto watch = controller->lockedSector().observe([&](const auto&) { ++changes; });
+    aimFromCenter(0, -37.9);
+    EXPECT_FALSE(menu->highlighted);
+    aimFromCenter(100, 0);
+    EXPECT_EQ(menu->highlighted, LayoutSector::right);
+    wait(1.0); // sixty steady ticks tell nobody
+    EXPECT_EQ(changes, 1);
+    aimFromCenter(0, 10);
+    EXPECT_FALSE(controller->lockedSector().get());
+}
+
+// Callbacks the controller handed out may still be called after it is gone: a
+// late timer fire, a queued scroll step, a key event in flight. They must do
+// nothing (the address sanitizer catches any that do more).
+TEST_F(SessionTest, EveryCallbackHandedOutIsInertOnceTheControllerIsGone) {
+    holdBegan();
+    const auto began = hold->onHoldBegan, ended = hold->onHoldEnded, tap = menu->onCenterTap;
+    const auto scrolled = scrollTap->onScroll;
+    const auto binding = hold->bindingProvider;
+    ASSERT_EQ(loop.repeatingActions.size(), 1u);
+    const auto tickLate = loop.repeatingActions[0];
+    tickLate(); // its posted aim is still queued when the controller goes
+    hotkeys.current = {modifier::command, KeyCode{49}};
+    EXPECT_EQ(binding(), hotkeys.current); // read when the monitor asks
+    controller.reset();
+    // Destroyed mid-gesture, it leaves no anchor and no timer behind.
+    EXPECT_EQ(windows.released, std::vector<AnchoredWindow>{editor});
+    EXPECT_EQ(loop.clock.activeTimerCount(), 0);
+    loop.clock.drain();
+    tickLate();
+    ended();
+    tap();
+    scrolled(-200, true);
+    began();
+    loop.clock.advance(Seconds(1));
+    EXPECT_TRUE(windows.frames.empty());
+    EXPECT_EQ(windows.anchorCount, 1);
+    EXPECT_EQ(binding(), HotkeyBinding::defaultBinding()); // nobody left to ask
+}
+
+TEST(TargetDisplayStart, IsTheDisplayUnderThePointerElseTheMainOne) {
+    const std::pair<Point, DisplayID> cases[] = {
+        {{-10, 1000}, 10},
+        {{0, 0.5}, 20},
+        {{1440, 10}, 30}, // on the seam: the right-hand display
+        {{100, 950}, 10}, // in no display: the main one
+    };
+    for (const auto& [pointer, expected] : cases) {
+        SessionRig rig;
+        rig.screens.list = threeDisplays;
+        rig.screens.main = leftMonitor;
+        rig.screens.pointer = pointer;
+        rig.holdBegan();
+        EXPECT_EQ(rig.target(), expected);
+        EXPECT_EQ(rig.highlight->shownOn, std::vector<DisplayID>{expected});
+        EXPECT_EQ(rig.status(), screenText(expected / 10, 3));
+    }
+}
+
+TEST_F(ThreeDisplays, WheelSwitchesAtItsThresholdsWithDeadZoneReversalCooldownAndWrap) {
+    struct Step {
+        double waitBefore, delta;
+        bool precise;
+        DisplayID target;
+        double sumAfter;
+    };
+    const Step steps[] = {
+        {0, 50, true, 20, 50},    {0, 40, true, 10, 0},     // 90 points: one to the left
+        {0.44, 200, true, 10, 0}, {0.01, 95, true, 30, 0},  // cooled down after 0.45 s; wraps
+        {0.45, 0.5, true, 30, 0}, {0, -0.5, true, 30, 0},   // too small to count
+        {0, 0.6, true, 30, 0.6},  {0, 59.4, true, 30, 60},  //
+        {0, -10, false, 30, -10}, {0, 0.3, false, 30, -10}, // a reversal starts over
+        {0, NAN, false, 30, -10}, {0, INFINITY, false, 30, -10},
+        {0, -10, false, 30, -20}, {0, -4, false, 10, 0}, // 24 in lines: right, wraps
+    };
+    for (const auto& s : steps) {
+        wait(s.waitBefore);
+        scroll(s.delta, s.precise);
+        SCOPED_TRACE(testing::Message() << "after " << s.delta);
+        EXPECT_DOUBLE_EQ(accumulated(), s.sumAfter);
+        EXPECT_EQ(target(), s.target);
+        EXPECT_EQ(highlight->active, s.target);
+        EXPECT_EQ(status(), screenText(s.target / 10, 3));
+        EXPECT_FALSE(retained());
+    }
+}
+
+TEST_F(ThreeDisplays, ReleaseSnapsIntoTheDisplaySwitchedToAndLateScrollsAreIgnored) {
+    scroll(-100, true); // to the right-hand display, 1920 x 1080 less a 30-point bar
+    const auto late = scrollTap->onScroll;
+    aimFromCenter(-100, 0);
+    holdEnded();
+    EXPECT_EQ(windows.frames, std::vector<Rect>{Rect(1440, 0, 960, 1050)});
+    late(200, true);
+    EXPECT_EQ(highlight->shownOn, (std::vector<DisplayID>{20, 30}));
+}
+
+TEST_F(SessionTest, TwoStackedDisplaysAreOrderedLowerFirstAndAPlugInJoinsTheOrder) {
+    screens.list = {FakeScreens::make(6, {0, 900, 1440, 900}),
+                    FakeScreens::make(5, {0, 0, 1440, 900})};
+    screens.pointer = {700, 1300};
+    holdBegan();
+    EXPECT_EQ(status(), screenText(2, 2));
+    screens.list.push_back(leftMonitor);
+    scroll(-30, false);
+    EXPECT_EQ(target(), DisplayID{10}); // from the last of three, wrapped to the first
+    EXPECT_EQ(status(), screenText(1, 3));
+    aimFromCenter(0, 100);
+    holdEnded();
+    EXPECT_EQ(windows.frames, std::vector<Rect>{Rect(-1280, 512, 1280, 512)});
+}
+
+TEST(TargetDisplayUnplugged, TheShownDisplayAndTheLayoutGoUnderThePointerElseToTheMainOne) {
+    // The gesture starts on the right-hand display, which is then unplugged.
+    const std::tuple<Point, DisplayID, Rect> cases[] = {
+        {{1000, 500}, 2, {0, 25, 720, 875}},    // the laptop under the pointer
+        {{100, 950}, 1, {-1280, 0, 640, 1024}}, // in no display: the main one
+    };
+    for (const auto& [pointer, shown, expected] : cases) {
+        SessionRig rig;
+        rig.screens.list = threeDisplays;
+        rig.screens.main = leftMonitor;
+        rig.screens.pointer = {2000, 500};
+        rig.holdBegan();
+        rig.screens.list = {laptop, leftMonitor};
+        rig.screens.pointer = pointer;
+        rig.tick(); // aimed left, whichever display the pointer is on
+        EXPECT_EQ(rig.controller->aimStatusText(), screenText(shown, 2));
+        rig.holdEnded();
+        EXPECT_EQ(rig.windows.frames, std::vector<Rect>{expected});
+    }
+}

@@ -5,20 +5,16 @@
 // moves to the second output, the focus stays with the window it arranges,
 // and a trigger recorded in the settings window drives the next gesture.
 #include "core/session/layout_sector.h"
-#include "fake_input.h"
 #include "kwin/global_shortcut_key_source.h"
-#include "suite_kwin.h"
+#include "kwin_harness.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QVariantMap>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -26,29 +22,9 @@
 namespace vx::test {
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr std::uint32_t leftControl = 29, leftAlt = 56, space = 57, escape = 1, leftButton = 0x110;
-
-// KWin's own answer, independent of any script.
-std::optional<QVariantMap> windowInfo(const QString& id) {
-    auto message = QDBusMessage::createMethodCall(
-        QStringLiteral("org.kde.KWin"), QStringLiteral("/KWin"), QStringLiteral("org.kde.KWin"),
-        QStringLiteral("getWindowInfo"));
-    message.setArguments({id});
-    const auto reply = QDBusConnection::sessionBus().call(message);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return std::nullopt;
-    return qdbus_cast<QVariantMap>(reply.arguments().constFirst());
-}
-
-QRect frameOf(const QString& id) {
-    const auto info = windowInfo(id);
-    if (!info)
-        return {};
-    auto n = [&](const char* key) {
-        return static_cast<int>(std::lround(info->value(QLatin1String(key)).toDouble()));
-    };
-    return {n("x"), n("y"), n("width"), n("height")};
-}
 
 // The keys KGlobalAccel holds for the program's trigger; none while recording.
 QList<int> triggerShortcut() {
@@ -63,33 +39,29 @@ QList<int> triggerShortcut() {
     return qdbus_cast<QList<int>>(reply.arguments().constFirst());
 }
 
-class Program {
-public:
+// The real program with Control alone as its trigger (KGlobalAccel takes a
+// lone modifier, not the default pair), its --verbose lines read as they come.
+struct Program {
     explicit Program(const QString& socket) {
-        auto env = QProcessEnvironment::systemEnvironment();
+        auto env = waylandClient(socket);
         env.insert(QStringLiteral("VX_PLATFORM"), QStringLiteral("kwin"));
-        env.insert(QStringLiteral("WAYLAND_DISPLAY"), socket);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
-        env.remove(QStringLiteral("DISPLAY"));
         process_.setProcessEnvironment(env);
-        // Control alone: one modifier is what KGlobalAccel takes as a trigger.
-        QDir().mkpath(config_.path() + QStringLiteral("/vortaxis"));
-        QFile conf(config_.path() + QStringLiteral("/vortaxis/vortaxis.conf"));
+        QDir().mkpath(config_.filePath(QStringLiteral("vortaxis")));
+        QFile conf(config_.filePath(QStringLiteral("vortaxis/vortaxis.conf")));
         if (conf.open(QIODevice::WriteOnly))
             conf.write("[General]\nhotkey.binding=\"@ByteArray({\\\"modifiersRaw\\\":262144})\"\n");
+        process_.setReadChannel(QProcess::StandardError);
         process_.start(QStringLiteral(VORTAXIS_PROGRAM), {QStringLiteral("--verbose")});
     }
     ~Program() {
         process_.terminate();
-        if (!process_.waitForFinished(5000))
-            process_.kill();
+        process_.waitForFinished(5000); // else QProcess kills it
     }
-    // Reads what it says until a line matches `pattern`.
-    bool waitForLine(const QString& pattern,
-                     std::chrono::milliseconds deadline = std::chrono::milliseconds(5000)) {
+    // Fails the test, with all it said, when no line matches `pattern` in time.
+    void expectLine(const QString& pattern, std::chrono::milliseconds deadline = 5s) {
         const QRegularExpression re(pattern);
-        return waitUntil(
+        EXPECT_TRUE(waitUntil(
             [&] {
                 while (process_.canReadLine()) {
                     const QString line = QString::fromUtf8(process_.readLine()).trimmed();
@@ -97,59 +69,47 @@ public:
                     if (re.match(line).hasMatch())
                         return true;
                 }
-                process_.setReadChannel(QProcess::StandardError);
                 return false;
             },
-            deadline);
+            deadline))
+            << "no line " << pattern.toStdString() << " in:\n"
+            << lines_.toStdString();
     }
-    QString transcript() const { return lines_; }
     QString settingsText() const {
-        QFile f(config_.path() + QStringLiteral("/vortaxis/vortaxis.conf"));
+        QFile f(config_.filePath(QStringLiteral("vortaxis/vortaxis.conf")));
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
-    bool running() const { return process_.state() == QProcess::Running; }
-    QProcess& process() { return process_; }
 
-private:
     QTemporaryDir config_;
     QProcess process_;
     QString lines_;
 };
 
 TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
-    VX_REQUIRE_KWIN();
-    suiteKWin()->openWindow(QStringLiteral("gesture target"), 500, 400);
-    Program vortaxis(suiteKWin()->socket());
-    ASSERT_TRUE(vortaxis.process().waitForStarted());
+    ASSERT_TRUE(kwinUp());
+    openWindow(QStringLiteral("gesture target"), 500, 400);
+    Program vortaxis(kwinSocket());
+    ASSERT_TRUE(vortaxis.process_.waitForStarted());
     // The test's own look at KWin, under a name of its own beside the program's,
     // seeing the program's windows as the program's script does.
-    QString error;
-    auto oracle = kwin::KWinBridge::start(QDBusConnection::sessionBus(), &error,
-                                          QStringLiteral("vortaxis-test-oracle"),
-                                          vortaxis.process().processId());
-    ASSERT_TRUE(oracle) << error.toStdString();
+    auto oracle =
+        reportingBridge(QStringLiteral("vortaxis-test-oracle"), vortaxis.process_.processId());
+    ASSERT_TRUE(oracle);
     const auto window = reportedWindow(*oracle, QStringLiteral("gesture target"));
     ASSERT_TRUE(window);
     const QString id = window->id;
     ASSERT_TRUE(waitUntil([&] { return oracle->desktop().active == id; }));
-    auto reportedFrame = [&] {
+    auto reported = [&](auto matches) -> std::optional<QRect> {
         for (const auto& w : oracle->desktop().windows)
-            if (w.id == id)
-                return w.frame;
-        return QRect();
-    };
-    auto input = FakeInput::connect(suiteKWin()->socket());
-    ASSERT_TRUE(input);
-    ASSERT_TRUE(vortaxis.waitForLine(QStringLiteral("^status: Ready"), std::chrono::seconds(10)))
-        << vortaxis.transcript().toStdString();
-
-    // The menu's window, once KWin shows it.
-    auto menuFrame = [&]() -> std::optional<QRect> {
-        for (const auto& w : oracle->desktop().windows)
-            if (w.caption == QLatin1String("Vortaxis menu"))
+            if (matches(w))
                 return w.frame;
         return std::nullopt;
     };
+    auto input = FakeInput::connect(kwinSocket());
+    ASSERT_TRUE(input);
+    vortaxis.expectLine(QStringLiteral("^status: Ready"), 10s);
+    ASSERT_FALSE(HasFailure());
+
     // The default trigger's hold delay, which every hold waits out first.
     constexpr double holdDelayMs = 200;
     std::vector<double> holdToMenu, releaseToSnap;
@@ -157,102 +117,78 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     const QString demo = qEnvironmentVariable("VX_DEMO_DIR");
     // Away from the output's middle, where KWin would put a window it places itself.
     const QPoint centre(500, 330);
+    enum Act { release, clickHub, wheelThenRelease };
     const struct {
         const char* name;
-        std::optional<LayoutSector> aim; // none: let go in the centre
-        bool clickHub;
-        bool wheel; // towards the second output first
-        QString status;
+        std::optional<LayoutSector> aim; // none: the pointer stays in the centre
+        Act act;
+        const char* status;
         QRect expected; // none: unchanged
     } cases[] = {
-        {"right half",
-         LayoutSector::right,
-         false,
-         false,
-         QStringLiteral("Snapped"),
-         {640, 0, 640, 800}},
-        {"left half",
-         LayoutSector::left,
-         false,
-         false,
-         QStringLiteral("Snapped"),
-         {0, 0, 640, 800}},
-        {"top-left quarter",
-         LayoutSector::topLeft,
-         false,
-         false,
-         QStringLiteral("Snapped"),
-         {0, 0, 640, 400}},
-        {"centre release", std::nullopt, false, false, QStringLiteral("Cancelled"), {}},
-        {"hub click", std::nullopt, true, false, QStringLiteral("Snapped · "), {0, 0, 1280, 800}},
-        {"wheel to the second output",
-         LayoutSector::right,
-         false,
-         true,
-         QStringLiteral("Snapped"),
-         {1920, 0, 640, 800}},
+        {"right half", LayoutSector::right, release, "Snapped", {640, 0, 640, 800}},
+        {"left half", LayoutSector::left, release, "Snapped", {0, 0, 640, 800}},
+        {"top-left quarter", LayoutSector::topLeft, release, "Snapped", {0, 0, 640, 400}},
+        {"centre release", std::nullopt, release, "Cancelled", {}},
+        {"hub click", std::nullopt, clickHub, "Snapped · ", {0, 0, 1280, 800}},
+        {"second output", LayoutSector::right, wheelThenRelease, "Snapped", {1920, 0, 640, 800}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const QRect before = frameOf(id);
+        const bool first = &c == &cases[0];
+        const QRect expected = c.expected.isNull() ? kwinFrame(id) : c.expected;
         input->moveTo(centre.x(), centre.y());
         QElapsedTimer held;
         held.start();
         input->key(leftControl, true);
-        ASSERT_TRUE(vortaxis.waitForLine(QStringLiteral("^status: (Aim|Screen)")))
-            << vortaxis.transcript().toStdString();
+        vortaxis.expectLine(QStringLiteral("^status: (Aim|Screen)"));
         // Centred under the pointer: a Wayland window cannot place itself.
         ASSERT_TRUE(waitUntil([&] {
-            const auto menu = menuFrame();
+            const auto menu =
+                reported([](auto& w) { return w.caption == QLatin1String("Vortaxis menu"); });
             return menu && (menu->center() - centre).manhattanLength() <= 2;
         })) << "no menu window under the pointer";
         holdToMenu.push_back(static_cast<double>(held.nsecsElapsed()) / 1e6 - holdDelayMs);
-        if (c.wheel) {
+        if (c.act == wheelThenRelease) {
             // Enough for a switch whether Qt reads the axis as lines or as
             // pixels; what follows falls in the switch's cooldown.
             for (int notch = 0; notch < 6; ++notch)
                 input->wheel(15);
-            ASSERT_TRUE(vortaxis.waitForLine(QStringLiteral("^status: Screen 2/2")))
-                << vortaxis.transcript().toStdString();
+            vortaxis.expectLine(QStringLiteral("^status: Screen 2/2"));
         }
         if (c.aim) {
             const double a = centerAngleDegrees(*c.aim) * M_PI / 180.0;
             input->moveTo(centre.x() + 90 * std::cos(a), centre.y() - 90 * std::sin(a));
-            ASSERT_TRUE(vortaxis.waitForLine(QStringLiteral("^aim: ") +
-                                             QString::fromStdString(title(*c.aim)) +
-                                             QLatin1Char('$')))
-                << vortaxis.transcript().toStdString();
-            if (!demo.isEmpty() && &c == &cases[0])
+            vortaxis.expectLine(QStringLiteral("^aim: %1$").arg(title(*c.aim).c_str()));
+            if (!demo.isEmpty() && first)
                 saveScreenshot(demo + QStringLiteral("/menu-open.png"));
         }
         // KWin gives the menu no focus: the window it arranges keeps it.
-        EXPECT_EQ(oracle->desktop().active.toStdString(), id.toStdString())
-            << "the menu took the keyboard focus";
-        if (c.clickHub) {
-            input->button(leftButton, true);
-            input->button(leftButton, false);
-        }
+        EXPECT_EQ(oracle->desktop().active, id) << "the menu took the keyboard focus";
+        ASSERT_FALSE(HasFailure());
         QElapsedTimer released;
         released.start();
-        if (!c.clickHub)
+        if (c.act == clickHub) {
+            input->button(leftButton, true);
+            input->button(leftButton, false);
+        } else {
             input->key(leftControl, false);
-        ASSERT_TRUE(vortaxis.waitForLine(QStringLiteral("^status: ") + c.status))
-            << vortaxis.transcript().toStdString();
-        if (c.clickHub)
+        }
+        vortaxis.expectLine(QStringLiteral("^status: ") + QString::fromUtf8(c.status));
+        if (c.act == clickHub) // the trigger is held through the click
             input->key(leftControl, false);
-        const QRect expected = c.expected.isNull() ? before : c.expected;
-        EXPECT_TRUE(waitUntil([&] { return reportedFrame() == expected; }));
+        EXPECT_TRUE(
+            waitUntil([&] { return reported([&](auto& w) { return w.id == id; }) == expected; }));
         if (c.aim)
             releaseToSnap.push_back(static_cast<double>(released.nsecsElapsed()) / 1e6);
-        EXPECT_EQ(frameOf(id), expected);
+        EXPECT_EQ(kwinFrame(id), expected);
         // The menu gone, the focus is with the arranged window again.
         EXPECT_TRUE(waitUntil([&] { return oracle->desktop().active == id; }));
-        if (!demo.isEmpty() && &c == &cases[0])
+        if (!demo.isEmpty() && first)
             saveScreenshot(demo + QStringLiteral("/snapped.png"));
     }
     // A second start opens the first one's settings window, which KWin focuses.
-    Program second(suiteKWin()->socket());
-    ASSERT_TRUE(second.process().waitForFinished(10000));
+    Program second(kwinSocket());
+    ASSERT_TRUE(second.process_.waitForFinished(10000));
     const auto settings = reportedWindow(*oracle, QStringLiteral("Vortaxis"));
     ASSERT_TRUE(settings) << "no settings window";
     ASSERT_TRUE(waitUntil([&] { return oracle->desktop().active == settings->id; }));
@@ -287,28 +223,22 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     input->moveTo(centre.x(), centre.y());
     for (auto key : {leftControl, leftAlt, space})
         input->key(key, true);
-    ASSERT_TRUE(vortaxis.waitForLine(QStringLiteral("^status: (Aim|Screen)")))
-        << "the recorded trigger opened no menu\n"
-        << vortaxis.transcript().toStdString();
+    vortaxis.expectLine(QStringLiteral("^status: (Aim|Screen)"));
     input->moveTo(centre.x() - 90, centre.y());
-    ASSERT_TRUE(vortaxis.waitForLine(QStringLiteral("^aim: ") +
-                                     QString::fromStdString(title(LayoutSector::left)) +
-                                     QLatin1Char('$')));
+    vortaxis.expectLine(QStringLiteral("^aim: %1$").arg(title(LayoutSector::left).c_str()));
     for (auto key : {space, leftAlt, leftControl})
         input->key(key, false);
-    EXPECT_TRUE(vortaxis.waitForLine(QStringLiteral("^status: Snapped")))
-        << vortaxis.transcript().toStdString();
-    EXPECT_TRUE(waitUntil([&] { return frameOf(id) == QRect(0, 0, 640, 800); }));
-    EXPECT_TRUE(vortaxis.running());
+    vortaxis.expectLine(QStringLiteral("^status: Snapped"));
+    EXPECT_TRUE(waitUntil([&] { return kwinFrame(id) == QRect(0, 0, 640, 800); }));
+    EXPECT_EQ(vortaxis.process_.state(), QProcess::Running);
     // Figures, not targets: they vary with the machine's load.
-    auto median = [](std::vector<double> v) {
+    for (auto [figure, v] :
+         {std::pair{"hold -> menu window on KWin, past the hold delay", holdToMenu},
+          std::pair{"release -> KWin reports the snapped frame", releaseToSnap}}) {
         std::sort(v.begin(), v.end());
-        return v.empty() ? 0.0 : v[v.size() / 2];
-    };
-    std::printf("figure: hold -> menu window on KWin, median %.1f ms past the hold delay (n=%zu)\n",
-                median(holdToMenu), holdToMenu.size());
-    std::printf("figure: release -> KWin reports the snapped frame, median %.1f ms (n=%zu)\n",
-                median(releaseToSnap), releaseToSnap.size());
+        std::printf("figure: %s, median %.1f ms (n=%zu)\n", figure,
+                    v.empty() ? 0.0 : v[v.size() / 2], v.size());
+    }
 }
 
 } // namespace

@@ -1,27 +1,22 @@
-// Waiting in Qt tests: the event loop blocks for events until a condition holds
-// or a deadline passes. Never a sleep; the deadline only bounds a failure, and
-// a light heartbeat re-checks conditions that change outside the loop.
+// Waiting in Qt tests: the event loop runs until a condition holds or a
+// deadline passes, never a sleep; a light heartbeat re-checks conditions that
+// change outside the loop.
 #pragma once
 
 #include <QCoreApplication>
-#include <QEventLoop>
+#include <QDeadlineTimer>
 #include <QTimer>
-#include <chrono>
 #include <functional>
 
 namespace vx::test {
 
-inline bool runEventsUntil(const std::function<bool()>& done,
-                           std::chrono::milliseconds deadline = std::chrono::seconds(2)) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
+inline bool runEventsUntil(const std::function<bool()>& done) {
+    const QDeadlineTimer deadline(2000);
     QTimer heartbeat;
     heartbeat.start(20);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end)
-            return false;
+    while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return done();
 }
 
 } // namespace vx::test

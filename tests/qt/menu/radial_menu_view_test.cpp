@@ -1,5 +1,5 @@
 // The menu's drawing, rendered offscreen: the wedge where the aim is, clicks
-// only on the hub, the motion and its end, and panels that never take focus.
+// only on the hub, panels that never take focus, the motion and its end.
 #include "core/menu/radial_menu_panel_controller.h"
 #include "core/menu/screen_edge_highlight.h"
 #include "qt/menu/overlay_panels.h"
@@ -14,13 +14,6 @@ using namespace vx;
 
 namespace {
 
-QImage render(QWidget& widget) {
-    QImage image(widget.size(), QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
-
 // The view's pixel at `degrees` (counter-clockwise, y up) and `radius` from the centre.
 bool isReddishAt(const QImage& image, double degrees, double radius) {
     const double a = degrees * std::numbers::pi / 180;
@@ -28,12 +21,6 @@ bool isReddishAt(const QImage& image, double degrees, double radius) {
                                       static_cast<int>(std::lround(110 - radius * std::sin(a))));
     return c.red() > c.green() + 60 && c.red() > c.blue() + 60;
 }
-
-struct NoHost : OverlayPanelHost {
-    void setFrame(const Rect&) override {}
-    void orderFrontRegardless() override {}
-    void orderOut() override {}
-};
 
 } // namespace
 
@@ -49,7 +36,7 @@ TEST(MenuDrawing, WedgeIsDrawnAtTheAimedSectorOnly) {
                 model.highlightAngleDegrees.set(angle + 360 * (rawValue(sector) % 3 - 1));
                 model.isHighlightVisible.set(true);
             });
-            const QImage image = render(view);
+            const QImage image = view.grab().toImage();
             for (const double radius : {45.0, 92.0}) {
                 EXPECT_TRUE(isReddishAt(image, angle, radius)) << rawValue(sector);
                 EXPECT_FALSE(isReddishAt(image, angle + 180, radius)) << rawValue(sector);
@@ -78,35 +65,7 @@ TEST(MenuDrawing, OnlyTheHubTakesClicks) {
     }
 }
 
-TEST(MenuDrawing, SlidesAndFadesThenStopsRepainting) {
-    RadialMenuPanelController controller(
-        [](RadialMenuModel&, Size) { return std::make_unique<NoHost>(); });
-    RadialMenuView view(controller.model());
-    view.show();
-    controller.show({0, 0}, std::nullopt);
-    controller.setHighlightedSector(LayoutSector::top);
-    EXPECT_EQ(view.shownAngleDegrees(), 90); // jumped unseen; the fade runs
-    ASSERT_TRUE(test::runEventsUntil([&] { return !view.isAnimating(); }));
-    EXPECT_EQ(view.shownWedgeOpacity(), 1);
-
-    controller.setHighlightedSector(LayoutSector::topLeft);
-    EXPECT_LT(view.shownAngleDegrees(), 135); // slides there
-    ASSERT_TRUE(test::runEventsUntil([&] { return !view.isAnimating(); }));
-    EXPECT_EQ(view.shownAngleDegrees(), 135);
-
-    // At rest, rewriting the same state asks for no repaint.
-    const int before = view.repaintRequests();
-    controller.setHighlightedSector(LayoutSector::topLeft);
-    controller.updateHubLook({0, 0});
-    QCoreApplication::processEvents();
-    EXPECT_EQ(view.repaintRequests(), before);
-
-    controller.hide(); // resets without animating from the last session
-    EXPECT_FALSE(view.isAnimating());
-    EXPECT_EQ(view.shownWedgeOpacity(), 0);
-}
-
-TEST(OverlayPanels, NeverTakeFocusAndOnlyTheHubTakesClicks) {
+TEST(OverlayPanels, NeverTakeFocusAndTheMenuSlidesFadesThenRests) {
     std::vector<std::pair<QWidget*, QRegion>> inputRegions;
     auto factories = makeOverlayPanelFactories(
         {[](const Rect& r) {
@@ -129,4 +88,24 @@ TEST(OverlayPanels, NeverTakeFocusAndOnlyTheHubTakesClicks) {
         EXPECT_TRUE(w->testAttribute(Qt::WA_ShowWithoutActivating));
     }
     EXPECT_EQ(inputRegions[1].first->geometry(), QRect(290, 190, 220, 220));
+
+    auto* view = dynamic_cast<RadialMenuView*>(inputRegions[1].first);
+    ASSERT_TRUE(view);
+    menu.setHighlightedSector(LayoutSector::top);
+    EXPECT_EQ(view->shownAngleDegrees(), 90); // jumped unseen; the fade runs
+    ASSERT_TRUE(test::runEventsUntil([&] { return !view->isAnimating(); }));
+    EXPECT_EQ(view->shownWedgeOpacity(), 1);
+    menu.setHighlightedSector(LayoutSector::topLeft);
+    EXPECT_LT(view->shownAngleDegrees(), 135); // slides there
+    ASSERT_TRUE(test::runEventsUntil([&] { return !view->isAnimating(); }));
+    EXPECT_EQ(view->shownAngleDegrees(), 135);
+    // At rest, rewriting the same state asks for no repaint.
+    const int before = view->repaintRequests();
+    menu.setHighlightedSector(LayoutSector::topLeft);
+    menu.updateHubLook({400, 300});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->repaintRequests(), before);
+    menu.hide(); // resets without animating from the last session
+    EXPECT_FALSE(view->isAnimating());
+    EXPECT_EQ(view->shownWedgeOpacity(), 0);
 }

@@ -1,6 +1,6 @@
 // The update check over a real socket: a tiny HTTP server on loopback answers
-// with a good feed, a newer version, garbage, too much, or nothing at all; an
-// unreachable port is tried too. Each ends in one clear outcome.
+// with a feed, too much, or nothing at all; an unreachable port is tried too.
+// Each ends in one clear outcome. What a feed says is core's, tested there.
 #include "qt/qt_run_loop.h"
 #include "qt/settings/qt_http_fetcher.h"
 #include "qt/settings/update_window.h"
@@ -18,12 +18,11 @@ using namespace std::chrono_literals;
 namespace {
 
 // Answers every request with one canned response, or keeps the client waiting.
-class LoopbackServer final : public QObject {
-public:
+struct LoopbackServer final : QTcpServer {
     explicit LoopbackServer(std::optional<QByteArray> response) {
-        server_.listen(QHostAddress::LocalHost, 0);
-        connect(&server_, &QTcpServer::newConnection, this, [this, response] {
-            while (QTcpSocket* socket = server_.nextPendingConnection())
+        listen(QHostAddress::LocalHost, 0);
+        connect(this, &QTcpServer::newConnection, this, [this, response] {
+            while (QTcpSocket* socket = nextPendingConnection())
                 connect(socket, &QTcpSocket::readyRead, socket, [socket, response] {
                     if (socket->readAll().contains("\r\n\r\n") && response) {
                         socket->write(*response);
@@ -32,20 +31,16 @@ public:
                 });
         });
     }
-    QString url() const {
-        return QString("http://127.0.0.1:%1/feed.json").arg(server_.serverPort());
-    }
-    static QByteArray ok(const QByteArray& body) {
-        return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
-               "\r\nConnection: close\r\n\r\n" + body;
-    }
-
-private:
-    QTcpServer server_;
+    QString url() const { return QString("http://127.0.0.1:%1/feed.json").arg(serverPort()); }
 };
 
-// Runs one check against `url` and returns its outcome.
-std::optional<UpdateCheckOutcome> check(const QString& url, Seconds timeout = 5s) {
+QByteArray ok(const QByteArray& body) {
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
+}
+
+// Runs one check against `url` and returns its message.
+std::string check(const QString& url, Seconds timeout = 5s) {
     QtRunLoop loop;
     qt::QtHttpFetcher fetcher;
     test::InMemoryDefaultsStore defaults;
@@ -55,32 +50,25 @@ std::optional<UpdateCheckOutcome> check(const QString& url, Seconds timeout = 5s
     service.setOnOutcome([&](const auto& o) { outcome = o; });
     EXPECT_TRUE(test::runEventsUntil([&] { return service.canCheckForUpdates().get(); }));
     service.checkForUpdates();
-    test::runEventsUntil([&] { return outcome.has_value(); });
-    return outcome;
+    return test::runEventsUntil([&] { return outcome.has_value(); }) ? outcome->message
+                                                                     : "no outcome";
 }
 
 } // namespace
 
 TEST(UpdateCheck, EachServerAnswerEndsInItsOwnMessage) {
-    const char* const notInformation =
-        "The update server sent something that is not update information.";
     const std::pair<std::optional<QByteArray>, const char*> cases[] = {
-        {LoopbackServer::ok(R"({"version":"1.2.0","downloadURL":"https://e.org/d"})"),
-         "Vortaxis 1.2.0 is the newest version."},
-        {LoopbackServer::ok(R"({"version":"1.3.0","downloadURL":"https://e.org/1.3"})"),
+        {ok(R"({"version":"1.3.0","downloadURL":"https://e.org/1.3"})"),
          "Vortaxis 1.3.0 is available \u2014 you have 1.2.0."},
-        {LoopbackServer::ok("<html>oops</html>"), notInformation},
-        {LoopbackServer::ok(QByteArray(qt::QtHttpFetcher::maximumSize + 1024, ' ')),
-         notInformation},
+        {ok(QByteArray(qt::QtHttpFetcher::maximumSize + 1024, ' ')),
+         "The update server sent something that is not update information."},
         {std::nullopt, "The update server did not answer in time. Try again later."},
     };
     for (const auto& [response, message] : cases) {
         LoopbackServer server(response);
-        const auto outcome = check(server.url(), response ? 5s : 0.3s);
-        ASSERT_TRUE(outcome) << message;
-        EXPECT_EQ(outcome->message, message);
+        EXPECT_EQ(check(server.url(), response ? 5s : 0.3s), message);
     }
     const QString url = LoopbackServer(std::nullopt).url(); // its port is free once it is gone
-    EXPECT_EQ(check(url)->message,
+    EXPECT_EQ(check(url),
               "The update server could not be reached. Check your connection and try again.");
 }

@@ -1,0 +1,267 @@
+// Starting and ending the headless KWin, its clients and the fake input. KWin
+// runs from a copy of kwin_wayland: the packaged binary may carry a file
+// capability a container refuses at exec, and the copy keeps the name KWin checks.
+#include "kwin_harness.h"
+
+#include "fake-input-client.h"
+
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QStandardPaths>
+#include <QVariantMap>
+#include <cstring>
+#include <unistd.h>
+#include <wayland-client.h>
+
+namespace vx::test {
+
+namespace {
+
+const QString kwinService = QStringLiteral("org.kde.KWin");
+
+bool kwinOnBus() {
+    return QDBusConnection::sessionBus().interface()->isServiceRegistered(kwinService).value();
+}
+
+// KWin takes its name on the bus before its scripting object is there.
+bool scriptingAnswers() {
+    return callKWin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
+                    QStringLiteral("isScriptLoaded"), {QStringLiteral("vortaxis-probe")})
+               .type() == QDBusMessage::ReplyMessage;
+}
+
+QString kwinCopy() {
+    static const QString copy = [] {
+        const QString original = QStandardPaths::findExecutable(QStringLiteral("kwin_wayland"));
+        const QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/kwin-bin");
+        const QString target = dir + QStringLiteral("/kwin_wayland");
+        QDir().mkpath(dir);
+        QFile::remove(target);
+        if (original.isEmpty() || !QFile::copy(original, target))
+            return QString();
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::ExeOwner);
+        return target;
+    }();
+    return copy;
+}
+
+struct KWin {
+    QProcess process;
+    std::vector<QProcess*> clients; // children of `process`
+    QString socket;
+    // KWin ends as a crash would: the tests have nothing it should save.
+    ~KWin() {
+        for (auto* client : clients) {
+            client->kill();
+            client->waitForFinished(2000);
+        }
+        process.kill();
+        process.waitForFinished(5000);
+        // The next KWin must not find this one's name still taken.
+        waitUntil([] { return !kwinOnBus(); });
+    }
+};
+std::unique_ptr<KWin> shared;
+
+} // namespace
+
+QDBusMessage callKWin(const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& arguments) {
+    auto message = QDBusMessage::createMethodCall(kwinService, path, interface, method);
+    message.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(message);
+}
+
+bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds deadline) {
+    QDeadlineTimer timer(deadline);
+    while (!ready()) {
+        if (timer.hasExpired())
+            return false;
+        QCoreApplication::processEvents(
+            QEventLoop::WaitForMoreEvents,
+            static_cast<int>(std::max<qint64>(1, timer.remainingTime())));
+    }
+    return true;
+}
+
+QProcessEnvironment waylandClient(const QString& socket) {
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), socket);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+    env.remove(QStringLiteral("DISPLAY"));
+    return env;
+}
+
+bool kwinUp() {
+    if (shared)
+        return true;
+    static int serial = 0;
+    auto kwin = std::make_unique<KWin>();
+    kwin->socket = QStringLiteral("vx-kwin-%1").arg(++serial);
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KWIN_WAYLAND_NO_PERMISSION_CHECKS"), QStringLiteral("1"));
+    env.insert(QStringLiteral("KWIN_SCREENSHOT_NO_PERMISSION_CHECKS"), QStringLiteral("1"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("DISPLAY"));
+    kwin->process.setProcessEnvironment(env);
+    // KWin says much on every start; it is kept for a failure to be read.
+    const QString log = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/kwin.log");
+    kwin->process.setStandardOutputFile(log, QIODevice::Append);
+    kwin->process.setStandardErrorFile(log, QIODevice::Append);
+    kwin->process.start(
+        kwinCopy(), {QStringLiteral("--virtual"), QStringLiteral("--width=1280"),
+                     QStringLiteral("--height=800"), QStringLiteral("--output-count=2"),
+                     QStringLiteral("--no-lockscreen"), QStringLiteral("--socket"), kwin->socket});
+    if (!kwin->process.waitForStarted(5000) ||
+        !waitUntil(scriptingAnswers, std::chrono::seconds(15))) {
+        ADD_FAILURE() << "kwin_wayland did not come up on the bus: "
+                      << kwin->process.errorString().toStdString() << " (see kwin.log)";
+        return false;
+    }
+    shared = std::move(kwin);
+    return true;
+}
+
+QString kwinSocket() {
+    return shared->socket;
+}
+
+bool killKWin() {
+    shared.reset();
+    return !kwinOnBus();
+}
+
+QProcess* openWindow(const QString& title, int width, int height) {
+    auto* client = shared->clients.emplace_back(new QProcess(&shared->process));
+    client->setProcessEnvironment(waylandClient(shared->socket));
+    client->setStandardErrorFile(QProcess::nullDevice());
+    client->start(QStringLiteral(VX_FIXTURE_WINDOW),
+                  {title, QString::number(width), QString::number(height)});
+    client->waitForStarted(5000);
+    return client;
+}
+
+namespace {
+
+void announced(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+               std::uint32_t version) {
+    if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0)
+        *static_cast<org_kde_kwin_fake_input**>(data) =
+            static_cast<org_kde_kwin_fake_input*>(wl_registry_bind(
+                registry, name, &org_kde_kwin_fake_input_interface, std::min(version, 4u)));
+}
+void removed(void*, wl_registry*, std::uint32_t) {}
+const wl_registry_listener listener{announced, removed};
+
+} // namespace
+
+std::unique_ptr<FakeInput> FakeInput::connect(const QString& socket) {
+    auto input = std::unique_ptr<FakeInput>(new FakeInput);
+    input->display_ = wl_display_connect(socket.toLocal8Bit().constData());
+    if (!input->display_)
+        return nullptr;
+    wl_registry* registry = wl_display_get_registry(input->display_);
+    wl_registry_add_listener(registry, &listener, &input->input_);
+    wl_display_roundtrip(input->display_);
+    wl_registry_destroy(registry);
+    if (!input->input_)
+        return nullptr;
+    org_kde_kwin_fake_input_authenticate(input->input_, "vortaxis tests", "drive the gesture");
+    wl_display_roundtrip(input->display_);
+    return input;
+}
+
+FakeInput::~FakeInput() {
+    if (input_)
+        org_kde_kwin_fake_input_destroy(input_);
+    if (display_)
+        wl_display_disconnect(display_);
+}
+
+// Each request is followed by a round trip, so KWin has handled it on return.
+void FakeInput::key(std::uint32_t evdev, bool pressed) {
+    org_kde_kwin_fake_input_keyboard_key(input_, evdev, pressed ? 1 : 0);
+    wl_display_roundtrip(display_);
+}
+
+void FakeInput::moveTo(double x, double y) {
+    org_kde_kwin_fake_input_pointer_motion_absolute(input_, wl_fixed_from_double(x),
+                                                    wl_fixed_from_double(y));
+    wl_display_roundtrip(display_);
+}
+
+void FakeInput::button(std::uint32_t linuxButton, bool pressed) {
+    org_kde_kwin_fake_input_button(input_, linuxButton, pressed ? 1 : 0);
+    wl_display_roundtrip(display_);
+}
+
+void FakeInput::wheel(double value) {
+    org_kde_kwin_fake_input_axis(input_, 0, wl_fixed_from_double(value));
+    wl_display_roundtrip(display_);
+}
+
+std::unique_ptr<kwin::KWinBridge> reportingBridge(const QString& name, qint64 ownPid) {
+    QString error;
+    auto bridge = kwin::KWinBridge::start(QDBusConnection::sessionBus(), &error, name, ownPid);
+    if (!bridge)
+        ADD_FAILURE() << error.toStdString();
+    else if (!waitUntil([&] { return bridge->isReporting(); }))
+        ADD_FAILURE() << "the KWin script never reported";
+    return bridge;
+}
+
+std::optional<kwin::KWinWindow> reportedWindow(const kwin::KWinBridge& bridge,
+                                               const QString& title) {
+    std::optional<kwin::KWinWindow> found;
+    waitUntil([&] {
+        for (const auto& w : bridge.desktop().windows)
+            if (w.caption == title)
+                found = w;
+        return found.has_value();
+    });
+    return found;
+}
+
+QRect kwinFrame(const QString& id) {
+    const auto reply =
+        callKWin(QStringLiteral("/KWin"), kwinService, QStringLiteral("getWindowInfo"), {id});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    const auto info = qdbus_cast<QVariantMap>(reply.arguments().constFirst());
+    auto n = [&](const char* key) { return info.value(QLatin1String(key)).toDouble(); };
+    return QRectF(n("x"), n("y"), n("width"), n("height")).toRect();
+}
+
+bool saveScreenshot(const QString& path) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return false;
+    const auto reply =
+        callKWin(QStringLiteral("/org/kde/KWin/ScreenShot2"),
+                 QStringLiteral("org.kde.KWin.ScreenShot2"), QStringLiteral("CaptureWorkspace"),
+                 {QVariantMap{}, QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))});
+    ::close(fds[1]);
+    // KWin writes the pixels after answering, then closes its end.
+    QFile pixels;
+    pixels.open(fds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle);
+    const QByteArray data = pixels.readAll();
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    const auto info = qdbus_cast<QVariantMap>(reply.arguments().constFirst());
+    auto n = [&](const char* key) { return info.value(QLatin1String(key)).toInt(); };
+    if (n("width") <= 0 || data.size() < qsizetype{n("stride")} * n("height"))
+        return false;
+    return QImage(reinterpret_cast<const uchar*>(data.constData()), n("width"), n("height"),
+                  n("stride"), static_cast<QImage::Format>(n("format")))
+        .save(path);
+}
+
+} // namespace vx::test

@@ -1,0 +1,72 @@
+// The KWin suite's harness: one headless KWin shared by the tests (two 1280 x
+// 800 outputs side by side, on the suite's private bus, fake input and
+// screenshots allowed), its client windows, fake input, and the bridge of a
+// test. Every wait is on the bus or a Wayland round trip, never a sleep.
+#pragma once
+
+#include "kwin/kwin_bridge.h"
+#include "kwin/kwin_script.h"
+
+#include <QDBusMessage>
+#include <QProcess>
+#include <QString>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+struct wl_display;
+struct org_kde_kwin_fake_input;
+
+namespace vx::test {
+
+// Runs the Qt event loop until `ready` holds or `deadline` has passed.
+bool waitUntil(const std::function<bool()>& ready,
+               std::chrono::milliseconds deadline = std::chrono::milliseconds(5000));
+
+// Starts the shared KWin on first use and again after a test killed it;
+// false, with the test failed, when it does not come up.
+bool kwinUp();
+QString kwinSocket();
+// Ends it as a crash would (and for good before Qt's application object
+// goes); true once its bus name is gone.
+bool killKWin();
+// A plain Wayland client window of `title`; stopped with the KWin.
+QProcess* openWindow(const QString& title, int width = 400, int height = 300);
+// What a Wayland client of `socket` runs with.
+QProcessEnvironment waylandClient(const QString& socket);
+
+// Keys (evdev codes: 29 left Control, 46 C, 57 Space), pointer and wheel
+// through KWin's fake-input protocol; each call returns once KWin has it.
+class FakeInput {
+public:
+    static std::unique_ptr<FakeInput> connect(const QString& socket);
+    ~FakeInput();
+    void key(std::uint32_t evdev, bool pressed);
+    void moveTo(double x, double y);
+    void button(std::uint32_t linuxButton, bool pressed); // 0x110 left
+    void wheel(double value);                             // vertical, 15 per notch
+
+private:
+    FakeInput() = default;
+    wl_display* display_ = nullptr;
+    org_kde_kwin_fake_input* input_ = nullptr;
+};
+
+// A bridge whose script has reported; fails the test when it does not.
+std::unique_ptr<kwin::KWinBridge>
+reportingBridge(const QString& name = QString::fromLatin1(kwin::scriptPluginName),
+                qint64 ownPid = 0);
+// The window of `title` as the bridge's script reports it, once it does.
+std::optional<kwin::KWinWindow> reportedWindow(const kwin::KWinBridge& bridge,
+                                               const QString& title);
+// A call to KWin's own interfaces on the bus.
+QDBusMessage callKWin(const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& arguments);
+// A window's frame by KWin's own answer, independent of any script.
+QRect kwinFrame(const QString& id);
+// KWin's whole workspace as a PNG at `path` (scripts/run's demonstration).
+bool saveScreenshot(const QString& path);
+
+} // namespace vx::test

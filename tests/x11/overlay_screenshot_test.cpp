@@ -135,10 +135,6 @@ TEST_P(OverlayScreenshots, TheMenuStandsOutOverAWhiteAndABlackWindowAndOnlyItsHu
         std::optional<std::string> hidden;
         EXPECT_TRUE(screenShows([&](auto& held) { return !(hidden = menuHidden(before, held)); }))
             << *hidden;
-        if (const char* dir = std::getenv("VX_MENU_SHOTS"))
-            desktop().tool({"import", "-window", "root", "-crop", "260x260+510+382",
-                            std::string(dir) + "/menu-" + (GetParam() ? "composited-" : "opaque-") +
-                                background + ".png"});
         // No box: the window beneath shows in the menu's corner and between hub
         // and ring, and takes the clicks there; only the hub takes one, and
         // maximizes.

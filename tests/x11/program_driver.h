@@ -36,7 +36,6 @@ struct Pixel {
     int r = 0, g = 0, b = 0;
     bool isRed() const { return r > 120 && r > g + 60 && r > b + 60; }
     bool isGreen() const { return g > 150 && g > r + 60 && g > b + 50; }
-    bool isBlue() const { return b > r + 80; }
     int distance(const Pixel& o) const {
         return std::abs(r - o.r) + std::abs(g - o.g) + std::abs(b - o.b);
     }

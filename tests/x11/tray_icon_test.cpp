@@ -56,10 +56,6 @@ TEST_F(EmbeddedTray, TheIconStandsOutOnADarkAndALightPanelAndOpensAndClosesTheSe
                                   return differing * 3 >= icon->width() * icon->height();
                               }))
             << "the icon at " << *icon << " is hard to see";
-        if (const char* dir = std::getenv("VX_TRAY_SHOTS"))
-            desktop().tool({"import", "-window", "root", "-crop",
-                            "96x32+" + std::to_string(static_cast<int>(icon->midX()) - 48) + "+0",
-                            std::string(dir) + "/tray-" + name + ".png"});
         if (std::string(name) == "light")
             break;
         // A click opens the settings below the icon, under the title bar the

@@ -218,22 +218,15 @@ std::optional<int> Desktop::startPanel() {
         const std::string xml = dir_ + "/config/xfce4/xfconf/xfce-perchannel-xml";
         std::filesystem::create_directories(xml);
         std::ofstream(xml + "/xfce4-panel.xml") << R"(<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0">
-  <property name="configver" type="int" value="2"/>
-  <property name="panels" type="array">
-    <value type="int" value="1"/>
-    <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=6;x=0;y=0"/>
-      <property name="length" type="uint" value="100"/>
-      <property name="position-locked" type="bool" value="true"/>
-      <property name="size" type="uint" value="30"/>
-      <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
-    </property>
-  </property>
-  <property name="plugins" type="empty">
-    <property name="plugin-1" type="string" value="clock"/>
-  </property>
-</channel>
+<channel name="xfce4-panel" version="1.0"><property name="configver" type="int" value="2"/>
+<property name="panels" type="array"><value type="int" value="1"/>
+<property name="panel-1" type="empty">
+<property name="position" type="string" value="p=6;x=0;y=0"/>
+<property name="length" type="uint" value="100"/><property name="size" type="uint" value="30"/>
+<property name="position-locked" type="bool" value="true"/>
+<property name="plugin-ids" type="array"><value type="int" value="1"/></property>
+</property></property><property name="plugins" type="empty">
+<property name="plugin-1" type="string" value="clock"/></property></channel>
 )";
         panel_ = spawn({"dbus-launch", "--exit-with-x11", "xfce4-panel", "--disable-wm-check"});
         if (!panel_)

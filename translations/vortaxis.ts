@@ -437,6 +437,10 @@ snaps into that half or quarter of the monitor.
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>the menu will take the keyboard focus while it is open (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>unknown argument: %1</source>
         <translation type="unfinished"></translation>
     </message>

@@ -446,6 +446,10 @@ rastet in diese Hälfte oder dieses Viertel des Monitors ein.
         <translation>kein X-Display (DISPLAY ist nicht gesetzt)</translation>
     </message>
     <message>
+        <source>the menu will take the keyboard focus while it is open (%1)</source>
+        <translation>das Menü erhält den Tastaturfokus, solange es offen ist (%1)</translation>
+    </message>
+    <message>
         <source>unknown argument: %1</source>
         <translation>unbekanntes Argument: %1</translation>
     </message>

@@ -16,6 +16,7 @@
 #include "core/window/window_probe.h"
 #include "kwin/kwin_bridge.h"
 #include "kwin/kwin_screens.h"
+#include "kwin/plasma_overlay_role.h"
 #include "qt/menu/overlay_panels.h"
 #include "qt/qsettings_defaults_store.h"
 #include "qt/qt_run_loop.h"
@@ -77,8 +78,16 @@ std::string environment(const char* name) {
 }
 
 // Overlays on KWin's Wayland session: Qt cannot place a Wayland window, so the
-// KWin script puts each one where the panel asked, by its caption.
+// KWin script puts each one where the panel asked, by its caption; each is
+// shown as an on-screen display, which KWin never gives the keyboard focus.
 OverlayPlatform kwinOverlayPlatform(kwin::KWinBridge& bridge) {
+    QString why;
+    std::shared_ptr<kwin::PlasmaOverlayRole> role = kwin::PlasmaOverlayRole::bind(&why);
+    if (!role)
+        std::cerr << "vortaxis: "
+                  << localized("the menu will take the keyboard focus while it is open (%1)",
+                               {why.toStdString()})
+                  << '\n';
     return {[&bridge](const Rect& r) {
                 return kwin::KWinCoordinates::of(bridge.desktop()).fromDesktop(r);
             },
@@ -90,6 +99,10 @@ OverlayPlatform kwinOverlayPlatform(kwin::KWinBridge& bridge) {
             },
             [&bridge](QWidget& window, const QRect& geometry) {
                 bridge.placeOwn(window.windowTitle(), geometry);
+            },
+            [role](QWidget& window) {
+                if (auto* handle = window.windowHandle(); role && handle)
+                    role->markShown(*handle);
             }};
 }
 

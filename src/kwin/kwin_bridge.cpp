@@ -49,7 +49,8 @@ QDBusMessage callKWin(const QDBusConnection& bus, const QString& path, const QSt
 
 } // namespace
 
-KWinBridge::KWinBridge(const QDBusConnection& bus, const QString& name) : bus_(bus), name_(name) {
+KWinBridge::KWinBridge(const QDBusConnection& bus, const QString& name, qint64 ownPid)
+    : bus_(bus), name_(name), ownPid_(ownPid != 0 ? ownPid : static_cast<qint64>(::getpid())) {
     keepAlive_.setSingleShot(true);
     keepAlive_.setInterval(keepAliveMs);
     connect(&keepAlive_, &QTimer::timeout, this,
@@ -64,7 +65,7 @@ KWinBridge::KWinBridge(const QDBusConnection& bus, const QString& name) : bus_(b
 }
 
 std::unique_ptr<KWinBridge> KWinBridge::start(const QDBusConnection& bus, QString* error,
-                                              const QString& name) {
+                                              const QString& name, qint64 ownPid) {
     if (!bus.isConnected()) {
         *error = text(localized("There is no session bus, so Vortaxis cannot reach KWin."));
         return nullptr;
@@ -74,7 +75,7 @@ std::unique_ptr<KWinBridge> KWinBridge::start(const QDBusConnection& bus, QStrin
                                 "moves windows through KWin's scripting interface."));
         return nullptr;
     }
-    auto bridge = std::unique_ptr<KWinBridge>(new KWinBridge(bus, name));
+    auto bridge = std::unique_ptr<KWinBridge>(new KWinBridge(bus, name, ownPid));
     if (!bridge->dir_.isValid()) {
         *error = text(localized("Vortaxis cannot write its KWin script: no temporary folder."));
         return nullptr;
@@ -119,8 +120,7 @@ bool KWinBridge::load(QString* error) {
     unload();
     const QString file = dir_.filePath(QStringLiteral("vortaxis-bridge.js"));
     QFile out(file);
-    const QByteArray script =
-        bridgeScript({kwinMajor_, static_cast<qint64>(::getpid()), bus_.baseService()}).toUtf8();
+    const QByteArray script = bridgeScript({kwinMajor_, ownPid_, bus_.baseService()}).toUtf8();
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         out.write(script) != script.size()) {
         *error = text(localized("Vortaxis cannot write its KWin script: %1",

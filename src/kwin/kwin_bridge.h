@@ -61,9 +61,11 @@ public:
     // Nothing and the reason in `error` when KWin's scripting cannot be
     // reached. The script's first report arrives later, from the event loop.
     // `name` is what KWin keeps the script under (tests watch under another).
+    // The windows of process `ownPid` (0: this one) are reported whatever their
+    // kind, the overlays among them.
     static std::unique_ptr<KWinBridge>
     start(const QDBusConnection& bus, QString* error,
-          const QString& name = QString::fromLatin1(scriptPluginName));
+          const QString& name = QString::fromLatin1(scriptPluginName), qint64 ownPid = 0);
     ~KWinBridge() override;
 
     const KWinDesktop& desktop() const { return desktop_; }
@@ -96,7 +98,7 @@ public:
     }
 
 private:
-    KWinBridge(const QDBusConnection& bus, const QString& name);
+    KWinBridge(const QDBusConnection& bus, const QString& name, qint64 ownPid);
     bool load(QString* error);
     void unload();
     void send(const QString& request);
@@ -108,6 +110,7 @@ private:
 
     QDBusConnection bus_;
     QString name_;
+    qint64 ownPid_;
     int kwinMajor_ = 5;
     QTemporaryDir dir_;
     KWinDesktop desktop_;

@@ -4,7 +4,7 @@
 // report every key twice, once per slave and once per master.
 #include "x11_key_source.h"
 
-#include "key_codes.h"
+#include "core/input/evdev_key_codes.h"
 
 #include <xcb/xinput.h>
 

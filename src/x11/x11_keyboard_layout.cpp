@@ -4,7 +4,7 @@
 // client, keys from other devices, a key held before the program started).
 #include "x11_keyboard_layout.h"
 
-#include "key_codes.h"
+#include "core/input/evdev_key_codes.h"
 
 // xcb's XKB header names a field `explicit`, a C++ keyword.
 #define explicit explicit_
@@ -198,7 +198,7 @@ void X11KeyboardLayout::updateKey(std::uint32_t evdevCode, bool down) {
 }
 
 bool X11KeyboardLayout::isModifierKey(std::uint32_t evdevCode) const {
-    if (x11::isModifierKey(evdevCode))
+    if (vx::isModifierKey(evdevCode))
         return true;
     const xkb_keysym_t* syms = nullptr;
     const auto key = evdevCode + evdevToX;

@@ -97,9 +97,19 @@ void X11WindowSystem::clearMaximized(xcb_window_t client, bool drawsOwnFrame) {
     if (drawsOwnFrame) {
         // While maximized a header-bar window publishes no shadow; it puts its
         // shadow back only after the restore, and a placement computed before
-        // that lands off by the shadow's width.
+        // that lands off by the shadow's width. The client answers the manager,
+        // not us, so its answer gets a wait of its own (a loaded machine spent
+        // the whole of one shared wait on the manager's part), and it is the
+        // value that counts: a notice may still carry the zero shadow.
         auto shadowAtom = conn_.atom("_GTK_FRAME_EXTENTS");
-        (void)conn_.waitFor(propertyChanged(client, shadowAtom), deadline);
+        auto shadowShown = [&] {
+            auto v = conn_.cardinals(client, shadowAtom, XCB_ATOM_CARDINAL);
+            return v && std::any_of(v->begin(), v->end(), [](std::uint32_t e) { return e > 0; });
+        };
+        auto shadowDeadline = deadlineIn(options_.answerTimeout);
+        while (!shadowShown() &&
+               conn_.waitFor(propertyChanged(client, shadowAtom), shadowDeadline)) {
+        }
     }
     // The restore's own configure answers are stale for the write that follows.
     conn_.sync();

@@ -1,9 +1,9 @@
 // The key source and the keyboard layout: the table from evdev codes to the
 // binding numbering, the rules for repeats and stray releases, and the
 // layout's text on a real server with a layout switched by setxkbmap.
+#include "core/input/evdev_key_codes.h"
 #include "core/input/hotkey_binding.h"
 #include "harness/desktop_test.h"
-#include "x11/key_codes.h"
 #include "x11/x11_key_source.h"
 #include "x11/x11_keyboard_layout.h"
 
@@ -13,8 +13,8 @@
 namespace vx::test {
 namespace {
 
-using x11::evdevCode;
-using x11::virtualKeyCode;
+using vx::evdevCode;
+using vx::virtualKeyCode;
 using T = KeyEvent::Type;
 
 TEST(KeyCodeTable, EveryKeyHasOneCodeAndMasksMapToModifiers) {
@@ -33,11 +33,11 @@ TEST(KeyCodeTable, EveryKeyHasOneCodeAndMasksMapToModifiers) {
     EXPECT_FALSE(evdevCode(52)) << "a slot the numbering never uses";
     EXPECT_FALSE(evdevCode(256 + 30)) << "A is 0, never 256 + 30";
 
-    EXPECT_EQ(x11::modifierFlags(0x01 | 0x04), modifier::shift | modifier::control);
-    EXPECT_EQ(x11::modifierFlags(0x08), modifier::option);
-    EXPECT_EQ(x11::modifierFlags(0x40), modifier::command);
-    EXPECT_EQ(x11::modifierFlags(0x02), modifier::capsLock);
-    EXPECT_EQ(x11::modifierFlags(0x10 | 0x80), 0u) << "Num Lock and Mod5 are not modifiers here";
+    EXPECT_EQ(vx::modifierFlags(0x01 | 0x04), modifier::shift | modifier::control);
+    EXPECT_EQ(vx::modifierFlags(0x08), modifier::option);
+    EXPECT_EQ(vx::modifierFlags(0x40), modifier::command);
+    EXPECT_EQ(vx::modifierFlags(0x02), modifier::capsLock);
+    EXPECT_EQ(vx::modifierFlags(0x10 | 0x80), 0u) << "Num Lock and Mod5 are not modifiers here";
 }
 
 // The translator on a pretend keyboard where only Control_L is a modifier and
@@ -49,7 +49,7 @@ TEST(KeyEventTranslator, RepeatsStrayReleasesAndKeysHeldOnTwoKeyboards) {
         [](std::uint32_t, bool) {},
         [](std::uint32_t evdev) { return evdev == 29 ? modifier::control : ModifierFlags{0}; },
         [&] { return locks; },
-        [](std::uint32_t evdev) { return x11::isModifierKey(evdev); },
+        [](std::uint32_t evdev) { return vx::isModifierKey(evdev); },
     }};
     std::bitset<256> down;
     down.set(30); // A, held when we started

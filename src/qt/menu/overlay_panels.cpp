@@ -29,6 +29,8 @@ void QtMenuPanel::orderFrontRegardless() {
     // A compositor may have started or stopped since the last gesture.
     view_->setComposited(platform_.hasCompositor());
     view_->show();
+    if (platform_.shown)
+        platform_.shown(*view_);
     // Only the hub takes clicks; the rest of the square lets them through.
     platform_.setInputRegion(*view_, view_->hubRegion());
     stack_->raiseAll();
@@ -59,6 +61,8 @@ void QtOutlinePanel::setFrame(const Rect& frame) {
 void QtOutlinePanel::orderFrontRegardless() {
     widget_->setComposited(platform_.hasCompositor());
     widget_->show();
+    if (platform_.shown)
+        platform_.shown(*widget_);
     // Every click passes through, also where the line is drawn.
     platform_.setInputRegion(*widget_, QRegion());
     stack_->raiseAll();

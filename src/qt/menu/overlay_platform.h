@@ -26,6 +26,10 @@ struct OverlayPlatform {
     // Where a window cannot place itself (Wayland), asks the compositor to put
     // it at the Qt geometry `toNative` gave; empty where setGeometry is enough.
     std::function<void(QWidget& window, const QRect& geometry)> place;
+    // Told right after `window` is shown, before it is first drawn: where the
+    // compositor must learn what kind of window it is (empty where nothing
+    // needs saying).
+    std::function<void(QWidget& window)> shown = {};
 };
 
 // The X11 answers, through the connection Qt already holds; on any other

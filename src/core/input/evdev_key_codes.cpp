@@ -3,13 +3,13 @@
 // the same physical key disagree (ISO, JIS) the key keeps the code of the key in
 // the same place, and no two evdev keys share a virtual code, so a binding
 // recorded from one key is never triggered by another.
-#include "key_codes.h"
+#include "core/input/evdev_key_codes.h"
 
 #include <algorithm>
 #include <array>
 #include <utility>
 
-namespace vx::x11 {
+namespace vx {
 
 namespace {
 
@@ -205,4 +205,4 @@ ModifierFlags modifierFlags(std::uint32_t mask) {
     return flags;
 }
 
-} // namespace vx::x11
+} // namespace vx

@@ -1,6 +1,7 @@
-// The bridge between the keys X11 reports (evdev codes; the X key code is the
-// evdev code + 8) and the virtual key numbering bindings are stored in, and the
-// X modifier state as the modifier word of that numbering.
+// The bridge between the keys Linux reports (evdev codes; the key code of X11
+// and of a Wayland keymap is the evdev code + 8) and the virtual key numbering
+// bindings are stored in, and XKB's modifier state as the modifier word of
+// that numbering. Both desktops' key sources share it.
 #pragma once
 
 #include "core/input/key_source.h"
@@ -8,7 +9,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace vx::x11 {
+namespace vx {
 
 // Evdev codes past this are not keyboard keys the table knows.
 inline constexpr std::uint32_t maxEvdevCode = 0x2ff;
@@ -28,4 +29,4 @@ bool isModifierKey(std::uint32_t evdevCode);
 // to the modifier word: Mod1 is option (Alt), Mod4 command (Super).
 ModifierFlags modifierFlags(std::uint32_t xkbModifierMask);
 
-} // namespace vx::x11
+} // namespace vx

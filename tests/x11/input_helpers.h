@@ -1,7 +1,7 @@
-// Input for the X tests: XTest key and button events from the harness's own
-// connection, a pump that hands the code under test its events until a
-// condition holds (bounded; it blocks on the socket, it never sleeps), and a
-// window that records the buttons it gets, to see where the wheel went.
+// Input for the X tests and the benchmark: XTest keys, buttons and motion
+// from a connection of the harness, a pump that hands a connection its events
+// until a condition holds (bounded; it blocks on the socket, it never
+// sleeps), and a window that records the buttons it gets.
 #pragma once
 
 #include "x11/connection.h"
@@ -15,10 +15,19 @@
 
 namespace vx::test {
 
+// Keys by evdev code, pressed (true) or released in the order given.
 inline void fakeKey(x11::Connection& c, std::uint32_t evdev, bool press) {
     xcb_test_fake_input(c.raw(), press ? XCB_KEY_PRESS : XCB_KEY_RELEASE,
                         static_cast<std::uint8_t>(evdev + 8), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     c.flush();
+}
+inline void fakeKeys(x11::Connection& c, const std::vector<std::uint32_t>& keys, bool press) {
+    for (const auto key : keys)
+        fakeKey(c, key, press);
+}
+inline void tapKey(x11::Connection& c, std::uint32_t evdev) {
+    fakeKey(c, evdev, true);
+    fakeKey(c, evdev, false);
 }
 
 inline void fakeButton(x11::Connection& c, std::uint8_t button) {
@@ -33,15 +42,16 @@ inline void fakeMotion(x11::Connection& c, int x, int y) {
     c.flush();
 }
 
-// Dispatches `c`'s events until `done` holds or the deadline passes. Conditions
-// that change outside X (a file another process writes) are re-checked at least
-// every 20 ms.
+// Dispatches `c`'s events until `done` holds or the deadline passes; false
+// when the connection broke. Conditions that change outside X (a file another
+// process writes, pixels) are re-checked at least every `recheck`.
 inline bool pumpUntil(x11::Connection& c, const std::function<bool()>& done,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(2)) {
+                      std::chrono::milliseconds timeout = std::chrono::seconds(2),
+                      std::chrono::milliseconds recheck = std::chrono::milliseconds(20)) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         if (c.dispatch())
-            return false; // the connection broke
+            return false;
         if (done())
             return true;
         const auto left =
@@ -49,7 +59,7 @@ inline bool pumpUntil(x11::Connection& c, const std::function<bool()>& done,
         if (left.count() <= 0)
             return false;
         pollfd p{c.fd(), POLLIN, 0};
-        ::poll(&p, 1, static_cast<int>(std::min<long>(left.count(), 20)));
+        ::poll(&p, 1, static_cast<int>(std::min(left, recheck).count()));
     }
 }
 

@@ -12,8 +12,7 @@ protected:
     void SetUp() override {
         DesktopTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
-        conn_ = openConnection();
-        ASSERT_TRUE(conn_);
+        ASSERT_TRUE(conn_ = openConnection());
         screens_ = std::make_unique<x11::X11Screens>(*conn_);
     }
     void TearDown() override {
@@ -33,14 +32,13 @@ protected:
 };
 
 TEST_F(ScreensTest, ReadsEachMonitorWithAStableNameAndPointsWithYUpFromThePrimaryBottom) {
-    auto screens = screens_->screens();
+    const auto screens = screens_->screens();
     ASSERT_EQ(screens.size(), 2u);
-    EXPECT_EQ(screens[0].frame, Rect(0, 0, 1280, 1024));
-    EXPECT_EQ(screens[1].frame, Rect(1280, 0, 1280, 1024));
-    EXPECT_EQ(screens[0].visibleFrame, screens[0].frame);
-    ASSERT_TRUE(screens[0].number && screens[1].number);
-    EXPECT_EQ(*screens[0].number, conn_->atom("LEFT"));
-    EXPECT_EQ(*screens[1].number, conn_->atom("RIGHT"));
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(screens[i].frame, Rect(1280.0 * static_cast<double>(i), 0, 1280, 1024));
+        EXPECT_EQ(screens[i].visibleFrame, screens[i].frame);
+        EXPECT_EQ(screens[i].number, conn_->atom(i ? "RIGHT" : "LEFT"));
+    }
     // Asked again, the same numbers: the id is what the session remembers.
     EXPECT_EQ(screens_->screens(), screens);
     EXPECT_TRUE(pointerIsAt(0, 0, {0, 1024}));
@@ -83,25 +81,19 @@ TEST_F(ScreensTest, StrutsShrinkOnlyTheMonitorsTheyReachInto) {
          Rect(1280, 0, 1280, 1024),
          true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto dock = desktop().launchFixture(c.flags, c.flags[0] != "--override-redirect");
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        auto dock = desktop().launchFixture(k.flags, k.flags[0] != "--override-redirect");
         ASSERT_TRUE(dock);
-        x11::OwnedWindow frame;
-        if (c.framed) {
-            auto& h = desktop().conn();
-            const xcb_window_t id = xcb_generate_id(h.raw());
-            const std::uint32_t overrideRedirect = 1;
-            xcb_create_window(h.raw(), XCB_COPY_FROM_PARENT, id, h.root(), 0, 0, 1280, 20, 0,
-                              XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
-                              XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
-            frame = x11::OwnedWindow(h, id);
-            xcb_map_window(h.raw(), id);
-            xcb_reparent_window(h.raw(), dock->window, id, 0, 0);
-            ASSERT_TRUE(h.sync());
+        std::optional<Client> frame;
+        if (k.framed) {
+            ASSERT_TRUE(frame = desktop().launchFixture(
+                            {"--override-redirect", "--geometry", "1280x20+0+0"}, false));
+            xcb_reparent_window(c().raw(), dock->window, frame->window, 0, 0);
+            ASSERT_TRUE(c().sync());
         }
         EXPECT_TRUE(desktop().waitUntil([&] {
-            return visible(0) == c.left && visible(1) == c.right;
+            return visible(0) == k.left && visible(1) == k.right;
         })) << visible(0)
             << " " << visible(1);
         // Gone with its window.

@@ -16,8 +16,7 @@ protected:
     void SetUp() override {
         DesktopTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
-        conn_ = openConnection();
-        ASSERT_TRUE(conn_);
+        ASSERT_TRUE(conn_ = openConnection());
         ws_ = std::make_unique<X11WindowSystem>(*conn_);
     }
     void TearDown() override {
@@ -26,8 +25,8 @@ protected:
         DesktopTest::TearDown();
     }
     std::optional<Rect> seamFrame(xcb_window_t client) {
-        auto p = ws_->position(element(client));
-        auto s = ws_->size(element(client));
+        const auto p = ws_->position(element(client));
+        const auto s = ws_->size(element(client));
         return p.ok() && s.ok() ? std::optional(Rect(*p.value, *s.value)) : std::nullopt;
     }
     // The seam and the independent tools both see exactly `target`.
@@ -70,17 +69,15 @@ TEST_F(WindowSystemTest, PlacesAFrameExactlyIntoHalvesAndQuartersOfBothMonitors)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        if (!c.flags.empty() && options().windowManager == "icewm") {
+        if (!c.flags.empty() && options().windowManager == "icewm")
             continue; // IceWM keeps the whole frame, invisible shadow included, on screen
-        }
         auto flags = c.flags;
         flags.insert(flags.end(), {"--geometry", "300x200+200+200"});
         auto client = desktop().launchFixture(flags);
         ASSERT_TRUE(client);
         for (const auto& slot : c.slots) {
-            if (secondMonitorUnreachable() && slot.origin.x + slot.size.width > 1280) {
+            if (secondMonitorUnreachable() && slot.origin.x + slot.size.width > 1280)
                 continue;
-            }
             // What the window service does for one placement: position, size, again.
             for (int pass = 0; pass < 2; ++pass) {
                 EXPECT_EQ(ws_->setPosition(element(client->window), slot.origin),
@@ -98,17 +95,9 @@ TEST_F(WindowSystemTest, AWindowPlacedOnceNoLongerWakesUs) {
     auto client = desktop().launchFixture({"--geometry", "300x200+200+200"});
     ASSERT_TRUE(client);
     const auto w = client->window;
-    auto ourMask = [&] {
-        auto a = conn_->reply(xcb_get_window_attributes(conn_->raw(), w),
-                              xcb_get_window_attributes_reply);
-        return a ? a->your_event_mask : ~0u;
-    };
-    const auto before = ourMask();
     EXPECT_EQ(ws_->setPosition(element(w), {100, 100}), axstatus::success);
     EXPECT_EQ(ws_->setSize(element(w), {400, 300}), axstatus::success);
     expectFrameAt(w, Rect(100, 100, 400, 300));
-    EXPECT_EQ(ourMask(), before);
-
     (void)conn_->dispatch();
     int heard = 0;
     const auto id = conn_->addHandler([&](const xcb_generic_event_t& ev) {
@@ -140,96 +129,77 @@ TEST_F(WindowSystemTest, AWindowMovedTheMomentItIsManagedReadsBackWhereItWent) {
         ASSERT_TRUE(client);
         const Point target{400.0 + 40 * i, 300};
         EXPECT_EQ(ws_->setPosition(element(client->window), target), axstatus::success);
-        const auto frame = seamFrame(client->window);
-        ASSERT_TRUE(frame);
-        EXPECT_EQ(frame->origin, target) << "window " << i;
+        EXPECT_EQ(seamFrame(client->window).value_or(Rect()).origin, target) << "window " << i;
     }
     EXPECT_EQ(ws_->unansweredRequests(), 0);
 }
 
-TEST_F(WindowSystemTest, FindsTheFocusedApplicationItsWindowsAndTheirFrames) {
-    auto older = desktop().launch({"xterm", "-geometry", "40x10+30+30"});
-    auto fixture = desktop().launchFixture({"--geometry", "200x100+700+100"});
-    auto front = desktop().launch({"xterm", "-geometry", "40x10+300+300"});
-    ASSERT_TRUE(older && fixture && front);
-    ASSERT_TRUE(desktop().waitUntil([&] {
-        auto a = ws_->focusedApplication();
-        return a.ok() && ws_->pid(*a.value) == front->process.pid();
-    }));
-    auto app = *ws_->focusedApplication().value;
-    EXPECT_EQ(ws_->applicationElement(front->process.pid()), app);
-    EXPECT_EQ(ws_->role(app).value, "AXApplication");
-    auto win = ws_->focusedWindow(app);
-    ASSERT_TRUE(win.ok());
-    EXPECT_EQ(*win.value, element(front->window));
-    EXPECT_EQ(ws_->role(*win.value).value, "AXWindow");
-    EXPECT_EQ(ws_->title(element(fixture->window)).value, "fixture");
-    // Named by its class; its icon is read off the screen where the hub shows it.
-    auto described = ws_->runningApplication(fixture->process.pid());
-    ASSERT_TRUE(described);
-    EXPECT_EQ(described->localizedName, "Fixture");
-    EXPECT_EQ(described->bundlePath, x11::installPrefix(VORTAXIS_FIXTURE_CLIENT));
-
-    // Another application's windows: its own only; its focused window is its front one.
-    auto olderApp = ws_->applicationElement(older->process.pid());
-    EXPECT_EQ(ws_->windows(olderApp).value, std::vector<ElementRef>{element(older->window)});
-    EXPECT_EQ(ws_->focusedWindow(olderApp).value, element(older->window));
-
-    // The window-server id is the frame: its rect is the frame's, and moving
-    // it moves the frame without resizing.
-    auto id = ws_->windowID(*win.value);
-    ASSERT_TRUE(id.ok());
-    EXPECT_NE(*id.value, front->window);
-    const auto before = seamFrame(front->window);
-    ASSERT_TRUE(before);
-    EXPECT_EQ(ws_->serverScreenRect(*id.value).value, before);
-    const Point elsewhere = secondMonitorUnreachable() ? Point{700, 300} : Point{1500, 300};
-    EXPECT_EQ(ws_->moveWindow(*id.value, elsewhere), axstatus::success);
-    expectFrameAt(front->window, Rect(elsewhere, before->size));
-    EXPECT_EQ(ws_->moveWindowWithGroup(*id.value, {10, 20}), axstatus::success);
-    expectFrameAt(front->window, Rect({10, 20}, before->size));
-}
-
+// The front application, its windows and their frames, and the on-screen
+// list front to back with owners and layers. The back window has no
+// _NET_WM_PID: the server still knows its owner.
 TEST_F(WindowSystemTest, ListsOnScreenWindowsFrontToBackWithOwnersAndLayers) {
+    auto older = desktop().launch({"xterm", "-geometry", "40x10+30+30"});
     auto back = desktop().launchFixture(
         {"--geometry", "200x100+700+100", "--no-pid", "--class", "backwin,BackWin"});
     auto dock = desktop().launchFixture(
         {"--dock", "--geometry", "2560x20+0+0", "--strut-partial", "0,0,20,0,0,0,0,0,0,2559,0,0"});
     auto front = desktop().launch({"xterm", "-geometry", "40x10+300+300"});
-    ASSERT_TRUE(back && dock && front);
+    ASSERT_TRUE(older && back && dock && front);
     auto frameOf = [&](xcb_window_t client) {
         return ws_->windowID(element(client)).value.value_or(0);
     };
     // The stacking list changes when xterm is raised: wait for it in front of
-    // every ordinary window (the dock stays above them all).
+    // every ordinary window (the dock stays above them all), and for the focus.
     std::vector<WindowListEntry> list;
     ASSERT_TRUE(desktop().waitUntil([&] {
         list = ws_->onScreenWindows().value_or(list);
         auto first = std::find_if(list.begin(), list.end(), [](auto& e) { return e.layer == 0; });
-        return first != list.end() && first->number == frameOf(front->window);
+        auto app = ws_->focusedApplication();
+        return first != list.end() && first->number == frameOf(front->window) && app.ok() &&
+               ws_->pid(*app.value) == front->process.pid();
     }));
-    auto find = [&](xcb_window_t client) {
-        auto it = std::find_if(list.begin(), list.end(),
-                               [&](auto& e) { return e.number == frameOf(client); });
-        return it == list.end() ? std::nullopt : std::optional(*it);
-    };
-    // The back window has no _NET_WM_PID: the server still knows its owner.
-    const std::vector<std::tuple<const Client*, std::string, bool>> expected = {
-        {&*front, "XTerm", true}, {&*back, "BackWin", true}, {&*dock, "Fixture", false}};
-    for (const auto& [client, owner, ordinary] : expected) {
-        const auto e = find(client->window);
-        ASSERT_TRUE(e) << owner;
+    for (const auto& [client, owner, ordinary] :
+         std::vector<std::tuple<const Client*, std::string, bool>>{
+             {&*front, "XTerm", true}, {&*back, "BackWin", true}, {&*dock, "Fixture", false}}) {
+        const auto e = std::find_if(list.begin(), list.end(),
+                                    [&](auto& x) { return x.number == frameOf(client->window); });
+        ASSERT_NE(e, list.end()) << owner;
         EXPECT_EQ(e->ownerPID, client->process.pid()) << owner;
         EXPECT_EQ(e->ownerName, owner);
         EXPECT_EQ(e->layer == 0, ordinary) << owner;
+        EXPECT_EQ(ws_->windowInfo(*e->number).value_or(list).at(0).ownerPID, e->ownerPID);
+        EXPECT_EQ(Rect(*e->bounds->x, *e->bounds->y, *e->bounds->width, *e->bounds->height),
+                  desktop().oracleFrame(client->window))
+            << owner;
     }
-    const auto b = find(back->window);
-    ASSERT_TRUE(b->bounds);
-    EXPECT_EQ(Rect(*b->bounds->x, *b->bounds->y, *b->bounds->width, *b->bounds->height),
-              desktop().oracleFrame(back->window));
-    auto info = ws_->windowInfo(*b->number);
-    ASSERT_TRUE(info && info->size() == 1);
-    EXPECT_EQ(info->front().ownerPID, back->process.pid());
+    const auto app = *ws_->focusedApplication().value;
+    EXPECT_EQ(ws_->applicationElement(front->process.pid()), app);
+    EXPECT_EQ(ws_->role(app).value, "AXApplication");
+    const auto win = ws_->focusedWindow(app);
+    ASSERT_TRUE(win.ok());
+    EXPECT_EQ(*win.value, element(front->window));
+    EXPECT_EQ(ws_->role(*win.value).value, "AXWindow");
+    EXPECT_EQ(ws_->title(element(back->window)).value, "fixture");
+    // Named by its class; its icon is read off the screen where the hub shows it.
+    const auto described = ws_->runningApplication(dock->process.pid());
+    ASSERT_TRUE(described);
+    EXPECT_EQ(described->localizedName, "Fixture");
+    EXPECT_EQ(described->bundlePath, x11::installPrefix(VORTAXIS_FIXTURE_CLIENT));
+    // Another application's windows: its own only; its focused window is its front one.
+    const auto olderApp = ws_->applicationElement(older->process.pid());
+    EXPECT_EQ(ws_->windows(olderApp).value, std::vector<ElementRef>{element(older->window)});
+    EXPECT_EQ(ws_->focusedWindow(olderApp).value, element(older->window));
+
+    // The window-server id is the frame: moving it moves the frame without resizing.
+    const auto id = frameOf(front->window);
+    const auto before = seamFrame(front->window);
+    ASSERT_TRUE(id && id != front->window && before);
+    EXPECT_EQ(ws_->serverScreenRect(id).value, before);
+    const Point elsewhere = secondMonitorUnreachable() ? Point{700, 300} : Point{1500, 300};
+    EXPECT_EQ(ws_->moveWindow(id, elsewhere), axstatus::success);
+    expectFrameAt(front->window, Rect(elsewhere, before->size));
+    EXPECT_EQ(ws_->moveWindowWithGroup(id, {10, 20}), axstatus::success);
+    expectFrameAt(front->window, Rect({10, 20}, before->size));
 }
 
 TEST_F(WindowSystemTest, AVanishedWindowAnswersWithStatusesAndNoNoise) {
@@ -260,31 +230,11 @@ TEST_F(WindowSystemTest, AVanishedWindowAnswersWithStatusesAndNoNoise) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
-TEST_F(WindowSystemTest, ALostServerIsReportedAndEveryCallAnswersNoValue) {
-    auto client = desktop().launchFixture({});
-    ASSERT_TRUE(client);
-    auto e = element(client->window);
-    desktop().killServer();
-    ::testing::internal::CaptureStderr();
-    EXPECT_NE(ws_->position(e).status, axstatus::success);
-    EXPECT_NE(ws_->setPosition(e, {0, 0}), axstatus::success);
-    EXPECT_FALSE(ws_->onScreenWindows());
-    auto lost = conn_->dispatch();
-    ASSERT_TRUE(lost);
-    EXPECT_NE(lost->find("lost"), std::string::npos) << *lost;
-    EXPECT_TRUE(conn_->isLost());
-    EXPECT_FALSE(conn_->waitFor([](auto&) { return true; }, x11::deadlineIn(kWait)));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-}
-
 TEST(InstallPrefix, SeparatesProgramsThatShareABinDirectory) {
-    for (auto [exe, prefix] : std::vector<std::pair<std::string, std::string>>{
-             {"/usr/bin/xterm", "/usr/bin/xterm"},
-             {"/opt/editor/bin/editor", "/opt/editor"},
-             {"/opt/browser/browser-bin", "/opt/browser"},
-             {"/usr/lib/firefox-esr/firefox-esr", "/usr/lib/firefox-esr"},
-             {"/usr/local/bin/tool", "/usr/local/bin/tool"}})
-        EXPECT_EQ(x11::installPrefix(exe), prefix) << exe;
+    EXPECT_EQ(x11::installPrefix("/usr/bin/xterm"), "/usr/bin/xterm");
+    EXPECT_EQ(x11::installPrefix("/opt/editor/bin/editor"), "/opt/editor");
+    EXPECT_EQ(x11::installPrefix("/opt/browser/browser-bin"), "/opt/browser");
+    EXPECT_EQ(x11::installPrefix("/usr/lib/firefox-esr/firefox-esr"), "/usr/lib/firefox-esr");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-// A virtual desktop for one test: an X server with two RandR monitors, a real
-// window manager, real clients and our fixture clients. Every wait re-checks
-// its condition on each X event and gives up at a deadline of at most 2 s; on
-// failure dump() says what xprop, xwininfo and wmctrl saw.
+// A virtual desktop for one test or benchmark: an X server with two RandR
+// monitors, a real window manager, real clients and our fixture clients.
+// Every wait re-checks its condition on each X event the harness hears and
+// gives up at a deadline; on failure dump() says what the tools saw.
 #pragma once
 
 #include "core/base/geometry.h"
@@ -11,15 +11,12 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace vx::test {
 
 using namespace std::chrono_literals;
 inline constexpr std::chrono::milliseconds kWait = 2000ms;
-// A real application's cold start (a GTK dialog) on a loaded CI machine.
+// A real application's or window manager's cold start on a loaded CI machine.
 inline constexpr std::chrono::milliseconds kLaunchWait = 10000ms;
 
 struct MonitorSpec {
@@ -34,8 +31,7 @@ struct DesktopOptions {
     std::vector<MonitorSpec> monitors = {{"LEFT", 0, 0, 1280, 1024},
                                          {"RIGHT", 1280, 0, 1280, 1024}};
     // "openbox", "xfwm4", "xfwm4-composited", "fluxbox", "icewm", "metacity",
-    // "kwin", "i3", or "" for none; VORTAXIS_TEST_WM
-    // overrides the default.
+    // "kwin", "i3", or "" for none; VORTAXIS_TEST_WM overrides the default.
     std::string windowManager = defaultWindowManager();
     static std::string defaultWindowManager();
     // "xvfb", "xorg", or "" to let chooseDisplayServer() pick by manager.
@@ -54,16 +50,15 @@ public:
     ~Desktop();
 
     const std::string& display() const { return display_; }
-    // "xvfb" or "xorg" (see display_server.h).
-    const std::string& server() const { return serverKind_; }
+    const std::string& server() const { return serverKind_; } // "xvfb" or "xorg"
     const std::string& tempDir() const { return dir_; }
     std::vector<std::string> env() const;
     // The harness's own connection (the code under test opens another).
     x11::Connection& conn() { return *conn_; }
 
     // True as soon as `condition` holds, re-checked after every X event the
-    // harness hears (root properties and structure, and those of the windows it
-    // watches); false at the deadline.
+    // harness hears (root properties and structure, and those of the windows
+    // it watches); false at the deadline.
     bool waitUntil(const std::function<bool()>& condition,
                    std::chrono::milliseconds timeout = kWait);
     void watch(xcb_window_t window);
@@ -71,48 +66,47 @@ public:
     // Ends the X server as a crash would (the connections break).
     void killServer();
     bool startWindowManager(const std::string& name);
+    void stopWindowManager() { wm_.reset(); }
     const std::string& windowManager() const { return wmName_; }
     // A panel at the top of every monitor (xfce4-panel; under i3 its own bar,
     // which the manager starts): the height its strut reserves once it does.
     std::optional<int> startPanel();
-    void stopWindowManager();
-    // _NET_SUPPORTING_WM_CHECK names a window whose own property names itself,
-    // and the client list is published.
-    bool windowManagerReady();
 
+    // A process with this desktop's environment (and `extraEnv`); `capture`
+    // sends its stdout to a pipe, else to clients.log as its stderr.
+    std::optional<Process> spawn(const std::vector<std::string>& argv,
+                                 const std::vector<std::string>& extraEnv = {},
+                                 bool capture = false);
     // Starts a real client and waits until the window manager manages a window
     // owned by it (by X-Resource pid), mapped and with frame extents.
     std::optional<Client> launch(const std::vector<std::string>& argv);
     // Starts the fixture client (see fixture_client/main.cpp for its flags).
     std::optional<Client> launchFixture(const std::vector<std::string>& args, bool managed = true);
-    // A managed window is in the client list and viewable, and its extents are set.
+    // In the client list and viewable, and its extents are set.
     bool isManagedAndShown(xcb_window_t client);
-
-    std::vector<xcb_window_t> clientList(bool stacking = false);
+    std::vector<xcb_window_t> clientList();
     std::optional<pid_t> ownerPid(xcb_window_t window);
-    std::vector<std::string> netWmState(xcb_window_t client);
+    bool isMaximized(xcb_window_t client);
 
     // The frame of a client as independent tools report it: xwininfo for the
     // client's absolute geometry, xprop for _NET_FRAME_EXTENTS and
     // _GTK_FRAME_EXTENTS. Root pixels, top-left origin.
     std::optional<Rect> oracleFrame(xcb_window_t client);
+    // Where the window xwininfo finds by these arguments ("-name", "Vortaxis")
+    // is while it is viewable.
+    std::optional<Rect> shownWindow(const std::vector<std::string>& xwininfoArguments);
 
-    // Runs a tool against this display.
+    // Runs a tool against this display; whether it ran and succeeded.
     std::optional<CommandResult> tool(const std::vector<std::string>& argv);
+    bool ran(const std::vector<std::string>& argv);
     std::string dump();
 
 private:
     Desktop() = default;
     bool probeManagement();
-    std::string dir_;
-    std::string display_;
-    std::optional<Process> server_;
-    std::optional<Process> wm_;
-    std::optional<Process> panel_;
+    std::string dir_, display_, wmName_, serverKind_;
+    std::optional<Process> server_, wm_, panel_;
     std::unique_ptr<x11::Connection> conn_;
-    std::string wmName_;
-    std::string serverKind_;
-    std::string fixturePath_;
 };
 
 } // namespace vx::test

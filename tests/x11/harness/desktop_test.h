@@ -3,23 +3,16 @@
 #pragma once
 
 #include "harness/desktop.h"
+#include "input_helpers.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 #include <iostream>
 
 namespace vx::test {
 
-inline bool isNear(const Rect& a, const Rect& b, double tolerance) {
-    return std::abs(a.minX() - b.minX()) <= tolerance &&
-           std::abs(a.minY() - b.minY()) <= tolerance &&
-           std::abs(a.maxX() - b.maxX()) <= tolerance && std::abs(a.maxY() - b.maxY()) <= tolerance;
-}
-
 class DesktopTest : public ::testing::Test {
 protected:
     virtual DesktopOptions options() const { return {}; }
-
     void SetUp() override {
         std::string error;
         desktop_ = Desktop::start(options(), &error);
@@ -31,6 +24,7 @@ protected:
         desktop_.reset();
     }
     Desktop& desktop() { return *desktop_; }
+    x11::Connection& c() { return desktop_->conn(); }
     // A connection of its own for the code under test, as the program has.
     std::unique_ptr<x11::Connection> openConnection() {
         std::string error;

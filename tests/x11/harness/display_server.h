@@ -4,23 +4,18 @@
 
 #include "harness/process.h"
 
-#include <optional>
-#include <string>
-#include <vector>
-
 namespace vx::test {
 
 struct MonitorSpec;
 
-// A started server: the process and the display it took.
 struct DisplayServer {
     Process process;
     std::string display;
 };
 
 // "xvfb" or "xorg". VORTAXIS_TEST_SERVER overrides; otherwise Xorg only for
-// Xfwm4, which keeps windows off monitors without an output, and the faster,
-// long-proven Xvfb everywhere else.
+// the managers that keep windows off monitors without an output, and the
+// faster, long-proven Xvfb everywhere else.
 std::string chooseDisplayServer(const std::string& windowManager);
 
 // Xvfb gives one output whatever the monitors; Xorg gives output i (named by
@@ -30,8 +25,8 @@ std::optional<DisplayServer> startDisplayServer(const std::string& kind, const s
                                                 const std::vector<MonitorSpec>& monitors,
                                                 std::string* error);
 
-// The RandR output that monitor i takes over: Xvfb's only one for the first
-// monitor, none for the rest (they cover no output); Xorg's own output each.
+// The RandR output monitor i takes over: Xvfb's only one for the first, none
+// for the rest; Xorg's own output each.
 std::string outputName(const std::string& kind, std::size_t i);
 
 } // namespace vx::test

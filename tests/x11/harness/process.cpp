@@ -3,10 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -21,15 +18,12 @@ namespace {
 
 int pollFor(int fd, Deadline deadline) {
     for (;;) {
-        auto now = std::chrono::steady_clock::now();
-        auto ms = now >= deadline
-                      ? 0
-                      : std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         pollfd p{fd, POLLIN, 0};
-        int n = ::poll(&p, 1, static_cast<int>(ms));
-        if (n < 0 && errno == EINTR)
-            continue;
-        return n;
+        const int n = ::poll(&p, 1, static_cast<int>(std::max<long>(0, left.count())));
+        if (n >= 0 || errno != EINTR)
+            return n;
     }
 }
 
@@ -39,72 +33,59 @@ std::optional<Process> Process::spawn(const std::vector<std::string>& argv,
                                       const SpawnOptions& options) {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
-        std::string entry(*e);
-        auto name = entry.substr(0, entry.find('=') + 1);
-        bool replaced = std::any_of(options.env.begin(), options.env.end(),
-                                    [&](auto& o) { return o.compare(0, name.size(), name) == 0; });
-        if (!replaced)
+        const std::string entry(*e), name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(options.env.begin(), options.env.end(),
+                         [&](auto& o) { return o.compare(0, name.size(), name) == 0; }))
             env.push_back(entry);
     }
     env.insert(env.end(), options.env.begin(), options.env.end());
-
-    std::vector<char*> cargv;
+    std::vector<char*> cargv, cenv;
     for (const auto& a : argv)
         cargv.push_back(const_cast<char*>(a.c_str()));
-    cargv.push_back(nullptr);
-    std::vector<char*> cenv;
     for (auto& e : env)
         cenv.push_back(e.data());
+    cargv.push_back(nullptr);
     cenv.push_back(nullptr);
 
-    int outPipe[2] = {-1, -1};
-    if (options.captureStdout && ::pipe2(outPipe, O_CLOEXEC) != 0)
+    int pipe[2] = {-1, -1};
+    if (options.captureStdout && ::pipe2(pipe, O_CLOEXEC) != 0)
         return std::nullopt;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     const std::string log = options.logFile.empty() ? "/dev/null" : options.logFile;
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (options.captureStdout) {
-        posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                         0644);
+    for (const int fd : {1, 2}) {
+        if (options.captureStdout && (fd == 1 || options.joinStderr))
+            posix_spawn_file_actions_adddup2(&actions, pipe[1], fd);
+        else
+            posix_spawn_file_actions_addopen(&actions, fd, log.c_str(),
+                                             O_WRONLY | O_CREAT | O_APPEND, 0644);
     }
-    if (options.captureStdout && options.joinStderr)
-        posix_spawn_file_actions_adddup2(&actions, outPipe[1], 2);
-    else
-        posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                         0644);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
     // Own process group, so a terminal's Control-C during a test run reaches
     // only the test, which then ends its children itself.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
     posix_spawnattr_setpgroup(&attr, 0);
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attr, &none);
-
     pid_t pid = -1;
-    int rc = posix_spawnp(&pid, cargv[0], &actions, &attr, cargv.data(), cenv.data());
+    const int rc = posix_spawnp(&pid, cargv[0], &actions, &attr, cargv.data(), cenv.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
-    if (outPipe[1] >= 0)
-        ::close(outPipe[1]);
+    if (pipe[1] >= 0)
+        ::close(pipe[1]);
     if (rc != 0) {
-        if (outPipe[0] >= 0)
-            ::close(outPipe[0]);
+        if (pipe[0] >= 0)
+            ::close(pipe[0]);
         return std::nullopt;
     }
     Process p;
     p.pid_ = pid;
     p.pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    p.out_ = outPipe[0];
+    p.out_ = pipe[0];
     return p;
-}
-
-Process::Process(Process&& o) noexcept {
-    *this = std::move(o);
 }
 
 Process& Process::operator=(Process&& o) noexcept {
@@ -119,17 +100,12 @@ Process& Process::operator=(Process&& o) noexcept {
     return *this;
 }
 
-Process::~Process() {
-    release();
-}
-
 void Process::release() {
     if (pid_ > 0)
         terminate();
-    if (pidfd_ >= 0)
-        ::close(pidfd_);
-    if (out_ >= 0)
-        ::close(out_);
+    for (const int fd : {pidfd_, out_})
+        if (fd >= 0)
+            ::close(fd);
     pid_ = pidfd_ = out_ = -1;
 }
 
@@ -137,20 +113,17 @@ bool Process::running() {
     if (status_ || pid_ <= 0)
         return false;
     int st = 0;
-    if (::waitpid(pid_, &st, WNOHANG) == pid_) {
-        status_ = st;
-        return false;
-    }
-    return true;
+    if (::waitpid(pid_, &st, WNOHANG) != pid_)
+        return true;
+    status_ = st;
+    return false;
 }
 
 std::optional<int> Process::wait(Deadline deadline) {
-    for (;;) {
-        if (!running())
-            return status_;
+    while (running())
         if (pidfd_ < 0 || pollFor(pidfd_, deadline) <= 0)
             return running() ? std::nullopt : status_;
-    }
+    return status_;
 }
 
 void Process::kill(int signal) {
@@ -159,10 +132,8 @@ void Process::kill(int signal) {
 }
 
 void Process::terminate() {
-    if (pid_ <= 0 || !running())
-        return;
-    ::kill(pid_, SIGTERM);
-    if (!wait(deadlineIn(std::chrono::milliseconds(1000)))) {
+    kill(SIGTERM);
+    if (pid_ > 0 && !wait(deadlineIn(std::chrono::milliseconds(1000)))) {
         ::kill(pid_, SIGKILL);
         wait(deadlineIn(std::chrono::milliseconds(2000)));
     }
@@ -180,38 +151,29 @@ long Process::fill(Deadline deadline) {
 }
 
 std::optional<std::string> Process::readLine(Deadline deadline) {
-    for (;;) {
-        if (auto nl = buffered_.find('\n'); nl != std::string::npos) {
-            std::string line = buffered_.substr(0, nl);
-            buffered_.erase(0, nl + 1);
-            return line;
-        }
+    std::size_t nl;
+    while ((nl = buffered_.find('\n')) == std::string::npos)
         if (fill(deadline) <= 0)
             return std::nullopt;
-    }
+    std::string line = buffered_.substr(0, nl);
+    buffered_.erase(0, nl + 1);
+    return line;
 }
 
 std::optional<std::string> Process::readAll(Deadline deadline) {
-    for (;;) {
-        const long n = fill(deadline);
-        if (n == 0)
-            return std::exchange(buffered_, {});
+    for (long n; (n = fill(deadline)) != 0;)
         if (n < 0)
             return std::nullopt;
-    }
+    return std::exchange(buffered_, {});
 }
 
 std::optional<CommandResult> run(const std::vector<std::string>& argv,
-                                 const std::vector<std::string>& env, Deadline deadline) {
-    SpawnOptions o;
-    o.env = env;
-    o.captureStdout = true;
-    auto p = Process::spawn(argv, o);
-    if (!p)
-        return std::nullopt;
-    auto out = p->readAll(deadline);
-    auto status = p->wait(deadline);
-    if (!out || !status)
+                                 const std::vector<std::string>& env, Deadline deadline,
+                                 bool joinStderr) {
+    auto p = Process::spawn(argv, {env, {}, true, joinStderr});
+    const auto out = p ? p->readAll(deadline) : std::nullopt;
+    const auto status = out ? p->wait(deadline) : std::nullopt;
+    if (!status)
         return std::nullopt;
     return CommandResult{WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, *out};
 }

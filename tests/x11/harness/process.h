@@ -1,6 +1,6 @@
-// Child processes for the X tests (the server, the window manager, clients),
-// owned RAII-style: a process still running when its owner goes is terminated
-// and reaped. Every wait on a child is bounded and waits on its pidfd.
+// Child processes of an X test (the server, the window manager, clients),
+// owned RAII-style: one still running when its owner goes is terminated and
+// reaped. Every wait on a child is bounded and blocks on its pidfd or pipe.
 #pragma once
 
 #include "x11/connection.h"
@@ -26,10 +26,10 @@ class Process {
 public:
     static std::optional<Process> spawn(const std::vector<std::string>& argv,
                                         const SpawnOptions& options = {});
-    Process(Process&& o) noexcept;
+    Process(Process&& o) noexcept { *this = std::move(o); }
     Process& operator=(Process&& o) noexcept;
     Process(const Process&) = delete;
-    ~Process();
+    ~Process() { release(); }
 
     pid_t pid() const { return pid_; }
     // The captured output's end of the pipe, to poll next to other sources; -1 without one.
@@ -40,9 +40,8 @@ public:
     // SIGTERM, then SIGKILL when it does not end within a second.
     void terminate();
     void kill(int signal);
-    // One line of captured stdout, without the newline.
+    // One line of captured stdout without its newline; or all of it once the child closes it.
     std::optional<std::string> readLine(Deadline deadline);
-    // Captured stdout until the child closes it.
     std::optional<std::string> readAll(Deadline deadline);
 
 private:
@@ -60,8 +59,9 @@ struct CommandResult {
     int exitCode = -1;
     std::string output;
 };
-// Runs a command to the end (stdout captured, stderr discarded).
+// Runs a command to the end (stdout captured, stderr too when asked).
 std::optional<CommandResult> run(const std::vector<std::string>& argv,
-                                 const std::vector<std::string>& env, Deadline deadline);
+                                 const std::vector<std::string>& env, Deadline deadline,
+                                 bool joinStderr = false);
 
 } // namespace vx::test

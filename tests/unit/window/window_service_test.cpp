@@ -86,13 +86,17 @@ TEST_F(WindowServiceTest, ElementWithoutIdTakesTheIdFromTheWindowListOrGoesWitho
     EXPECT_TRUE(service.anchorFrontmostWindow());
 }
 
-TEST_F(WindowServiceTest, ApplicationHidingItsWindowsIsReachedThroughTheList) {
+TEST_F(WindowServiceTest, ApplicationHidingItsWindowsIsReachedAndPlacedThroughTheList) {
     desktop.addApp(200, "Chat").windowsStatus = axstatus::attributeUnsupported;
     desktop.frontmost = 200;
     desktop.addWindow(200, {10, 10, 20, 20}, 54); // too small to be meant
-    desktop.addWindow(200, {0, 0, 600, 500}, 55);
+    desktop.addWindow(200, {300, 200, 720, 900}, 55);
     EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, std::nullopt, 55}));
-    EXPECT_TRUE(service.anchorFrontmostWindow());
+    // Without an element, the window server alone places it.
+    const auto chat = service.anchorFrontmostWindow();
+    ASSERT_TRUE(chat);
+    EXPECT_TRUE(service.setFrame(leftHalf, *chat));
+    EXPECT_EQ(desktop.stack[1].frame, leftHalf);
 
     // A helper process inside the application's bundle owns the window.
     desktop.apps[200].info.bundlePath = "/opt/Chat.app";
@@ -270,18 +274,6 @@ TEST_F(PlacementTest, WindowServerMovesOnlyTheOriginAndTheReadBackJudges) {
     EXPECT_TRUE(service.setFrame(leftHalf, w));
     desktop.serverRectReadable = false;
     EXPECT_EQ(errorOf(service.setFrame(leftHalf, w)), WindowServiceError::cannotSetFrame);
-
-    // An application that hides its windows is placed by the server alone.
-    desktop.stack.clear();
-    desktop.apps.clear();
-    desktop.addApp(300, "Chat").windowsStatus = axstatus::attributeUnsupported;
-    desktop.focusedApp = desktop.frontmost = 300;
-    desktop.addWindow(300, {300, 200, 720, 900}, 55);
-    desktop.windowInfoReadable = desktop.serverRectReadable = true;
-    const auto chat = service.anchorFrontmostWindow();
-    ASSERT_TRUE(chat);
-    EXPECT_TRUE(service.setFrame(leftHalf, *chat));
-    EXPECT_EQ(window().frame, Rect(0, 0, 720, 900));
 }
 
 TEST_F(PlacementTest, ReleasedOrGoneWindowsAreInvalidAndTrustIsCheckedFirst) {

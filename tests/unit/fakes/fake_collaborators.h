@@ -21,11 +21,10 @@ template <class K, class V> std::optional<V> lookup(const std::map<K, V>& map, c
 class FakePermissions final : public Permissions {
 public:
     bool trusted = true;
-    int requestCount = 0;
     bool isAccessibilityTrusted() const override { return trusted; }
     std::string refusalReason() const override { return trusted ? "" : "No window manager."; }
     void refresh() override {}
-    void requestAccess() override { ++requestCount; }
+    void requestAccess() override {}
 };
 
 class FakeWindowService final : public WindowService {
@@ -86,14 +85,14 @@ public:
     Point center;
     std::optional<LayoutSector> highlighted;
     std::function<void()> onCenterTap;
-    std::vector<std::optional<TargetAppInfo>> shownFor;
+    std::string shownName; // of the last application shown, empty for none
     bool isVisible() const override { return visible; }
     Point menuCenter() const override { return center; }
     void show(Point at, const std::optional<TargetAppInfo>& app) override {
         center = at;
         highlighted.reset();
         visible = true;
-        shownFor.push_back(app);
+        shownName = app ? app->name : "";
     }
     void updateHubLook(Point) override {}
     void setHighlightedSector(std::optional<LayoutSector> s) override { highlighted = s; }

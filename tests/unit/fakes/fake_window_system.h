@@ -12,7 +12,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace vx::test {
@@ -32,11 +31,11 @@ struct FakeWindow {
     bool positionSettable = true, sizeSettable = true;
     AXStatus positionWriteStatus = axstatus::success, sizeWriteStatus = axstatus::success;
     // Where writes land: sizes never go below this, positions are off by this.
-    Size minimumSize;
-    Point landingOffset;
+    Size minimumSize{};
+    Point landingOffset{};
     bool listed = true; // in the on-screen window list
     std::int64_t layer = 0;
-    std::function<void(WindowListEntry&)> editEntry;
+    std::function<void(WindowListEntry&)> editEntry{};
     bool closed = false;
     // Every write is taken and nothing moves: a tiling manager's tiled window.
     bool heldInPlace = false;
@@ -57,18 +56,15 @@ public:
     bool windowInfoReadable = true, serverRectReadable = true;
     std::vector<std::string> calls;
     LockWatch lock;
-    std::optional<std::string> managerName;
 
-    FakeApp& addApp(ProcessID pid, std::optional<std::string> name,
-                    std::optional<std::string> bundlePath = std::nullopt) {
+    FakeApp& addApp(ProcessID pid, std::optional<std::string> name) {
         auto& app = apps[pid];
-        app.info = {pid, std::move(name), std::nullopt, std::move(bundlePath)};
+        app.info = {pid, std::move(name), std::nullopt, std::nullopt};
         return app;
     }
     // Answers the window's index in `stack`.
     std::size_t addWindow(ProcessID owner, Rect frame, std::optional<WindowID> id = std::nullopt) {
-        FakeWindow& w = stack.emplace_back();
-        w.owner = owner, w.frame = frame, w.id = id;
+        stack.push_back({.owner = owner, .frame = frame, .id = id});
         return stack.size() - 1;
     }
     static ElementRef element(std::size_t index) { return ElementRef{index + 1}; }
@@ -76,52 +72,39 @@ public:
         return static_cast<std::size_t>(std::count(calls.begin(), calls.end(), call));
     }
 
+    // An application's element is its pid past every window's.
     AXRead<ElementRef> focusedApplication() override {
-        log("focusedApplication");
-        return focusedApp ? AXRead<ElementRef>::of(appElement(*focusedApp))
-                          : AXRead<ElementRef>::error(axstatus::noValue);
+        return log("focusedApplication"), focusedApp
+                                              ? AXRead<ElementRef>::of(appElement(*focusedApp))
+                                              : AXRead<ElementRef>::error(axstatus::noValue);
     }
-    ProcessID pid(ElementRef application) override { return log("pid"), appPID(application); }
-    ElementRef applicationElement(ProcessID pid) override {
-        return log("applicationElement"), appElement(pid);
+    ProcessID pid(ElementRef app) override { return log("pid"), ProcessID(app.handle - appBase); }
+    ElementRef applicationElement(ProcessID pid) override { return log("app"), appElement(pid); }
+    AXRead<ElementRef> focusedWindow(ElementRef app) override {
+        const auto* a = appOf(app, "focusedWindow");
+        return a && a->focusedWindow ? AXRead<ElementRef>::of(element(*a->focusedWindow))
+                                     : AXRead<ElementRef>::error(axstatus::noValue);
     }
-    AXRead<ElementRef> focusedWindow(ElementRef application) override {
-        log("focusedWindow");
-        const auto it = apps.find(appPID(application));
-        return it != apps.end() && it->second.focusedWindow
-                   ? AXRead<ElementRef>::of(element(*it->second.focusedWindow))
-                   : AXRead<ElementRef>::error(axstatus::noValue);
-    }
-    AXRead<std::vector<ElementRef>> windows(ElementRef application) override {
-        log("windows");
-        const auto it = apps.find(appPID(application));
-        const auto status = it == apps.end() ? axstatus::invalidElement : it->second.windowsStatus;
-        if (status != axstatus::success)
-            return AXRead<std::vector<ElementRef>>::error(status);
+    AXRead<std::vector<ElementRef>> windows(ElementRef app) override {
+        const auto* a = appOf(app, "windows");
+        if (!a || a->windowsStatus != axstatus::success)
+            return AXRead<std::vector<ElementRef>>::error(a ? a->windowsStatus
+                                                            : axstatus::invalidElement);
         std::vector<ElementRef> out;
-        for (std::size_t i = 0; i < stack.size(); ++i) {
-            if (stack[i].owner == it->first && stack[i].exposed && !stack[i].closed)
+        for (std::size_t i = 0; i < stack.size(); ++i)
+            if (stack[i].owner == a->info.processID && stack[i].exposed && !stack[i].closed)
                 out.push_back(element(i));
-        }
         return AXRead<std::vector<ElementRef>>::of(out);
     }
-    AXRead<Point> position(ElementRef e) override {
-        return read(e, "position", [](FakeWindow& w) { return w.frame.origin; });
-    }
-    AXRead<Size> size(ElementRef e) override {
-        return read(e, "size", [](FakeWindow& w) { return w.frame.size; });
-    }
-    AXRead<std::string> role(ElementRef e) override {
-        return read(e, "role", [](FakeWindow&) { return std::string("AXWindow"); });
-    }
-    AXRead<std::string> title(ElementRef e) override {
-        return read(e, "title", [](FakeWindow&) { return std::string(); });
-    }
+    AXRead<Point> position(ElementRef e) override { return read(e, &Rect::origin); }
+    AXRead<Size> size(ElementRef e) override { return read(e, &Rect::size); }
+    AXRead<std::string> role(ElementRef e) override { return read(e, "AXWindow"); }
+    AXRead<std::string> title(ElementRef e) override { return read(e, ""); }
     AXRead<bool> isPositionSettable(ElementRef e) override {
-        return read(e, "isPositionSettable", [](FakeWindow& w) { return w.positionSettable; });
+        return read(e, live(e) && live(e)->positionSettable);
     }
     AXRead<bool> isSizeSettable(ElementRef e) override {
-        return read(e, "isSizeSettable", [](FakeWindow& w) { return w.sizeSettable; });
+        return read(e, live(e) && live(e)->sizeSettable);
     }
     AXStatus setPosition(ElementRef e, Point p) override {
         log("setPosition");
@@ -139,59 +122,45 @@ public:
         return w ? w->sizeWriteStatus : axstatus::invalidElement;
     }
     AXRead<WindowID> windowID(ElementRef e) override {
-        log("windowID");
         auto* w = live(e);
-        return w && w->id ? AXRead<WindowID>::of(*w->id)
-                          : AXRead<WindowID>::error(axstatus::failure);
+        return w && w->id ? read(e, *w->id) : AXRead<WindowID>::error(axstatus::failure);
     }
 
-    ProcessID ownProcessID() override { return log("ownProcessID"), own; }
+    ProcessID ownProcessID() override { return log("own"), own; }
     std::optional<RunningApplication> frontmostApplication() override {
-        log("frontmostApplication");
         return frontmost ? runningApplication(*frontmost) : std::nullopt;
     }
     std::optional<RunningApplication> runningApplication(ProcessID pid) override {
-        log("runningApplication");
         const auto it = apps.find(pid);
-        return it == apps.end() ? std::nullopt : std::optional(it->second.info);
+        return log("runningApplication"),
+               it == apps.end() ? std::nullopt : std::optional(it->second.info);
     }
-    std::vector<RunningApplication> runningApplications() override {
-        log("runningApplications");
-        return {}; // only the probe asks, and its tests find the chat window in the list
-    }
-    std::optional<Image> applicationIcon(ProcessID) override {
-        return log("applicationIcon"), std::nullopt;
-    }
+    std::vector<RunningApplication> runningApplications() override { return {}; }
+    std::optional<Image> applicationIcon(ProcessID) override { return log("icon"), std::nullopt; }
 
     std::optional<std::vector<WindowListEntry>> onScreenWindows() override {
         log("onScreenWindows");
         std::vector<WindowListEntry> out;
-        for (const auto& w : stack) {
+        for (const auto& w : stack)
             if (w.listed && !w.closed)
                 out.push_back(entry(w));
-        }
         return out;
     }
     std::optional<std::vector<WindowListEntry>> windowInfo(WindowID id) override {
-        log("windowInfo");
-        auto* w = byID(id);
-        if (!windowInfoReadable || !w)
-            return std::nullopt;
-        return std::vector<WindowListEntry>{entry(*w)};
+        auto* w = byID(id, "windowInfo");
+        return windowInfoReadable && w ? std::optional(std::vector{entry(*w)}) : std::nullopt;
     }
     AXRead<Rect> serverScreenRect(WindowID id) override {
-        log("serverScreenRect");
-        auto* w = byID(id);
+        auto* w = byID(id, "serverScreenRect");
         return serverRectReadable && w ? AXRead<Rect>::of(w->frame)
                                        : AXRead<Rect>::error(axstatus::failure);
     }
     AXStatus moveWindowWithGroup(WindowID id, Point p) override {
-        return log("moveWindowWithGroup"), serverMove(id, p);
+        return serverMove(byID(id, "moveWindowWithGroup"), p);
     }
     AXStatus moveWindow(WindowID id, Point p) override {
-        return log("moveWindow"), serverMove(id, p);
+        return serverMove(byID(id, "moveWindow"), p);
     }
-    std::optional<std::string> windowManagerName() override { return managerName; }
 
 private:
     static constexpr std::uint64_t appBase = std::uint64_t{1} << 40;
@@ -203,27 +172,30 @@ private:
     static ElementRef appElement(ProcessID pid) {
         return ElementRef{appBase + static_cast<std::uint64_t>(pid)};
     }
-    static ProcessID appPID(ElementRef e) {
-        return e.handle >= appBase ? static_cast<ProcessID>(e.handle - appBase) : 0;
+    const FakeApp* appOf(ElementRef app, const char* call) {
+        log(call);
+        const auto it = apps.find(ProcessID(app.handle - appBase));
+        return app.handle < appBase || it == apps.end() ? nullptr : &it->second;
     }
     FakeWindow* live(ElementRef e) {
         if (e.handle == 0 || e.handle > stack.size() || stack[e.handle - 1].closed)
             return nullptr;
         return &stack[e.handle - 1];
     }
-    template <class F>
-    auto read(ElementRef e, const char* call, F get)
-        -> AXRead<decltype(get(std::declval<FakeWindow&>()))> {
-        log(call);
-        using T = decltype(get(std::declval<FakeWindow&>()));
-        auto* w = live(e);
-        return w ? AXRead<T>::of(get(*w)) : AXRead<T>::error(axstatus::invalidElement);
+    // The value when `e` is a live window, else the status of a gone one.
+    template <class T> AXRead<T> read(ElementRef e, T value) {
+        log("read");
+        return live(e) ? AXRead<T>::of(value) : AXRead<T>::error(axstatus::invalidElement);
     }
-    FakeWindow* byID(WindowID id) {
-        for (auto& w : stack) {
+    AXRead<std::string> read(ElementRef e, const char* text) { return read(e, std::string(text)); }
+    template <class T> AXRead<T> read(ElementRef e, T Rect::*part) {
+        return live(e) ? read(e, live(e)->frame.*part) : read(e, T{});
+    }
+    FakeWindow* byID(WindowID id, const char* call) {
+        log(call);
+        for (auto& w : stack)
             if (w.id == id && !w.closed)
                 return &w;
-        }
         return nullptr;
     }
     WindowListEntry entry(const FakeWindow& w) const {
@@ -236,8 +208,7 @@ private:
             w.editEntry(e);
         return e;
     }
-    AXStatus serverMove(WindowID id, Point p) {
-        auto* w = byID(id);
+    static AXStatus serverMove(FakeWindow* w, Point p) {
         if (w && !w->heldInPlace)
             w->frame.origin = p;
         return w ? axstatus::success : axstatus::failure;
@@ -258,10 +229,9 @@ public:
     bool requestTrust() override {
         lock.check();
         ++requests;
-        trusted = trusted || grantOnRequest;
-        return trusted;
+        return trusted = trusted || grantOnRequest;
     }
-    void openSettings() override { lock.check(); }
+    void openSettings() override {}
 };
 
 } // namespace vx::test

@@ -6,7 +6,6 @@
 #include "fakes/spy_run_loop.h"
 
 #include <gtest/gtest.h>
-#include <limits>
 #include <optional>
 #include <string>
 #include <variant>
@@ -95,7 +94,6 @@ std::vector<Step> beforeTheFiredTask(std::vector<Step> between, const char* expe
 
 TEST(HotkeyMonitor, LoneModifiersCombosAndBareKeys) {
     const HotkeyBinding alone{ctrl, {}}, combo{ctrl | opt, space};
-    const double notANumber = std::numeric_limits<double>::quiet_NaN();
     const Scenario scenarios[] = {
         {"short press, then held past the delay",
          {flags(ctrl), 0.1, flags(0), 0.5, flags(ctrl), 0.199, "", 0.001, "B", flags(0), "BE"}},
@@ -107,9 +105,7 @@ TEST(HotkeyMonitor, LoneModifiersCombosAndBareKeys) {
         {"two modifiers: one alone arms nothing, the hold lasts until both are let go",
          {flags(ctrl), 0.5, flags(ctrl | opt), 0.2, "B", flags(ctrl), "B", flags(0), "BE"},
          {ctrl | opt, {}}},
-        // The delay is read at each arming, and is never below a hundredth of a second.
-        {"0.6 s", {flags(ctrl), 0.59, "", 0.01, "B"}, alone, 0.6},
-        {"not a number", {flags(ctrl), 0.0099, "", 0.0001, "B"}, alone, notANumber},
+        {"the delay is read at each arming", {flags(ctrl), 0.59, "", 0.01, "B"}, alone, 0.6},
         {"combo needs exactly its modifiers and is released before the delay",
          {down(space, ctrl | opt | shift), down(space, ctrl), down(keyC, ctrl | opt), 0.5,
           down(space, ctrl | opt), 0.1, flags(ctrl), 0.5, "", down(space, ctrl | opt | caps), 0.2,

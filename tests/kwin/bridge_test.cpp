@@ -21,17 +21,21 @@ QDBusMessage callScripting(const QString& method, const QVariantList& arguments)
 }
 
 TEST(KWinScriptTest, UsesTheNamesOfTheRunningKWin) {
+    EXPECT_EQ(kwin::kwinMajorVersion(QStringLiteral("Qt Version: 6.6.1")), std::nullopt);
     const struct {
+        const char* supportInformation;
         int major;
         QStringList present, absent;
         QString objectPath;
     } versions[] = {
-        {5,
+        {"Version\n=======\nKWin version: 5.27.5\n",
+         5,
          {"workspace.activeClient", "clientActivated", "clientAdded", "clientRemoved",
           "clientList()", "workspace.numScreens", "numberScreensChanged"},
          {"activeWindow", "windowActivated", "windowAdded", "windowList()", "workspace.screens"},
          "/7"},
-        {6,
+        {"KWin version: 6.0.90\nQt Version: 6.6.1",
+         6,
          {"workspace.activeWindow", "windowActivated", "windowAdded", "windowRemoved",
           "windowList()", "workspace.screens", "screensChanged", "w.desktops"},
          {"activeClient", "clientActivated", "clientAdded", "clientList()", "numScreens"},
@@ -39,7 +43,10 @@ TEST(KWinScriptTest, UsesTheNamesOfTheRunningKWin) {
     };
     for (const auto& v : versions) {
         SCOPED_TRACE(v.major);
-        const QString text = kwin::bridgeScript({v.major, 4242, QStringLiteral(":1.23")});
+        const int major =
+            kwin::kwinMajorVersion(QString::fromLatin1(v.supportInformation)).value_or(0);
+        EXPECT_EQ(major, v.major);
+        const QString text = kwin::bridgeScript({major, 4242, QStringLiteral(":1.23")});
         for (const auto& name : v.present)
             EXPECT_TRUE(text.contains(name)) << name.toStdString();
         for (const auto& name : v.absent)
@@ -47,15 +54,8 @@ TEST(KWinScriptTest, UsesTheNamesOfTheRunningKWin) {
         EXPECT_FALSE(text.contains(QLatin1Char('@'))) << "a placeholder was left unfilled";
         EXPECT_TRUE(text.contains(QStringLiteral("\":1.23\"")));
         EXPECT_TRUE(text.contains(QStringLiteral("ownPid = 4242")));
-        EXPECT_EQ(kwin::scriptObjectPath(v.major, 7), v.objectPath);
+        EXPECT_EQ(kwin::scriptObjectPath(major, 7), v.objectPath);
     }
-}
-
-TEST(KWinScriptTest, ReadsTheMajorVersionFromSupportInformation) {
-    EXPECT_EQ(kwin::kwinMajorVersion(QStringLiteral("Version\n=======\nKWin version: 5.27.5\n")),
-              5);
-    EXPECT_EQ(kwin::kwinMajorVersion(QStringLiteral("KWin version: 6.0.90\nQt Version: 6.6.1")), 6);
-    EXPECT_EQ(kwin::kwinMajorVersion(QStringLiteral("Qt Version: 6.6.1")), std::nullopt);
 }
 
 bool scriptLoaded() {
@@ -95,7 +95,8 @@ TEST(KWinBridgeTest, ReportsTheDesktopAndPlacesTheFrontWindow) {
     EXPECT_EQ(kwinFrame(reported->id), QRect(1920, 0, 640, 800));
 }
 
-TEST(KWinBridgeTest, LeavesNothingLoadedAndOutlivesACrashedCopy) {
+// Last: it ends the shared KWin, and the next test starts another.
+TEST(KWinBridgeTest, OutlivesACrashedCopyAndKWinDyingThenLeavesNothingLoaded) {
     ASSERT_TRUE(kwinUp());
     // What a crashed run leaves: a script under our name that nobody answers.
     QTemporaryFile leftover;
@@ -107,25 +108,17 @@ TEST(KWinBridgeTest, LeavesNothingLoadedAndOutlivesACrashedCopy) {
                   .type(),
               QDBusMessage::ReplyMessage);
     ASSERT_TRUE(scriptLoaded());
-
     auto bridge = reportingBridge();
     ASSERT_TRUE(bridge);
-    bridge.reset();
-    EXPECT_FALSE(scriptLoaded());
-}
 
-// Last: it ends the shared KWin, and the next test starts another.
-TEST(KWinBridgeTest, KWinDyingIsAStatusAndItsReturnLoadsTheScriptAgain) {
-    ASSERT_TRUE(kwinUp());
-    auto bridge = reportingBridge();
-    ASSERT_TRUE(bridge);
     ASSERT_TRUE(killKWin());
     EXPECT_TRUE(waitUntil([&] { return !bridge->isReporting() && !bridge->problem().isEmpty(); }));
     EXPECT_TRUE(bridge->problem().contains(QStringLiteral("KWin")));
-
     ASSERT_TRUE(kwinUp());
     EXPECT_TRUE(waitUntil([&] { return bridge->isReporting(); }, std::chrono::seconds(10)));
     EXPECT_TRUE(bridge->problem().isEmpty());
+    bridge.reset();
+    EXPECT_FALSE(scriptLoaded());
 }
 
 } // namespace

@@ -1,11 +1,9 @@
 // The script Vortaxis runs in KWin. Its text takes the names of the running
 // KWin (Plasma 6 renames the window calls and the script's object path, and
-// cannot run here, so that is checked on the text). In a real KWin it reports
-// the outputs and windows and places the front window with a read straight
-// after, it is Vortaxis's alone and gone after exit, a copy left by a crash
-// does not stop the next start, and KWin dying leaves a clear status and a
-// bridge that loads the script again.
-#include "kwin/kwin_screens.h"
+// cannot run here, so that is checked on the text). In a real KWin it places
+// the front window and reads it straight back, it is Vortaxis's alone and gone
+// after exit, a copy left by a crash does not stop the next start, and KWin
+// dying leaves a clear status and a bridge that loads the script again.
 #include "kwin/kwin_script.h"
 #include "kwin/kwin_window_system.h"
 #include "kwin_harness.h"
@@ -64,20 +62,14 @@ bool scriptLoaded() {
     return !reply.arguments().isEmpty() && reply.arguments().constFirst().toBool();
 }
 
-TEST(KWinBridgeTest, ReportsTheDesktopAndPlacesTheFrontWindow) {
+TEST(KWinBridgeTest, PlacesTheFrontWindowAndReadsItBack) {
     ASSERT_TRUE(kwinUp());
-    auto* process = openWindow(QStringLiteral("placement"));
+    openWindow(QStringLiteral("placement"));
     auto bridge = reportingBridge();
     ASSERT_TRUE(bridge);
     const auto reported = reportedWindow(*bridge, QStringLiteral("placement"));
     ASSERT_TRUE(reported);
-    EXPECT_EQ(reported->pid, process->processId());
     ASSERT_TRUE(waitUntil([&] { return bridge->desktop().active == reported->id; }));
-    const auto screens = kwin::KWinScreens(*bridge).screens();
-    ASSERT_EQ(screens.size(), 2u);
-    EXPECT_EQ(screens[0].frame, Rect(0, 0, 1280, 800));
-    EXPECT_EQ(screens[1].frame, Rect(1280, 0, 1280, 800));
-
     kwin::KWinWindowSystem system(*bridge);
     const auto application = system.focusedApplication();
     ASSERT_TRUE(application.ok());

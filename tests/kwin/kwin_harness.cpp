@@ -54,12 +54,11 @@ QString kwinCopy() {
 }
 
 struct KWin {
-    QProcess process;
-    std::vector<QProcess*> clients; // children of `process`
+    QProcess process; // the parent of its clients' processes
     QString socket;
     // KWin ends as a crash would: the tests have nothing it should save.
     ~KWin() {
-        for (auto* client : clients) {
+        for (auto* client : process.findChildren<QProcess*>()) {
             client->kill();
             client->waitForFinished(2000);
         }
@@ -139,14 +138,13 @@ bool killKWin() {
     return !kwinOnBus();
 }
 
-QProcess* openWindow(const QString& title, int width, int height) {
-    auto* client = shared->clients.emplace_back(new QProcess(&shared->process));
+void openWindow(const QString& title, int width, int height) {
+    auto* client = new QProcess(&shared->process);
     client->setProcessEnvironment(waylandClient(shared->socket));
     client->setStandardErrorFile(QProcess::nullDevice());
     client->start(QStringLiteral(VX_FIXTURE_WINDOW),
                   {title, QString::number(width), QString::number(height)});
     client->waitForStarted(5000);
-    return client;
 }
 
 namespace {

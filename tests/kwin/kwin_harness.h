@@ -5,7 +5,6 @@
 #pragma once
 
 #include "kwin/kwin_bridge.h"
-#include "kwin/kwin_script.h"
 
 #include <QDBusMessage>
 #include <QProcess>
@@ -24,21 +23,18 @@ namespace vx::test {
 // Runs the Qt event loop until `ready` holds or `deadline` has passed.
 bool waitUntil(const std::function<bool()>& ready,
                std::chrono::milliseconds deadline = std::chrono::milliseconds(5000));
-
-// Starts the shared KWin on first use and again after a test killed it;
-// false, with the test failed, when it does not come up.
+// Starts the shared KWin on first use and again after a test killed it; false,
+// with the test failed, when it does not come up.
 bool kwinUp();
 QString kwinSocket();
-// Ends it as a crash would (and for good before Qt's application object
-// goes); true once its bus name is gone.
+// Ends it as a crash would (and for good at the end); true once its bus name is gone.
 bool killKWin();
 // A plain Wayland client window of `title`; stopped with the KWin.
-QProcess* openWindow(const QString& title, int width = 400, int height = 300);
-// What a Wayland client of `socket` runs with.
+void openWindow(const QString& title, int width = 400, int height = 300);
 QProcessEnvironment waylandClient(const QString& socket);
 
-// Keys (evdev codes: 29 left Control, 46 C, 57 Space), pointer and wheel
-// through KWin's fake-input protocol; each call returns once KWin has it.
+// Keys (evdev codes), pointer and wheel through KWin's fake-input protocol;
+// each call returns once KWin has it.
 class FakeInput {
 public:
     static std::unique_ptr<FakeInput> connect(const QString& socket);
@@ -61,7 +57,6 @@ reportingBridge(const QString& name = QString::fromLatin1(kwin::scriptPluginName
 // The window of `title` as the bridge's script reports it, once it does.
 std::optional<kwin::KWinWindow> reportedWindow(const kwin::KWinBridge& bridge,
                                                const QString& title);
-// A call to KWin's own interfaces on the bus.
 QDBusMessage callKWin(const QString& path, const QString& interface, const QString& method,
                       const QVariantList& arguments);
 // A window's frame by KWin's own answer, independent of any script.

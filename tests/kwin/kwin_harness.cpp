@@ -72,11 +72,16 @@ std::unique_ptr<KWin> shared;
 
 } // namespace
 
-QDBusMessage callKWin(const QString& path, const QString& interface, const QString& method,
-                      const QVariantList& arguments) {
-    auto message = QDBusMessage::createMethodCall(kwinService, path, interface, method);
+QDBusMessage callBus(const QString& service, const QString& path, const QString& interface,
+                     const QString& method, const QVariantList& arguments) {
+    auto message = QDBusMessage::createMethodCall(service, path, interface, method);
     message.setArguments(arguments);
     return QDBusConnection::sessionBus().call(message);
+}
+
+QDBusMessage callKWin(const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& arguments) {
+    return callBus(kwinService, path, interface, method, arguments);
 }
 
 bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds deadline) {
@@ -226,16 +231,6 @@ std::optional<kwin::KWinWindow> reportedWindow(const kwin::KWinBridge& bridge,
         return found.has_value();
     });
     return found;
-}
-
-QRect kwinFrame(const QString& id) {
-    const auto reply =
-        callKWin(QStringLiteral("/KWin"), kwinService, QStringLiteral("getWindowInfo"), {id});
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
-    const auto info = qdbus_cast<QVariantMap>(reply.arguments().constFirst());
-    auto n = [&](const char* key) { return info.value(QLatin1String(key)).toDouble(); };
-    return QRectF(n("x"), n("y"), n("width"), n("height")).toRect();
 }
 
 bool saveScreenshot(const QString& path) {

@@ -57,10 +57,10 @@ reportingBridge(const QString& name = QString::fromLatin1(kwin::scriptPluginName
 // The window of `title` as the bridge's script reports it, once it does.
 std::optional<kwin::KWinWindow> reportedWindow(const kwin::KWinBridge& bridge,
                                                const QString& title);
+QDBusMessage callBus(const QString& service, const QString& path, const QString& interface,
+                     const QString& method, const QVariantList& arguments);
 QDBusMessage callKWin(const QString& path, const QString& interface, const QString& method,
                       const QVariantList& arguments);
-// A window's frame by KWin's own answer, independent of any script.
-QRect kwinFrame(const QString& id);
 // KWin's whole workspace as a PNG at `path` (scripts/run's demonstration).
 bool saveScreenshot(const QString& path);
 

@@ -1,49 +1,13 @@
-// The menu's drawing, rendered offscreen: the wedge where the aim is, clicks
-// only on the hub, and panels that never take focus.
+// The menu's windows offscreen: clicks only on the hub, and panels that never
+// take focus. What they draw is checked on a real screen by the X11 tests.
 #include "core/menu/radial_menu_panel_controller.h"
 #include "core/menu/screen_edge_highlight.h"
 #include "qt/menu/overlay_panels.h"
 
 #include <QTest>
-#include <cmath>
 #include <gtest/gtest.h>
-#include <numbers>
 
 using namespace vx;
-
-namespace {
-
-// The view's pixel at `degrees` (counter-clockwise, y up) and `radius` from the centre.
-bool isReddishAt(const QImage& image, double degrees, double radius) {
-    const double a = degrees * std::numbers::pi / 180;
-    const QColor c = image.pixelColor(static_cast<int>(std::lround(110 + radius * std::cos(a))),
-                                      static_cast<int>(std::lround(110 - radius * std::sin(a))));
-    return c.red() > c.green() + 60 && c.red() > c.blue() + 60;
-}
-
-} // namespace
-
-TEST(MenuDrawing, WedgeIsDrawnAtTheAimedSectorOnly) {
-    RadialMenuModel model;
-    RadialMenuView view{model};
-    model.highlightTint.set({0.9, 0.1, 0.1, 1});
-    for (const auto look : {RadialMenuView::Look::layered, RadialMenuView::Look::plain}) {
-        view.setLook(look);
-        for (LayoutSector sector : allLayoutSectors) {
-            const double angle = centerAngleDegrees(sector);
-            model.withAnimation(ModelAnimation::none, [&] {
-                model.highlightAngleDegrees.set(angle + 360 * (rawValue(sector) % 3 - 1));
-                model.isHighlightVisible.set(true);
-            });
-            const QImage image = view.grab().toImage();
-            for (const double radius : {45.0, 92.0}) {
-                EXPECT_TRUE(isReddishAt(image, angle, radius)) << rawValue(sector);
-                EXPECT_FALSE(isReddishAt(image, angle + 180, radius)) << rawValue(sector);
-            }
-            EXPECT_FALSE(isReddishAt(image, angle + 45, 69)) << rawValue(sector);
-        }
-    }
-}
 
 TEST(MenuDrawing, OnlyTheHubTakesClicks) {
     RadialMenuModel model;

@@ -13,11 +13,6 @@
 namespace vx::test {
 namespace {
 
-QDBusMessage callScripting(const QString& method, const QVariantList& arguments) {
-    return callKWin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"), method,
-                    arguments);
-}
-
 TEST(KWinScriptTest, UsesTheNamesOfTheRunningKWin) {
     EXPECT_EQ(kwin::kwinMajorVersion(QStringLiteral("Qt Version: 6.6.1")), std::nullopt);
     const struct {

@@ -1,5 +1,5 @@
-// A plain Wayland client window for the KWin tests: a title and a size from
-// the command line, a solid fill, nothing else, until it is killed.
+// A plain Wayland client window for the KWin tests: a title from the command
+// line, a solid fill, nothing else, until it is killed.
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRasterWindow>
@@ -17,11 +17,9 @@ protected:
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments();
     Plain window;
-    window.setTitle(args.value(1, QStringLiteral("Vortaxis fixture")));
-    window.resize(args.value(2, QStringLiteral("400")).toInt(),
-                  args.value(3, QStringLiteral("300")).toInt());
+    window.setTitle(app.arguments().value(1));
+    window.resize(500, 400);
     window.show();
     return QGuiApplication::exec();
 }

@@ -33,8 +33,7 @@ bool kwinOnBus() {
 
 // KWin takes its name on the bus before its scripting object is there.
 bool scriptingAnswers() {
-    return callKWin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
-                    QStringLiteral("isScriptLoaded"), {QStringLiteral("vortaxis-probe")})
+    return callScripting(QStringLiteral("isScriptLoaded"), {QStringLiteral("vortaxis-probe")})
                .type() == QDBusMessage::ReplyMessage;
 }
 
@@ -79,9 +78,9 @@ QDBusMessage callBus(const QString& service, const QString& path, const QString&
     return QDBusConnection::sessionBus().call(message);
 }
 
-QDBusMessage callKWin(const QString& path, const QString& interface, const QString& method,
-                      const QVariantList& arguments) {
-    return callBus(kwinService, path, interface, method, arguments);
+QDBusMessage callScripting(const QString& method, const QVariantList& arguments) {
+    return callBus(kwinService, QStringLiteral("/Scripting"),
+                   QStringLiteral("org.kde.kwin.Scripting"), method, arguments);
 }
 
 bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds deadline) {
@@ -143,12 +142,11 @@ bool killKWin() {
     return !kwinOnBus();
 }
 
-void openWindow(const QString& title, int width, int height) {
+void openWindow(const QString& title) {
     auto* client = new QProcess(&shared->process);
     client->setProcessEnvironment(waylandClient(shared->socket));
     client->setStandardErrorFile(QProcess::nullDevice());
-    client->start(QStringLiteral(VX_FIXTURE_WINDOW),
-                  {title, QString::number(width), QString::number(height)});
+    client->start(QStringLiteral(VX_FIXTURE_WINDOW), {title});
     client->waitForStarted(5000);
 }
 
@@ -238,9 +236,9 @@ bool saveScreenshot(const QString& path) {
     if (::pipe(fds) != 0)
         return false;
     const auto reply =
-        callKWin(QStringLiteral("/org/kde/KWin/ScreenShot2"),
-                 QStringLiteral("org.kde.KWin.ScreenShot2"), QStringLiteral("CaptureWorkspace"),
-                 {QVariantMap{}, QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))});
+        callBus(kwinService, QStringLiteral("/org/kde/KWin/ScreenShot2"),
+                QStringLiteral("org.kde.KWin.ScreenShot2"), QStringLiteral("CaptureWorkspace"),
+                {QVariantMap{}, QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))});
     ::close(fds[1]);
     // KWin writes the pixels after answering, then closes its end.
     QFile pixels;

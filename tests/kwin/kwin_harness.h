@@ -29,8 +29,8 @@ bool kwinUp();
 QString kwinSocket();
 // Ends it as a crash would (and for good at the end); true once its bus name is gone.
 bool killKWin();
-// A plain Wayland client window of `title`; stopped with the KWin.
-void openWindow(const QString& title, int width = 400, int height = 300);
+// A plain 500 x 400 Wayland client window of `title`; stopped with the KWin.
+void openWindow(const QString& title);
 QProcessEnvironment waylandClient(const QString& socket);
 
 // Keys (evdev codes), pointer and wheel through KWin's fake-input protocol;
@@ -59,8 +59,8 @@ std::optional<kwin::KWinWindow> reportedWindow(const kwin::KWinBridge& bridge,
                                                const QString& title);
 QDBusMessage callBus(const QString& service, const QString& path, const QString& interface,
                      const QString& method, const QVariantList& arguments);
-QDBusMessage callKWin(const QString& path, const QString& interface, const QString& method,
-                      const QVariantList& arguments);
+// A call to KWin's scripting interface.
+QDBusMessage callScripting(const QString& method, const QVariantList& arguments);
 // KWin's whole workspace as a PNG at `path` (scripts/run's demonstration).
 bool saveScreenshot(const QString& path);
 

@@ -57,8 +57,19 @@ bool scriptLoaded() {
     return !reply.arguments().isEmpty() && reply.arguments().constFirst().toBool();
 }
 
-TEST(KWinBridgeTest, PlacesTheFrontWindowAndReadsItBack) {
+// Last: it ends the shared KWin, and the next test starts another.
+TEST(KWinBridgeTest, PlacesTheFrontWindowAndOutlivesACrashedCopyAndKWinDying) {
     ASSERT_TRUE(kwinUp());
+    // What a crashed run leaves: a script under our name that nobody answers.
+    QTemporaryFile leftover;
+    ASSERT_TRUE(leftover.open());
+    leftover.write("// left by a crash\n");
+    leftover.flush();
+    ASSERT_EQ(callScripting(QStringLiteral("loadScript"),
+                            {leftover.fileName(), QString::fromLatin1(kwin::scriptPluginName)})
+                  .type(),
+              QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(scriptLoaded());
     openWindow(QStringLiteral("placement"));
     auto bridge = reportingBridge();
     ASSERT_TRUE(bridge);
@@ -79,23 +90,6 @@ TEST(KWinBridgeTest, PlacesTheFrontWindowAndReadsItBack) {
     const auto size = system.size(*window.value);
     ASSERT_TRUE(position.ok() && size.ok());
     EXPECT_EQ(Rect(*position.value, *size.value), target);
-}
-
-// Last: it ends the shared KWin, and the next test starts another.
-TEST(KWinBridgeTest, OutlivesACrashedCopyAndKWinDyingThenLeavesNothingLoaded) {
-    ASSERT_TRUE(kwinUp());
-    // What a crashed run leaves: a script under our name that nobody answers.
-    QTemporaryFile leftover;
-    ASSERT_TRUE(leftover.open());
-    leftover.write("// left by a crash\n");
-    leftover.flush();
-    ASSERT_EQ(callScripting(QStringLiteral("loadScript"),
-                            {leftover.fileName(), QString::fromLatin1(kwin::scriptPluginName)})
-                  .type(),
-              QDBusMessage::ReplyMessage);
-    ASSERT_TRUE(scriptLoaded());
-    auto bridge = reportingBridge();
-    ASSERT_TRUE(bridge);
 
     ASSERT_TRUE(killKWin());
     EXPECT_TRUE(waitUntil([&] { return !bridge->isReporting() && !bridge->problem().isEmpty(); }));

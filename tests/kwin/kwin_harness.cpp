@@ -95,9 +95,9 @@ bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds dea
     return true;
 }
 
-QProcessEnvironment waylandClient(const QString& socket) {
+QProcessEnvironment waylandClient() {
     auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("WAYLAND_DISPLAY"), socket);
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), shared->socket);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
     env.remove(QStringLiteral("DISPLAY"));
     return env;
@@ -133,10 +133,6 @@ bool kwinUp() {
     return true;
 }
 
-QString kwinSocket() {
-    return shared->socket;
-}
-
 bool killKWin() {
     shared.reset();
     return !kwinOnBus();
@@ -144,7 +140,7 @@ bool killKWin() {
 
 void openWindow(const QString& title) {
     auto* client = new QProcess(&shared->process);
-    client->setProcessEnvironment(waylandClient(shared->socket));
+    client->setProcessEnvironment(waylandClient());
     client->setStandardErrorFile(QProcess::nullDevice());
     client->start(QStringLiteral(VX_FIXTURE_WINDOW), {title});
     client->waitForStarted(5000);
@@ -164,9 +160,9 @@ const wl_registry_listener listener{announced, removed};
 
 } // namespace
 
-std::unique_ptr<FakeInput> FakeInput::connect(const QString& socket) {
+std::unique_ptr<FakeInput> FakeInput::connect() {
     auto input = std::unique_ptr<FakeInput>(new FakeInput);
-    input->display_ = wl_display_connect(socket.toLocal8Bit().constData());
+    input->display_ = wl_display_connect(shared->socket.toLocal8Bit().constData());
     if (!input->display_)
         return nullptr;
     wl_registry* registry = wl_display_get_registry(input->display_);

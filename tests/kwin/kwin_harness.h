@@ -26,18 +26,18 @@ bool waitUntil(const std::function<bool()>& ready,
 // Starts the shared KWin on first use and again after a test killed it; false,
 // with the test failed, when it does not come up.
 bool kwinUp();
-QString kwinSocket();
 // Ends it as a crash would (and for good at the end); true once its bus name is gone.
 bool killKWin();
 // A plain 500 x 400 Wayland client window of `title`; stopped with the KWin.
 void openWindow(const QString& title);
-QProcessEnvironment waylandClient(const QString& socket);
+// What a client of the shared KWin runs with.
+QProcessEnvironment waylandClient();
 
 // Keys (evdev codes), pointer and wheel through KWin's fake-input protocol;
 // each call returns once KWin has it.
 class FakeInput {
 public:
-    static std::unique_ptr<FakeInput> connect(const QString& socket);
+    static std::unique_ptr<FakeInput> connect();
     ~FakeInput();
     void key(std::uint32_t evdev, bool pressed);
     void moveTo(double x, double y);

@@ -9,9 +9,8 @@
 #include "kwin_harness.h"
 
 #include <QDBusArgument>
-#include <QDir>
-#include <QFile>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <cmath>
 
@@ -36,15 +35,13 @@ QList<int> triggerShortcut() {
 // The real program with Control alone as its trigger (KGlobalAccel takes a
 // lone modifier, not the default pair), its --verbose lines read as they come.
 struct Program {
-    explicit Program(const QString& socket) {
-        auto env = waylandClient(socket);
+    Program() {
+        auto env = waylandClient();
         env.insert(QStringLiteral("VX_PLATFORM"), QStringLiteral("kwin"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
         process_.setProcessEnvironment(env);
-        QDir().mkpath(config_.filePath(QStringLiteral("vortaxis")));
-        QFile conf(config_.filePath(QStringLiteral("vortaxis/vortaxis.conf")));
-        if (conf.open(QIODevice::WriteOnly))
-            conf.write("[General]\nhotkey.binding=\"@ByteArray({\\\"modifiersRaw\\\":262144})\"\n");
+        QSettings(config_.filePath(QStringLiteral("vortaxis/vortaxis.conf")), QSettings::IniFormat)
+            .setValue("hotkey.binding", QByteArray(R"({"modifiersRaw":262144})"));
         process_.setReadChannel(QProcess::StandardError);
         process_.start(QStringLiteral(VORTAXIS_PROGRAM), {QStringLiteral("--verbose")});
     }
@@ -78,7 +75,7 @@ struct Program {
 TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     ASSERT_TRUE(kwinUp());
     openWindow(QStringLiteral("gesture target"));
-    Program vortaxis(kwinSocket());
+    Program vortaxis;
     ASSERT_TRUE(vortaxis.process_.waitForStarted());
     // The test's own look at KWin, under a name of its own beside the program's,
     // seeing the program's windows as the program's script does.
@@ -95,7 +92,7 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
                 return w.frame;
         return std::nullopt;
     };
-    auto input = FakeInput::connect(kwinSocket());
+    auto input = FakeInput::connect();
     ASSERT_TRUE(input);
     vortaxis.expectLine(QStringLiteral("^status: Ready"), 10s);
     ASSERT_FALSE(HasFailure());
@@ -176,7 +173,7 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     }
 
     // A second start opens the first one's settings window, which KWin focuses.
-    Program second(kwinSocket());
+    Program second;
     ASSERT_TRUE(second.process_.waitForFinished(10000));
     const auto settings = reportedWindow(*oracle, QStringLiteral("Vortaxis"));
     ASSERT_TRUE(settings) << "no settings window";

@@ -52,11 +52,39 @@ QString kwinCopy() {
     return copy;
 }
 
+void announced(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+               std::uint32_t version) {
+    if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0)
+        *static_cast<org_kde_kwin_fake_input**>(data) =
+            static_cast<org_kde_kwin_fake_input*>(wl_registry_bind(
+                registry, name, &org_kde_kwin_fake_input_interface, std::min(version, 4u)));
+}
+void removed(void*, wl_registry*, std::uint32_t) {}
+const wl_registry_listener listener{announced, removed};
+
 struct KWin {
     QProcess process; // the parent of its clients' processes
     QString socket;
+    wl_display* display = nullptr; // the fake input's connection
+    org_kde_kwin_fake_input* input = nullptr;
+    bool connectInput() {
+        display = wl_display_connect(socket.toLocal8Bit().constData());
+        if (!display)
+            return false;
+        wl_registry* registry = wl_display_get_registry(display);
+        wl_registry_add_listener(registry, &listener, &input);
+        wl_display_roundtrip(display);
+        wl_registry_destroy(registry);
+        if (input)
+            org_kde_kwin_fake_input_authenticate(input, "vortaxis tests", "drive the gesture");
+        return input && wl_display_roundtrip(display) >= 0;
+    }
     // KWin ends as a crash would: the tests have nothing it should save.
     ~KWin() {
+        if (input)
+            org_kde_kwin_fake_input_destroy(input);
+        if (display)
+            wl_display_disconnect(display);
         for (auto* client : process.findChildren<QProcess*>()) {
             client->kill();
             client->waitForFinished(2000);
@@ -124,8 +152,8 @@ bool kwinUp() {
                      QStringLiteral("--height=800"), QStringLiteral("--output-count=2"),
                      QStringLiteral("--no-lockscreen"), QStringLiteral("--socket"), kwin->socket});
     if (!kwin->process.waitForStarted(5000) ||
-        !waitUntil(scriptingAnswers, std::chrono::seconds(15))) {
-        ADD_FAILURE() << "kwin_wayland did not come up on the bus: "
+        !waitUntil(scriptingAnswers, std::chrono::seconds(15)) || !kwin->connectInput()) {
+        ADD_FAILURE() << "kwin_wayland did not come up on the bus with fake input: "
                       << kwin->process.errorString().toStdString() << " (see kwin.log)";
         return false;
     }
@@ -146,63 +174,26 @@ void openWindow(const QString& title) {
     client->waitForStarted(5000);
 }
 
-namespace {
-
-void announced(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
-               std::uint32_t version) {
-    if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0)
-        *static_cast<org_kde_kwin_fake_input**>(data) =
-            static_cast<org_kde_kwin_fake_input*>(wl_registry_bind(
-                registry, name, &org_kde_kwin_fake_input_interface, std::min(version, 4u)));
-}
-void removed(void*, wl_registry*, std::uint32_t) {}
-const wl_registry_listener listener{announced, removed};
-
-} // namespace
-
-std::unique_ptr<FakeInput> FakeInput::connect() {
-    auto input = std::unique_ptr<FakeInput>(new FakeInput);
-    input->display_ = wl_display_connect(shared->socket.toLocal8Bit().constData());
-    if (!input->display_)
-        return nullptr;
-    wl_registry* registry = wl_display_get_registry(input->display_);
-    wl_registry_add_listener(registry, &listener, &input->input_);
-    wl_display_roundtrip(input->display_);
-    wl_registry_destroy(registry);
-    if (!input->input_)
-        return nullptr;
-    org_kde_kwin_fake_input_authenticate(input->input_, "vortaxis tests", "drive the gesture");
-    wl_display_roundtrip(input->display_);
-    return input;
-}
-
-FakeInput::~FakeInput() {
-    if (input_)
-        org_kde_kwin_fake_input_destroy(input_);
-    if (display_)
-        wl_display_disconnect(display_);
-}
-
 // Each request is followed by a round trip, so KWin has handled it on return.
-void FakeInput::key(std::uint32_t evdev, bool pressed) {
-    org_kde_kwin_fake_input_keyboard_key(input_, evdev, pressed ? 1 : 0);
-    wl_display_roundtrip(display_);
+void fake::key(std::uint32_t evdev, bool pressed) {
+    org_kde_kwin_fake_input_keyboard_key(shared->input, evdev, pressed ? 1 : 0);
+    wl_display_roundtrip(shared->display);
 }
 
-void FakeInput::moveTo(double x, double y) {
-    org_kde_kwin_fake_input_pointer_motion_absolute(input_, wl_fixed_from_double(x),
+void fake::moveTo(double x, double y) {
+    org_kde_kwin_fake_input_pointer_motion_absolute(shared->input, wl_fixed_from_double(x),
                                                     wl_fixed_from_double(y));
-    wl_display_roundtrip(display_);
+    wl_display_roundtrip(shared->display);
 }
 
-void FakeInput::button(std::uint32_t linuxButton, bool pressed) {
-    org_kde_kwin_fake_input_button(input_, linuxButton, pressed ? 1 : 0);
-    wl_display_roundtrip(display_);
+void fake::button(std::uint32_t linuxButton, bool pressed) {
+    org_kde_kwin_fake_input_button(shared->input, linuxButton, pressed ? 1 : 0);
+    wl_display_roundtrip(shared->display);
 }
 
-void FakeInput::wheel(double value) {
-    org_kde_kwin_fake_input_axis(input_, 0, wl_fixed_from_double(value));
-    wl_display_roundtrip(display_);
+void fake::wheel(double value) {
+    org_kde_kwin_fake_input_axis(shared->input, 0, wl_fixed_from_double(value));
+    wl_display_roundtrip(shared->display);
 }
 
 std::unique_ptr<kwin::KWinBridge> reportingBridge(const QString& name, qint64 ownPid) {

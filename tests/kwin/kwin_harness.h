@@ -14,9 +14,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-
-struct wl_display;
-struct org_kde_kwin_fake_input;
+#include <optional>
 
 namespace vx::test {
 
@@ -33,22 +31,14 @@ void openWindow(const QString& title);
 // What a client of the shared KWin runs with.
 QProcessEnvironment waylandClient();
 
-// Keys (evdev codes), pointer and wheel through KWin's fake-input protocol;
-// each call returns once KWin has it.
-class FakeInput {
-public:
-    static std::unique_ptr<FakeInput> connect();
-    ~FakeInput();
-    void key(std::uint32_t evdev, bool pressed);
-    void moveTo(double x, double y);
-    void button(std::uint32_t linuxButton, bool pressed); // 0x110 left
-    void wheel(double value);                             // vertical, 15 per notch
-
-private:
-    FakeInput() = default;
-    wl_display* display_ = nullptr;
-    org_kde_kwin_fake_input* input_ = nullptr;
-};
+// Keys (evdev codes), pointer and wheel of the shared KWin through its
+// fake-input protocol; each call returns once KWin has it.
+namespace fake {
+void key(std::uint32_t evdev, bool pressed);
+void moveTo(double x, double y);
+void button(std::uint32_t linuxButton, bool pressed); // 0x110 left
+void wheel(double value);                             // vertical, 15 per notch
+} // namespace fake
 
 // A bridge whose script has reported; fails the test when it does not.
 std::unique_ptr<kwin::KWinBridge>

@@ -92,8 +92,6 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
                 return w.frame;
         return std::nullopt;
     };
-    auto input = FakeInput::connect();
-    ASSERT_TRUE(input);
     vortaxis.expectLine(QStringLiteral("^status: Ready"), 10s);
     ASSERT_FALSE(HasFailure());
 
@@ -112,14 +110,14 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     };
     auto releaseTrigger = [&] {
         for (auto key = trigger.rbegin(); key != trigger.rend(); ++key)
-            input->key(*key, false);
+            fake::key(*key, false);
     };
     auto play = [&](const Case& c, bool first) {
         SCOPED_TRACE(c.name);
         const auto expected = c.expected.isNull() ? frameOf(id) : c.expected;
-        input->moveTo(centre.x(), centre.y());
+        fake::moveTo(centre.x(), centre.y());
         for (auto key : trigger)
-            input->key(key, true);
+            fake::key(key, true);
         vortaxis.expectLine(QStringLiteral("^status: (Aim|Screen)"));
         // Centred under the pointer: a Wayland window cannot place itself.
         ASSERT_TRUE(waitUntil([&] {
@@ -130,12 +128,12 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
             // Enough for a switch whether Qt reads the axis as lines or as
             // pixels; what follows falls in the switch's cooldown.
             for (int notch = 0; notch < 6; ++notch)
-                input->wheel(15);
+                fake::wheel(15);
             vortaxis.expectLine(QStringLiteral("^status: Screen 2/2"));
         }
         if (c.aim) {
             const double a = centerAngleDegrees(*c.aim) * M_PI / 180.0;
-            input->moveTo(centre.x() + 90 * std::cos(a), centre.y() - 90 * std::sin(a));
+            fake::moveTo(centre.x() + 90 * std::cos(a), centre.y() - 90 * std::sin(a));
             vortaxis.expectLine(QStringLiteral("^aim: %1$").arg(title(*c.aim).c_str()));
             if (!demo.isEmpty() && first)
                 saveScreenshot(demo + QStringLiteral("/menu-open.png"));
@@ -146,8 +144,8 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
         // The trigger is held through a click on the hub, and let go after it
         // counted: its release comes over the bus, the click over Wayland.
         if (c.act == clickHub) {
-            input->button(leftButton, true);
-            input->button(leftButton, false);
+            fake::button(leftButton, true);
+            fake::button(leftButton, false);
         } else {
             releaseTrigger();
         }
@@ -180,20 +178,20 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     ASSERT_TRUE(waitUntil([&] { return oracle->desktop().active == settings->id; }));
     // The recorder field lies about 155 px below the top of the frame, title bar
     // included (see the README's screenshots).
-    input->moveTo(settings->frame.x() + 100, settings->frame.y() + 155);
-    input->button(leftButton, true);
-    input->button(leftButton, false);
+    fake::moveTo(settings->frame.x() + 100, settings->frame.y() + 155);
+    fake::button(leftButton, true);
+    fake::button(leftButton, false);
     // Recording takes the old trigger out of KGlobalAccel, or KWin would keep
     // its keys from the window.
     ASSERT_TRUE(waitUntil([] { return triggerShortcut().isEmpty(); }))
         << "the click did not start recording";
     trigger = {leftControl, leftAlt, space};
     for (auto key : trigger)
-        input->key(key, true);
+        fake::key(key, true);
     releaseTrigger();
     // Escape closes the window; the focus goes back to the window behind it.
-    input->key(escape, true);
-    input->key(escape, false);
+    fake::key(escape, true);
+    fake::key(escape, false);
     ASSERT_TRUE(waitUntil([&] { return oracle->desktop().active == id; }));
     // KGlobalAccel now holds the new trigger, and it arranges the window.
     EXPECT_TRUE(waitUntil([] {

@@ -18,20 +18,18 @@ TEST(KWinScriptTest, UsesTheNamesOfTheRunningKWin) {
     const struct {
         const char* supportInformation;
         int major;
-        QStringList present, absent;
+        QStringList names; // none of them in the other version's text
         QString objectPath;
     } versions[] = {
         {"Version\n=======\nKWin version: 5.27.5\n",
          5,
          {"workspace.activeClient", "clientActivated", "clientAdded", "clientRemoved",
           "clientList()", "workspace.numScreens", "numberScreensChanged"},
-         {"activeWindow", "windowActivated", "windowAdded", "windowList()", "workspace.screens"},
          "/7"},
         {"KWin version: 6.0.90\nQt Version: 6.6.1",
          6,
          {"workspace.activeWindow", "windowActivated", "windowAdded", "windowRemoved",
           "windowList()", "workspace.screens", "screensChanged", "w.desktops"},
-         {"activeClient", "clientActivated", "clientAdded", "clientList()", "numScreens"},
          "/Scripting/Script7"},
     };
     for (const auto& v : versions) {
@@ -40,9 +38,9 @@ TEST(KWinScriptTest, UsesTheNamesOfTheRunningKWin) {
             kwin::kwinMajorVersion(QString::fromLatin1(v.supportInformation)).value_or(0);
         EXPECT_EQ(major, v.major);
         const QString text = kwin::bridgeScript({major, 4242, QStringLiteral(":1.23")});
-        for (const auto& name : v.present)
+        for (const auto& name : v.names)
             EXPECT_TRUE(text.contains(name)) << name.toStdString();
-        for (const auto& name : v.absent)
+        for (const auto& name : versions[&v == versions ? 1 : 0].names)
             EXPECT_FALSE(text.contains(name)) << name.toStdString();
         EXPECT_FALSE(text.contains(QLatin1Char('@'))) << "a placeholder was left unfilled";
         EXPECT_TRUE(text.contains(QStringLiteral("\":1.23\"")));
@@ -69,7 +67,6 @@ TEST(KWinBridgeTest, PlacesTheFrontWindowAndOutlivesACrashedCopyAndKWinDying) {
                             {leftover.fileName(), QString::fromLatin1(kwin::scriptPluginName)})
                   .type(),
               QDBusMessage::ReplyMessage);
-    ASSERT_TRUE(scriptLoaded());
     openWindow(QStringLiteral("placement"));
     auto bridge = reportingBridge();
     ASSERT_TRUE(bridge);

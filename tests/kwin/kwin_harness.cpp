@@ -9,7 +9,6 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -112,15 +111,13 @@ QDBusMessage callScripting(const QString& method, const QVariantList& arguments)
 }
 
 bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds deadline) {
-    QDeadlineTimer timer(deadline);
-    while (!ready()) {
-        if (timer.hasExpired())
-            return false;
+    const QDeadlineTimer timer(deadline);
+    bool done = false; // asked once per turn: `ready` may consume what it reads
+    while (!(done = ready()) && !timer.hasExpired())
         QCoreApplication::processEvents(
             QEventLoop::WaitForMoreEvents,
             static_cast<int>(std::max<qint64>(1, timer.remainingTime())));
-    }
-    return true;
+    return done;
 }
 
 QProcessEnvironment waylandClient() {

@@ -8,7 +8,6 @@
 
 #include <QDBusMessage>
 #include <QProcess>
-#include <QString>
 #include <chrono>
 #include <cstdint>
 #include <functional>

@@ -7,7 +7,6 @@
 namespace {
 
 class Plain final : public QRasterWindow {
-protected:
     void paintEvent(QPaintEvent*) override {
         QPainter(this).fillRect(QRect(QPoint(), size()), QColor(70, 110, 160));
     }

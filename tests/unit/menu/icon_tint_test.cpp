@@ -1,5 +1,5 @@
-// The wedge colour from an icon: the thresholds that keep dull pixels out of
-// the vote, the premultiplied mean of the winner, and the lift for dull ones.
+// The wedge colour from an icon: the premultiplied mean of the winning bucket,
+// and the lift for dull ones.
 #include "core/menu/icon_tint.h"
 
 #include <array>
@@ -19,18 +19,6 @@ Image icon(std::vector<std::pair<Pixel, int>> rows) {
     return img;
 }
 } // namespace
-
-TEST(IconTint, ThresholdsAreInclusiveWhereTheyShouldBe) {
-    const std::pair<Pixel, bool> cases[] = {
-        {{255, 0, 0, 41}, true},                                     // premultiplied (41, 0, 0, 41)
-        {{255, 0, 0, 40}, false},      {{28, 0, 0, 255}, true},      // max 28
-        {{27, 0, 0, 255}, false},      {{253, 235, 235, 255}, true}, // min 235, chroma 18
-        {{254, 236, 236, 255}, false}, {{120, 103, 110, 255}, false}, // chroma 17
-        {{121, 103, 110, 255}, true},
-    };
-    for (const auto& [pixel, counts] : cases)
-        EXPECT_EQ(dominantIconColor(icon({{pixel, 24}})).has_value(), counts) << int(pixel[0]);
-}
 
 TEST(IconTint, ReadsThePremultipliedMeanOfTheWinningBucketAndLiftsDullOnes) {
     // Half-transparent red is read darkened, as premultiplied bytes are.

@@ -34,8 +34,6 @@ public:
     std::optional<WindowServiceError> setFrameError;
     std::optional<std::string> managerName;
     std::function<void()> duringSetFrame;
-    std::map<ProcessID, TargetAppInfo> apps;
-    std::optional<TargetAppInfo> frontmostApp;
     int anchorCount = 0;
     std::vector<Rect> frames;
     std::vector<AnchoredWindow> released;
@@ -55,8 +53,8 @@ public:
     }
     void releaseAnchor(const AnchoredWindow& window) override { released.push_back(window); }
     std::optional<std::string> windowManagerName() override { return managerName; }
-    std::optional<TargetAppInfo> targetAppInfo(ProcessID pid) override { return lookup(apps, pid); }
-    std::optional<TargetAppInfo> frontmostAppInfo() override { return frontmostApp; }
+    std::optional<TargetAppInfo> targetAppInfo(ProcessID) override { return std::nullopt; }
+    std::optional<TargetAppInfo> frontmostAppInfo() override { return std::nullopt; }
     ProcessID ownProcessID() override { return 4242; }
 };
 
@@ -85,14 +83,12 @@ public:
     Point center;
     std::optional<LayoutSector> highlighted;
     std::function<void()> onCenterTap;
-    std::string shownName; // of the last application shown, empty for none
     bool isVisible() const override { return visible; }
     Point menuCenter() const override { return center; }
-    void show(Point at, const std::optional<TargetAppInfo>& app) override {
+    void show(Point at, const std::optional<TargetAppInfo>&) override {
         center = at;
         highlighted.reset();
         visible = true;
-        shownName = app ? app->name : "";
     }
     void updateHubLook(Point) override {}
     void setHighlightedSector(std::optional<LayoutSector> s) override { highlighted = s; }

@@ -35,17 +35,6 @@ TEST(HotkeyBinding, DisplayNamesModifiersInFixedOrderJoinedByPlusThenTheKey) {
     EXPECT_NE(HotkeyBinding({ctrl, {}}), HotkeyBinding({ctrl, 0}));
 }
 
-TEST(HotkeyBinding, LayoutTextFollowsUnicodeRules) {
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"\u00A0e\u0301\u2028", "E\u0301"}, // one grapheme of two scalars, trimmed
-        {"\u3000\t\n\v\f\r \u0085", std::nullopt},
-        {"\x1b", std::nullopt}, // Escape from a layout is no name
-        {"\xff", "\uFFFD"},     // malformed bytes do not lose the key
-    };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(keyNameFromLayoutText(text), expected) << text;
-}
-
 TEST(HotkeyBinding, JSONRoundTripsAndDecodesOnlyWellTypedObjects) {
     EXPECT_EQ(encodeJSON(HotkeyBinding::defaultBinding()), R"({"modifiersRaw":786432})");
     EXPECT_EQ(encodeJSON({ctrl | opt, 49}), R"({"modifiersRaw":786432,"keyCode":49})");

@@ -1,9 +1,8 @@
 // The window service on a scripted desktop of one 1440 x 900 display: which
-// window a gesture anchors (the focused window, the window list, and the rules
-// that decide what belongs to the target application), and
-// how it is placed (writes judged by read-back, the window server's move as the
-// fallback, and the errors). Every test checks at its end that no seam was
-// called while the anchor table was locked.
+// listed window stands for the target application, and how it is placed
+// (writes judged by read-back, the window server's move as the fallback, and
+// the errors). Every test checks at its end that no seam was called while the
+// anchor table was locked.
 #include "core/window/accessibility_window_service.h"
 #include "core/window/window_discovery.h"
 #include "fakes/fake_screens.h"
@@ -16,7 +15,6 @@ using namespace vx::test;
 
 namespace {
 using Found = std::optional<DiscoveredWindow>;
-const ElementRef e0 = FakeWindowSystem::element(0);
 const ElementRef e1 = FakeWindowSystem::element(1);
 std::optional<WindowServiceError> errorOf(const Status<WindowServiceError>& status) {
     return status ? std::nullopt : std::optional(status.error());
@@ -48,23 +46,6 @@ protected:
     FakeScreens screens;
     AccessibilityWindowService service{desktop, trust, screens};
 };
-
-TEST_F(WindowServiceTest, FocusedWindowIsAnchoredUnlessItIsThisProgramsOwn) {
-    addFocusedApp(200, "Editor", 42);
-    EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e0, 42}));
-    trust.trusted = false;
-    EXPECT_FALSE(service.anchorFrontmostWindow());
-
-    // This program's menu holds the focus: the frontmost application is meant,
-    // and when that is this program too, nothing is.
-    desktop.stack[0].owner = desktop.own;
-    desktop.focusedApp = desktop.own;
-    desktop.addApp(desktop.own, "Vortaxis").focusedWindow = 0;
-    desktop.addWindow(200, {0, 0, 500, 400}, 43);
-    EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e1, 43}));
-    desktop.frontmost = desktop.own;
-    EXPECT_FALSE(findTargetWindow(desktop, desktop.own));
-}
 
 TEST_F(WindowServiceTest, AnotherApplicationsWindowNeverStandsInForTheTarget) {
     desktop.addApp(200, "Browser");
@@ -124,81 +105,65 @@ protected:
     }
 };
 
-TEST_F(PlacementTest, AWindowLandingMoreThan24PointsOffIsCorrectedThenMovedByTheServer) {
-    for (const auto& [offset, corrected] :
-         {std::pair{0.0, false}, {24.0, false}, {25.0, true}, {-25.0, true}}) {
-        const auto w = anchor();
-        window().landingOffset = {0, offset};
-        EXPECT_TRUE(service.setFrame(leftHalf, w)) << offset;
-        EXPECT_EQ(desktop.count("setPosition"), corrected ? 3u : 2u) << offset;
-        EXPECT_EQ(desktop.count("moveWindowWithGroup"), corrected ? 1u : 0u) << offset;
-    }
-}
-
-// The outcome is what the window reads back: a window held in place or one
-// that will not shrink is reported as such, and a window larger than its slot
-// stays on the display, against the side the slot touches.
+// The outcome is what the window reads back: a window that lands more than 24
+// points off is corrected, then moved by the window server; one held in place
+// or that will not shrink is reported as such; a window larger than its slot
+// stays on the display, against the side the slot touches. With the writes
+// refused, the server moves only the origin: within 8 points that counts, past
+// that a last pass, and the read-back has the last word.
 TEST_F(PlacementTest, TheReadBackDecidesTheOutcomeAndAWindowTooLargeStaysOnTheDisplay) {
     using E = WindowServiceError;
-    const Rect start{100, 100, 800, 600}, tile{2, 18, 1436, 880};
+    enum Trait { plain, held, fixedSize, refused }; // held: by the manager
+    const Rect start{100, 100, 800, 600}, tile{2, 18, 1436, 880}, right{720, 0, 720, 900};
     struct Case {
         const char* name;
         Rect slot; // desktop coordinates (y up) of the 1440 x 900 display
         Rect from;
-        bool held, fixedSize; // held in place by the manager; size not writable
+        Trait trait;
         Size minimum;
+        double landsLower;
         std::optional<E> error;
         Rect landed; // top-left coordinates
+        std::size_t serverMoves;
     };
+    const auto shrink = E::cannotShrink, kept = E::keptInPlace, unplaced = E::cannotSetFrame;
+    const Rect quarter{0, 0, 720, 450}, topRight{720, 0, 720, 450}, from{300, 200, 720, 900};
     // clang-format off
     const Case cases[] = {
-        {"held by the manager", {720, 0, 720, 900}, start, true, false, {}, E::keptInPlace, start},
-        {"held as a tile over the slot", {0, 0, 720, 900}, tile, true, false, {},
-         E::keptInPlace, tile},
-        {"wider than the right half", {720, 0, 720, 900}, start, false, false, {1000, 600},
-         E::cannotShrink, {440, 0, 1000, 900}},
-        {"taller than the bottom-left quarter", {0, 0, 720, 450}, start, false, false, {600, 700},
-         E::cannotShrink, {0, 200, 720, 700}},
-        {"larger than the display", {720, 0, 720, 450}, start, false, false, {1600, 1000},
-         E::cannotShrink, {0, 0, 1600, 1000}},
-        {"of a fixed size too wide", {0, 0, 720, 900}, start, false, true, {},
-         E::cannotShrink, {0, 0, 800, 600}},
-        {"of a fixed smaller size", {720, 0, 720, 900}, {100, 100, 500, 400}, false, true, {},
-         std::nullopt, {720, 0, 500, 400}},
+        {"24 points off", leftHalf, start, plain, {}, 24, {}, {0, 24, 720, 900}, 0},
+        {"25 points off", leftHalf, start, plain, {}, 25, {}, leftHalf, 1},
+        {"25 points high", leftHalf, start, plain, {}, -25, {}, leftHalf, 1},
+        {"held by the manager", right, start, held, {}, 0, kept, start, 2},
+        {"held as a tile over the slot", leftHalf, tile, held, {}, 0, kept, tile, 2},
+        {"too wide", right, start, plain, {1000, 600}, 0, shrink, {440, 0, 1000, 900}, 0},
+        {"too tall", quarter, start, plain, {600, 700}, 0, shrink, {0, 200, 720, 700}, 0},
+        {"too large", topRight, start, plain, {1600, 1000}, 0, shrink, {0, 0, 1600, 1000}, 0},
+        {"fixed too wide", leftHalf, start, fixedSize, {}, 0, shrink, {0, 0, 800, 600}, 0},
+        {"fixed small", right, {100, 100, 500, 400}, fixedSize, {}, 0, {}, {720, 0, 500, 400}, 0},
+        {"refused", leftHalf, from, refused, {}, 0, {}, leftHalf, 1},
+        {"8 narrower", leftHalf, {300, 200, 712, 900}, refused, {}, 0, {}, {0, 0, 712, 900}, 1},
+        {"9 wider", leftHalf, {300, 200, 729, 900}, refused, {}, 0, {}, {0, 0, 729, 900}, 2},
+        {"30 wider", leftHalf, {300, 200, 750, 900}, refused, {}, 0, unplaced, {0, 0, 750, 900}, 2},
     };
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto w = anchor(c.from);
-        window().heldInPlace = c.held;
+        window().heldInPlace = c.trait == held;
         window().minimumSize = c.minimum;
-        if (c.fixedSize)
+        window().landingOffset = {0, c.landsLower};
+        if (c.trait == fixedSize)
             window().sizeWriteStatus = axstatus::attributeUnsupported;
+        if (c.trait == refused)
+            refuseWrites();
         EXPECT_EQ(errorOf(service.setFrame(c.slot, w)), c.error);
         EXPECT_EQ(window().frame, c.landed);
-        // A window that stayed put had the window server try before it was given up.
-        EXPECT_EQ(desktop.count("moveWindowWithGroup"), c.held ? 1u : 0u);
+        EXPECT_EQ(desktop.count("moveWindowWithGroup") + desktop.count("moveWindow"),
+                  c.serverMoves);
     }
 }
 
-TEST_F(PlacementTest, WindowServerMovesOnlyTheOriginAndTheReadBackJudges) {
-    // Writes refused: the server's move counts within 8 points; past that, a
-    // last pass, and the read-back (24 points) has the last word.
-    for (const auto& [widthOff, serverOk, placed] : {std::tuple{0.0, true, true},
-                                                     {-8.0, true, true},
-                                                     {9.0, false, true},
-                                                     {30.0, false, false}}) {
-        const auto w = anchor({300, 200, 720 + widthOff, 900});
-        refuseWrites();
-        const auto status = service.setFrame(leftHalf, w);
-        EXPECT_EQ(window().frame, Rect(0, 0, 720 + widthOff, 900));
-        EXPECT_EQ(desktop.count("moveWindowWithGroup"), 1u);
-        EXPECT_EQ(desktop.count("moveWindow"), serverOk ? 0u : 1u);
-        EXPECT_EQ(desktop.count("setPosition"), serverOk ? 2u : 4u);
-        EXPECT_EQ(errorOf(status),
-                  placed ? std::nullopt : std::optional(WindowServiceError::cannotSetFrame));
-    }
-    // Without a list entry the server's rect judges; without either, nothing does.
+TEST_F(PlacementTest, WithoutAListEntryTheServersRectJudgesAndWithoutEitherNothingDoes) {
     const auto w = anchor({300, 200, 720, 900});
     refuseWrites();
     desktop.windowInfoReadable = false;

@@ -13,11 +13,6 @@
 
 namespace vx::test {
 
-template <class K, class V> std::optional<V> lookup(const std::map<K, V>& map, const K& key) {
-    const auto it = map.find(key);
-    return it == map.end() ? std::nullopt : std::optional(it->second);
-}
-
 class FakePermissions final : public Permissions {
 public:
     bool trusted = true;
@@ -60,16 +55,14 @@ public:
 
 class FakeHotkeySettings final : public HotkeySettings {
 public:
-    HotkeyBinding current = HotkeyBinding::defaultBinding();
-    HotkeyBinding binding() const override { return current; }
+    HotkeyBinding binding() const override { return HotkeyBinding::defaultBinding(); }
     double holdDelay() const override { return 0.2; }
 };
 
 class FakeHoldDetector final : public HoldDetector {
 public:
-    std::function<HotkeyBinding()> bindingProvider;
     std::function<void()> onHoldBegan, onHoldEnded;
-    void setBindingProvider(std::function<HotkeyBinding()> p) override { bindingProvider = p; }
+    void setBindingProvider(std::function<HotkeyBinding()>) override {}
     void setHoldDelayProvider(std::function<double()>) override {}
     void setOnHoldBegan(std::function<void()> c) override { onHoldBegan = c; }
     void setOnHoldEnded(std::function<void()> c) override { onHoldEnded = c; }
@@ -127,7 +120,9 @@ public:
 class FakeKeyboardLayout final : public KeyboardLayout {
 public:
     std::map<KeyCode, std::string> texts;
-    std::optional<std::string> keyText(KeyCode k) const override { return lookup(texts, k); }
+    std::optional<std::string> keyText(KeyCode k) const override {
+        return texts.contains(k) ? std::optional(texts.at(k)) : std::nullopt;
+    }
 };
 
 } // namespace vx::test

@@ -1,7 +1,7 @@
 // The session controller end to end on injected events, wired to recording
 // fakes, a fake desktop and a virtual clock: start, aiming, release, centre
-// click, the status line each leaves behind, which display the wheel steps the
-// gesture to, and what is left once the controller is gone.
+// click, the status line each leaves behind, and which display the wheel steps
+// the gesture to.
 #include "core/session/vortax_session_controller.h"
 #include "fakes/fake_collaborators.h"
 #include "fakes/fake_screens.h"
@@ -62,14 +62,12 @@ public:
 
     void holdBegan() { hold->onHoldBegan(); }
     void holdEnded() { hold->onHoldEnded(); }
-    void centerTap() { menu->onCenterTap(); }
     void scroll(double delta, bool isPrecise) { scrollTap->onScroll(delta, isPrecise); }
     void tick() { loop.clock.advance(VortaxSessionController::aimInterval); }
     void aimFromCenter(double dx, double dy) {
         screens.pointer = {menu->center.x + dx, menu->center.y + dy};
         tick();
     }
-    void wait(double seconds) { loop.clock.advance(Seconds(seconds)); }
 
     bool active() const { return controller->isSessionActive().get(); }
     const std::string& status() const { return controller->statusMessage().get(); }
@@ -104,7 +102,7 @@ const std::string lockedText = "Not arranged · the screen is locked";
 const std::map<char, std::function<void(SessionRig&)>> steps{
     {'H', [](SessionRig& r) { r.holdBegan(); }},
     {'R', [](SessionRig& r) { r.holdEnded(); }},
-    {'C', [](SessionRig& r) { r.centerTap(); }},
+    {'C', [](SessionRig& r) { r.menu->onCenterTap(); }},
     {'<', [](SessionRig& r) { r.aimFromCenter(-100, 0); }},
     {'h', [](SessionRig& r) { r.menu->highlighted = LayoutSector::top; }}, // nothing aimed
     {'i', [](SessionRig& r) { r.controller->refreshIdleStatus(); }},
@@ -160,8 +158,6 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
         {"H<UHR", "No window access", false, 1}, // a repeat changes nothing, the snap is done
         {"AH<R", "No window access", false, 1},
         {"NHC", "No movable front window", true, 0},
-        {"HGC", "Window no longer available", true, 0},
-        {"HSC", "No screen for layout", true, 0},
         {"IHC", "The target window is no longer available.", true, 1},
         {"H<C", "Snapped · Full screen", true, 1},
         {"H<CRC", "Snapped · Full screen", true, 1}, // the click cancelled the hold
@@ -195,35 +191,6 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
     }
 }
 
-// Callbacks the controller handed out may still be called after it is gone: a
-// late timer fire, a queued scroll step, a key event in flight. They must do
-// nothing (the address sanitizer catches any that do more).
-TEST_F(SessionTest, EveryCallbackHandedOutIsInertOnceTheControllerIsGone) {
-    holdBegan();
-    const auto began = hold->onHoldBegan, ended = hold->onHoldEnded, tap = menu->onCenterTap;
-    const auto scrolled = scrollTap->onScroll;
-    const auto binding = hold->bindingProvider;
-    ASSERT_EQ(loop.repeatingActions.size(), 1u);
-    const auto tickLate = loop.repeatingActions[0];
-    tickLate(); // its posted aim is still queued when the controller goes
-    hotkeys.current = {modifier::command, KeyCode{49}};
-    EXPECT_EQ(binding(), hotkeys.current); // read when the monitor asks
-    controller.reset();
-    // Destroyed mid-gesture, it leaves no anchor and no timer behind.
-    EXPECT_EQ(windows.released, std::vector<AnchoredWindow>{editor});
-    EXPECT_EQ(loop.clock.activeTimerCount(), 0);
-    loop.clock.drain();
-    tickLate();
-    ended();
-    tap();
-    scrolled(-200, true);
-    began();
-    loop.clock.advance(Seconds(1));
-    EXPECT_TRUE(windows.frames.empty());
-    EXPECT_EQ(windows.anchorCount, 1);
-    EXPECT_EQ(binding(), HotkeyBinding::defaultBinding()); // nobody left to ask
-}
-
 TEST_F(ThreeDisplays, WheelSwitchesAtItsThresholdsWithDeadZoneReversalCooldownAndWrap) {
     struct Step {
         double waitBefore, delta;
@@ -241,7 +208,7 @@ TEST_F(ThreeDisplays, WheelSwitchesAtItsThresholdsWithDeadZoneReversalCooldownAn
         {0, -10, false, 30, -20}, {0, -4, false, 10, 0}, // 24 in lines: right, wraps
     };
     for (const auto& s : steps) {
-        wait(s.waitBefore);
+        loop.clock.advance(Seconds(s.waitBefore));
         scroll(s.delta, s.precise);
         SCOPED_TRACE(testing::Message() << "after " << s.delta);
         EXPECT_DOUBLE_EQ(accumulated(), s.sumAfter);

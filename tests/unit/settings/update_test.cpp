@@ -18,8 +18,7 @@ TEST(UpdateFeed, RejectsBadFeedsUnsafeAddressesAndComparesVersionsByNumber) {
         {R"({"version":140,"downloadURL":"https://e.org"})", FeedError::missingVersion},
         {R"({"version":"1..2","downloadURL":"https://e.org"})", FeedError::invalidVersion},
         {R"({"version":"1.4.0","downloadURL":"file:///etc/passwd"})", FeedError::unsafeDownloadURL},
-        {R"({"version":"1.4.0","downloadURL":"http://example.org/x"})",
-         FeedError::unsafeDownloadURL},
+        {R"({"version":"1.4.0","downloadURL":"http://e.org/x"})", FeedError::unsafeDownloadURL},
     };
     for (const auto& [json, error] : bad)
         EXPECT_EQ(parseUpdateFeed(json).error(), error) << json;
@@ -76,17 +75,6 @@ TEST_F(UpdateServiceTest, OnlyAFeedSomeoneSetIsAskedAndNeverOneInTheClear) {
     EXPECT_TRUE(network.requests.empty());
     ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_EQ(outcomes[1].kind, UpdateCheckOutcome::Kind::failed);
-}
-
-TEST_F(UpdateServiceTest, AnswersAndTimersAfterTheServiceIsGoneAreIgnored) {
-    service->checkForUpdates();
-    auto request = network.requests.back();
-    service.reset();
-    request.done(feed("9"));
-    loop.advance(10s);
-    EXPECT_TRUE(outcomes.empty());
-    AppUpdateService(loop, network, defaults, "1.2.0", "", 5s); // gone before it settled
-    loop.drain();
 }
 
 } // namespace

@@ -49,10 +49,8 @@ TEST(HotkeyBinding, JSONRoundTripsAndDecodesOnlyWellTypedObjects) {
         {R"({"modifiersRaw":18446744073709551616})", std::nullopt},
         {R"({"modifiersRaw":"262144"})", std::nullopt},
         {R"({"modifiersRaw":262144,"keyCode":65536})", std::nullopt},
-        {R"([262144])", std::nullopt},
         {R"({"modifiersRaw":262144)", std::nullopt}, // truncated
         {R"({"modifiersRaw":262144} trailing)", std::nullopt},
-        {"\xff\xfe{", std::nullopt},
     };
     for (const auto& [json, expected] : cases)
         EXPECT_EQ(decodeJSON(json), expected) << json;

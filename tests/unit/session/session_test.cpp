@@ -219,6 +219,21 @@ TEST_F(ThreeDisplays, WheelSwitchesAtItsThresholdsWithDeadZoneReversalCooldownAn
     }
 }
 
+// At quit a timer's posted aim may still be queued when the controller goes:
+// it must do nothing (the address sanitizer catches any that does more).
+TEST_F(SessionTest, AnAimQueuedWhenTheControllerGoesIsInert) {
+    std::vector<std::function<void()>> queued;
+    holdBegan();
+    loop.held = &queued;
+    aimFromCenter(-100, 0);
+    ASSERT_FALSE(queued.empty());
+    controller.reset();
+    EXPECT_EQ(windows.released, std::vector<AnchoredWindow>{editor}); // no anchor left behind
+    for (auto& task : queued)
+        task();
+    EXPECT_TRUE(windows.frames.empty());
+}
+
 TEST_F(SessionTest, TwoStackedDisplaysAreOrderedLowerFirstAndAPlugInJoinsTheOrder) {
     screens.list = {FakeScreens::make(6, {0, 900, 1440, 900}),
                     FakeScreens::make(5, {0, 0, 1440, 900})};

@@ -93,8 +93,7 @@ public:
 class FakeScreenHighlight final : public ScreenHighlight {
 public:
     std::optional<DisplayID> active;
-    std::vector<DisplayID> shownOn;
-    void show(const Screen& s) override { shownOn.push_back(*(active = s.number.value_or(0))); }
+    void show(const Screen& s) override { active = s.number.value_or(0); }
     void hide() override { active.reset(); }
     std::optional<DisplayID> activeDisplayID() const override { return active; }
 };

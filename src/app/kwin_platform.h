@@ -18,12 +18,10 @@ class KWinBridge;
 
 // Which platform layer a session calls for, from its environment.
 enum class SessionPlatform { x11, kwinWayland, otherWayland };
-// `sessionType` is $XDG_SESSION_TYPE; `kwinOnBus` whether org.kde.KWin is on
-// the session bus; `asked` is $VX_PLATFORM ("x11" or "kwin"), which wins.
-SessionPlatform sessionPlatform(const std::string& sessionType, bool kwinOnBus,
+// `sessionType` is $XDG_SESSION_TYPE, `currentDesktop` $XDG_CURRENT_DESKTOP;
+// `asked` is $VX_PLATFORM ("x11" or "kwin"), which wins.
+SessionPlatform sessionPlatform(const std::string& sessionType, const std::string& currentDesktop,
                                 const std::string& asked);
-// Whether KWin answers on the session bus.
-bool kwinOnSessionBus();
 
 class KWinPlatform {
 public:

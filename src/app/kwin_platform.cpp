@@ -3,6 +3,7 @@
 // session costs KWin and us nothing but the script's keep-alive.
 #include "app/kwin_platform.h"
 
+#include "app/kwin_wheel_catchers.h"
 #include "kwin/global_shortcut_key_source.h"
 #include "kwin/kwin_access_trust.h"
 #include "kwin/kwin_bridge.h"
@@ -77,8 +78,12 @@ struct KWinPlatform::Parts {
     std::unique_ptr<kwin::KWinAccessTrust> trust;
     std::unique_ptr<kwin::GlobalShortcutKeySource> keys;
     NoLayout layout;
+    std::unique_ptr<KWinWheelCatchers> catchers;
     // No client may grab the pointer: the wheel counts over the overlays.
-    OverlayWheelScrollSource scroll;
+    OverlayWheelScrollSource scroll{[this](bool on) {
+        if (catchers)
+            catchers->setShown(on);
+    }};
     std::unique_ptr<LockOnlyAccess> access;
 };
 
@@ -115,6 +120,10 @@ DesktopSeams KWinPlatform::seams() {
 }
 kwin::KWinBridge& KWinPlatform::bridge() {
     return *parts_->bridge;
+}
+
+void KWinPlatform::catchWheelWith(OverlayPlatform overlays) {
+    parts_->catchers = std::make_unique<KWinWheelCatchers>(*parts_->bridge, std::move(overlays));
 }
 
 std::optional<std::string> KWinPlatform::setBinding(const HotkeyBinding& binding) {

@@ -5,6 +5,7 @@
 #include "app/desktop_seams.h"
 #include "core/base/run_loop.h"
 #include "core/input/hotkey_binding.h"
+#include "qt/menu/overlay_platform.h"
 
 #include <functional>
 #include <memory>
@@ -34,6 +35,10 @@ public:
 
     DesktopSeams seams();
     kwin::KWinBridge& bridge();
+
+    // Takes the wheel anywhere while a gesture runs, through windows made
+    // like the overlays.
+    void catchWheelWith(OverlayPlatform overlays);
 
     // Registers the user's trigger with KGlobalAccel; the reason when refused.
     std::optional<std::string> setBinding(const HotkeyBinding& binding);

@@ -224,9 +224,12 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
 
     QSettingsDefaultsStore store;
     qt::QtHttpFetcher fetcher;
-    const auto overlays = makeOverlayPanelFactories(
+    const OverlayPlatform overlayPlatform =
         x11 ? x11OverlayPlatform(rootPlacement(x11->desktopToRoot(), x11->scaleFactor()))
-            : kwinOverlayPlatform(kwin->bridge()));
+            : kwinOverlayPlatform(kwin->bridge());
+    if (kwin)
+        kwin->catchWheelWith(overlayPlatform);
+    const auto overlays = makeOverlayPanelFactories(overlayPlatform);
     AppModel model(AppPlatform{
         runLoop, seams, store, fetcher,
         [&] { return std::make_unique<RadialMenuPanelController>(overlays.menu); },

@@ -27,8 +27,6 @@ public:
     std::optional<AnchoredWindow> front; // what anchorFrontmostWindow() answers
     bool anchorValid = true;
     std::optional<WindowServiceError> setFrameError;
-    std::optional<std::string> managerName;
-    std::function<void()> duringSetFrame;
     int anchorCount = 0;
     std::vector<Rect> frames;
     std::vector<AnchoredWindow> released;
@@ -40,14 +38,12 @@ public:
     bool isAnchorValid(const AnchoredWindow&) override { return anchorValid; }
     Status<WindowServiceError> setFrame(const Rect& frame, const AnchoredWindow&) override {
         frames.push_back(frame);
-        if (duringSetFrame)
-            duringSetFrame();
         if (setFrameError)
             return fail(*setFrameError);
         return {};
     }
     void releaseAnchor(const AnchoredWindow& window) override { released.push_back(window); }
-    std::optional<std::string> windowManagerName() override { return managerName; }
+    std::optional<std::string> windowManagerName() override { return std::nullopt; }
     std::optional<TargetAppInfo> targetAppInfo(ProcessID) override { return std::nullopt; }
     std::optional<TargetAppInfo> frontmostAppInfo() override { return std::nullopt; }
     ProcessID ownProcessID() override { return 4242; }

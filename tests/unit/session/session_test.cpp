@@ -119,14 +119,7 @@ const std::map<char, std::function<void(SessionRig&)>> steps{
          r.tick();
      }},
     {'F', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::cannotSetFrame; }},
-    {'I', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::windowInvalid; }},
     {'W', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::keptInPlace; }},
-    {'m', [](SessionRig& r) { r.windows.managerName = "i3"; }},
-    {'A', // trust revoked while the window moves
-     [](SessionRig& r) {
-         r.windows.setFrameError = WindowServiceError::accessibilityNotTrusted;
-         r.windows.duringSetFrame = [&r] { r.permissions.trusted = false; };
-     }},
 };
 } // namespace
 
@@ -148,16 +141,13 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
         {"H<SR", "No screen for layout", true, 0},
         {"FH<R", "Could not move or resize the window.", true, 1},
         {"WH<R", "The window manager keeps this window in place.", true, 1},
-        {"mWH<R", "i3 keeps this window in place.", true, 1},
         {"H<R", "Snapped · Left half", true, 1},
         {"HhR", "Snapped · Top half", true, 1},
         {"H<RR", "Snapped · Left half", true, 1}, // a second release reports nothing
         {"H<Ri", "Snapped · Left half", true, 1},
         {"H<RUi", "No window access", false, 1},
         {"H<UHR", "No window access", false, 1}, // a repeat changes nothing, the snap is done
-        {"AH<R", "No window access", false, 1},
         {"NHC", "No movable front window", true, 0},
-        {"IHC", "The target window is no longer available.", true, 1},
         {"H<C", "Snapped · Full screen", true, 1},
         {"H<CRC", "Snapped · Full screen", true, 1}, // the click cancelled the hold
         {"HUC", pleaText, true, 0},                  // the menu stays open for the release

@@ -167,7 +167,8 @@ void openWindow(const QString& title) {
     auto* client = new QProcess(&shared->process);
     client->setProcessEnvironment(waylandClient());
     client->setStandardErrorFile(QProcess::nullDevice());
-    client->start(QStringLiteral(VX_FIXTURE_WINDOW), {title});
+    client->start(QStringLiteral(VX_FIXTURE_WINDOW),
+                  {title, QStringLiteral("500"), QStringLiteral("400")});
     client->waitForStarted(5000);
 }
 

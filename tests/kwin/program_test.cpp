@@ -32,8 +32,9 @@ QList<int> triggerShortcut() {
                                        : qdbus_cast<QList<int>>(reply.arguments().constFirst());
 }
 
-// The real program with Control alone as its trigger (KGlobalAccel takes a
-// lone modifier, not the default pair), its --verbose lines read as they come.
+// The real program with Control alone as its trigger (with the default
+// Ctrl+Alt held, the wheel switched no output here), its --verbose lines read
+// as they come.
 struct Program {
     Program() {
         auto env = waylandClient();

@@ -2,8 +2,10 @@
 // KWin (Plasma 6 renames the window calls and the script's object path, and
 // cannot run here, so that is checked on the text). In a real KWin it places
 // the front window and reads it straight back, it is Vortaxis's alone and gone
-// after exit, a copy left by a crash does not stop the next start, and KWin
-// dying leaves a clear status and a bridge that loads the script again.
+// after exit, a copy left by a crash does not stop the next start, a panel is
+// off the usable area, and KWin dying leaves a clear status and a bridge that
+// loads the script again.
+#include "kwin/kwin_screens.h"
 #include "kwin/kwin_script.h"
 #include "kwin/kwin_window_system.h"
 #include "kwin_harness.h"
@@ -87,6 +89,11 @@ TEST(KWinBridgeTest, PlacesTheFrontWindowAndOutlivesACrashedCopyAndKWinDying) {
     const auto size = system.size(*window.value);
     ASSERT_TRUE(position.ok() && size.ok());
     EXPECT_EQ(Rect(*position.value, *size.value), target);
+    // A panel's strut is off the usable area.
+    openWindow(QStringLiteral("panel"), true);
+    EXPECT_TRUE(waitUntil([&] {
+        return kwin::KWinScreens(*bridge).screens().front().visibleFrame == Rect(0, 0, 1280, 770);
+    }));
 
     ASSERT_TRUE(killKWin());
     EXPECT_TRUE(waitUntil([&] { return !bridge->isReporting() && !bridge->problem().isEmpty(); }));

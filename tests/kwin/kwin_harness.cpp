@@ -131,9 +131,9 @@ QProcessEnvironment waylandClient() {
 bool kwinUp() {
     if (shared)
         return true;
-    static int serial = 0;
     auto kwin = std::make_unique<KWin>();
-    kwin->socket = QStringLiteral("vx-kwin-%1").arg(++serial);
+    // The same socket each time, as Plasma restarts a crashed KWin.
+    kwin->socket = QStringLiteral("vx-kwin");
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("KWIN_WAYLAND_NO_PERMISSION_CHECKS"), QStringLiteral("1"));
     env.insert(QStringLiteral("KWIN_SCREENSHOT_NO_PERMISSION_CHECKS"), QStringLiteral("1"));
@@ -163,12 +163,14 @@ bool killKWin() {
     return !kwinOnBus();
 }
 
-void openWindow(const QString& title) {
+void openWindow(const QString& title, bool panel) {
     auto* client = new QProcess(&shared->process);
     client->setProcessEnvironment(waylandClient());
     client->setStandardErrorFile(QProcess::nullDevice());
     client->start(QStringLiteral(VX_FIXTURE_WINDOW),
-                  {title, QStringLiteral("500"), QStringLiteral("400")});
+                  panel ? QStringList{title, QStringLiteral("1280"), QStringLiteral("30"),
+                                      QStringLiteral("panel")}
+                        : QStringList{title, QStringLiteral("500"), QStringLiteral("400")});
     client->waitForStarted(5000);
 }
 

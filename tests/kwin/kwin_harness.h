@@ -25,8 +25,9 @@ bool waitUntil(const std::function<bool()>& ready,
 bool kwinUp();
 // Ends it as a crash would (and for good at the end); true once its bus name is gone.
 bool killKWin();
-// A plain 500 x 400 Wayland client window of `title`; stopped with the KWin.
-void openWindow(const QString& title);
+// A plain 500 x 400 Wayland client window of `title`, or a 30 px panel atop
+// the first output; stopped with the KWin.
+void openWindow(const QString& title, bool panel = false);
 // What a client of the shared KWin runs with.
 QProcessEnvironment waylandClient();
 

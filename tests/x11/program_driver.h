@@ -81,7 +81,7 @@ protected:
         DesktopTest::SetUp();
         if (HasFatalFailure())
             return;
-        const bool managed = !options().windowManager.empty();
+        const bool managed = !desktop().windowManager().empty();
         if (managed) {
             xterm = desktop().launch({"xterm", "-geometry", "80x24+100+100", "-e", "cat"});
             ASSERT_TRUE(xterm) << "xterm did not come up";

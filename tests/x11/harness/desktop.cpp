@@ -52,10 +52,7 @@ std::unique_ptr<Desktop> Desktop::start(const DesktopOptions& options, std::stri
         return *error = "cannot make a temporary directory", nullptr;
     d->dir_ = tmpl;
     std::filesystem::create_directories(d->dir_ + "/config");
-    d->serverKind_ =
-        options.server.empty() ? chooseDisplayServer(options.windowManager) : options.server;
-    auto server = startDisplayServer(d->serverKind_, d->dir_, options.width, options.height,
-                                     options.monitors, error);
+    auto server = startDisplayServer(options.windowManager, d->dir_, options.monitors, error);
     if (!server)
         return nullptr;
     d->server_ = std::move(server->process);
@@ -74,7 +71,7 @@ std::unique_ptr<Desktop> Desktop::start(const DesktopOptions& options, std::stri
                               "x" + std::to_string(m.height) + "/" +
                               std::to_string(m.height * 254 / 960) + "+" + std::to_string(m.x) +
                               "+" + std::to_string(m.y);
-        if (!d->ran({"xrandr", "--setmonitor", m.name, geometry, outputName(d->serverKind_, i)}))
+        if (!d->ran({"xrandr", "--setmonitor", m.name, geometry, outputName(server->kind, i)}))
             return *error = "xrandr --setmonitor " + m.name + " failed", nullptr;
     }
     if (!options.windowManager.empty() && !d->startWindowManager(options.windowManager))

@@ -51,20 +51,12 @@ std::string errorLines(const std::string& path) {
     std::ifstream in(path);
     std::string out;
     for (std::string line; std::getline(in, line);)
-        if (line.find("(EE)") != std::string::npos || line.find("rror") != std::string::npos ||
-            line.find("Fatal") != std::string::npos)
+        if (line.find("(EE)") != std::string::npos || line.find("rror") != std::string::npos)
             out += line + "\n";
     return out;
 }
 
 } // namespace
-
-std::string chooseDisplayServer(const std::string& windowManager) {
-    if (const char* env = std::getenv("VORTAXIS_TEST_SERVER"); env && *env)
-        return env;
-    // These managers see a monitor only where RandR gives it an output.
-    return windowManager.rfind("xfwm4", 0) == 0 || windowManager == "kwin" ? "xorg" : "xvfb";
-}
 
 std::string outputName(const std::string& kind, std::size_t i) {
     if (kind == "xorg")
@@ -72,10 +64,18 @@ std::string outputName(const std::string& kind, std::size_t i) {
     return i == 0 ? "screen" : "none";
 }
 
-std::optional<DisplayServer> startDisplayServer(const std::string& kind, const std::string& dir,
-                                                int width, int height,
+std::optional<DisplayServer> startDisplayServer(const std::string& windowManager,
+                                                const std::string& dir,
                                                 const std::vector<MonitorSpec>& monitors,
                                                 std::string* error) {
+    const char* chosen = std::getenv("VORTAXIS_TEST_SERVER");
+    const std::string kind = chosen && *chosen ? chosen
+                             : windowManager.rfind("xfwm4", 0) == 0 || windowManager == "kwin"
+                                 ? "xorg"
+                                 : "xvfb";
+    int width = 0, height = 0;
+    for (const auto& m : monitors)
+        width = std::max(width, m.x + m.width), height = std::max(height, m.y + m.height);
     // -noreset: without it the server resets when its last client leaves and
     // the monitors made afterwards vanish.
     std::vector<std::string> argv{"-displayfd", "1", "-noreset", "-nolisten", "tcp"};
@@ -112,7 +112,7 @@ std::optional<DisplayServer> startDisplayServer(const std::string& kind, const s
                  errorLines(dir + "/xorg.log");
         return std::nullopt;
     }
-    return DisplayServer{std::move(*process), ":" + *number};
+    return DisplayServer{std::move(*process), ":" + *number, kind};
 }
 
 } // namespace vx::test

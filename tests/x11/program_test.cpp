@@ -110,7 +110,6 @@ TEST_F(ProgramOnScreenTest, ArgumentsAreAnsweredAtOnce) {
     for (const auto& [arguments, exitCode, says] :
          std::vector<std::tuple<std::vector<std::string>, int, std::string>>{
              {{"--help"}, 0, "--verbose"},
-             {{"--version"}, 0, std::string("vortaxis ") + VORTAXIS_VERSION + "\n"},
              {{"--frobnicate"}, 2, "--frobnicate"},
              {{}, 1, "DISPLAY"},
              {{"--probe-wechat"}, 0, ""}}) {

@@ -8,7 +8,9 @@ namespace {
 
 using ScreensTest = DesktopTest;
 
-TEST_F(ScreensTest, ReadsEachMonitorWithAStableNameAndPointsWithYUpFromThePrimaryBottom) {
+// Each monitor with a stable name, the pointer with y up from the primary's
+// bottom; then the room struts leave on the monitors they reach into.
+TEST_F(ScreensTest, ReadsMonitorsAndPointerAndStrutsShrinkOnlyTheMonitorsTheyReachInto) {
     auto conn = openConnection();
     ASSERT_TRUE(conn);
     x11::X11Screens seam(*conn);
@@ -19,20 +21,14 @@ TEST_F(ScreensTest, ReadsEachMonitorWithAStableNameAndPointsWithYUpFromThePrimar
         EXPECT_EQ(screens[i].visibleFrame, screens[i].frame);
         EXPECT_EQ(screens[i].number, conn->atom(i ? "RIGHT" : "LEFT"));
     }
-    // Asked again, the same numbers: the id is what the session remembers.
-    EXPECT_EQ(seam.screens(), screens);
+    EXPECT_EQ(seam.screens(), screens); // the id is what the session remembers
     for (const auto& [x, y, expected] :
          {std::tuple{0, 0, Point{0, 1024}}, {1500, 100, {1500, 924}}, {2559, 1023, {2559, 1}}}) {
         fakeMotion(c(), x, y);
         EXPECT_TRUE(desktop().waitUntil([&] { return seam.pointerLocation() == expected; }))
             << seam.pointerLocation();
     }
-}
 
-TEST_F(ScreensTest, StrutsShrinkOnlyTheMonitorsTheyReachInto) {
-    auto conn = openConnection();
-    ASSERT_TRUE(conn);
-    x11::X11Screens seam(*conn);
     auto visible = [&](std::size_t i) { return seam.screens().at(i).visibleFrame; };
     const Rect L(0, 0, 1280, 1024), R(1280, 0, 1280, 1024), topCut(0, 0, 1280, 1004);
     const char* topLeft = "0,0,20,0,0,0,0,0,0,1279,0,0";

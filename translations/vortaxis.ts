@@ -116,7 +116,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>KGlobalAccel cannot take this trigger; choose one modifier alone or a letter, digit or function key with modifiers.</source>
+        <source>KGlobalAccel cannot take this trigger; choose modifiers alone or a letter, digit, space, arrow or function key with modifiers.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -124,7 +124,15 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>KWin did not come back; Vortaxis ends.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>KWin did not run Vortaxis's script: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KWin has stopped; Vortaxis starts again when it is back.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -189,10 +197,6 @@
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>On Wayland, Vortaxis works only in KDE Plasma's session; log in to an X11 session to use it with this desktop.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -116,16 +116,24 @@
         <translation>Wie lange du hältst, bevor sich das Menü öffnet.</translation>
     </message>
     <message>
-        <source>KGlobalAccel cannot take this trigger; choose one modifier alone or a letter, digit or function key with modifiers.</source>
-        <translation>KGlobalAccel kann diesen Auslöser nicht übernehmen; wähle eine einzelne Sondertaste oder einen Buchstaben, eine Ziffer oder eine Funktionstaste mit Sondertasten.</translation>
+        <source>KGlobalAccel cannot take this trigger; choose modifiers alone or a letter, digit, space, arrow or function key with modifiers.</source>
+        <translation>KGlobalAccel kann diesen Auslöser nicht übernehmen; wähle nur Sondertasten oder einen Buchstaben, eine Ziffer, die Leertaste, eine Pfeil- oder Funktionstaste mit Sondertasten.</translation>
     </message>
     <message>
         <source>KGlobalAccel did not take the trigger: %1</source>
         <translation>KGlobalAccel hat den Auslöser nicht übernommen: %1</translation>
     </message>
     <message>
+        <source>KWin did not come back; Vortaxis ends.</source>
+        <translation>KWin ist nicht zurückgekommen; Vortaxis beendet sich.</translation>
+    </message>
+    <message>
         <source>KWin did not run Vortaxis's script: %1</source>
         <translation>KWin hat das Vortaxis-Skript nicht ausgeführt: %1</translation>
+    </message>
+    <message>
+        <source>KWin has stopped; Vortaxis starts again when it is back.</source>
+        <translation>KWin wurde beendet; Vortaxis startet neu, sobald KWin zurück ist.</translation>
     </message>
     <message>
         <source>KWin has stopped; Vortaxis waits for it to come back.</source>
@@ -190,10 +198,6 @@
     <message>
         <source>OK</source>
         <translation>OK</translation>
-    </message>
-    <message>
-        <source>On Wayland, Vortaxis works only in KDE Plasma's session; log in to an X11 session to use it with this desktop.</source>
-        <translation>Unter Wayland funktioniert Vortaxis nur in der Sitzung von KDE Plasma; melde dich in einer X11-Sitzung an, um es mit dieser Arbeitsumgebung zu verwenden.</translation>
     </message>
     <message>
         <source>Permissions</source>

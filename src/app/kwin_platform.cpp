@@ -3,6 +3,7 @@
 // session costs KWin and us nothing but the script's keep-alive.
 #include "app/kwin_platform.h"
 
+#include "app/kwin_wheel_catchers.h"
 #include "kwin/global_shortcut_key_source.h"
 #include "kwin/kwin_access_trust.h"
 #include "kwin/kwin_bridge.h"
@@ -12,6 +13,10 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
+#include <QEventLoop>
+#include <QTimer>
+#include <chrono>
 
 namespace vx {
 
@@ -36,21 +41,34 @@ private:
     const kwin::GlobalShortcutKeySource& keys_;
 };
 
+// KWin's Wayland socket comes up before its bus name, and a start right
+// after KWin's (at login, or again after a crash) must not take the gap for
+// a session without KWin.
+void awaitKWin(const QDBusConnection& bus, std::chrono::seconds deadline) {
+    const QString kwin = QStringLiteral("org.kde.KWin");
+    if (!bus.isConnected() || bus.interface()->isServiceRegistered(kwin).value())
+        return;
+    QEventLoop wait;
+    QDBusServiceWatcher watcher(kwin, bus, QDBusServiceWatcher::WatchForRegistration);
+    QObject::connect(&watcher, &QDBusServiceWatcher::serviceRegistered, &wait, &QEventLoop::quit);
+    QTimer::singleShot(deadline, &wait, &QEventLoop::quit);
+    // Registered between the question and the watch: the watch never fires.
+    if (!bus.interface()->isServiceRegistered(kwin).value())
+        wait.exec();
+}
+
 } // namespace
 
-SessionPlatform sessionPlatform(const std::string& sessionType, bool kwinOnBus,
+SessionPlatform sessionPlatform(const std::string& sessionType, const std::string& currentDesktop,
                                 const std::string& asked) {
     if (asked == "kwin")
         return SessionPlatform::kwinWayland;
     if (asked == "x11" || sessionType != "wayland")
         return SessionPlatform::x11;
-    return kwinOnBus ? SessionPlatform::kwinWayland : SessionPlatform::otherWayland;
-}
-
-bool kwinOnSessionBus() {
-    auto bus = QDBusConnection::sessionBus();
-    return bus.isConnected() &&
-           bus.interface()->isServiceRegistered(QStringLiteral("org.kde.KWin")).value();
+    // XDG_CURRENT_DESKTOP is a colon-separated list, "KDE" for Plasma.
+    const std::string padded = ":" + currentDesktop + ":";
+    return padded.find(":KDE:") != std::string::npos ? SessionPlatform::kwinWayland
+                                                     : SessionPlatform::otherWayland;
 }
 
 struct KWinPlatform::Parts {
@@ -60,8 +78,12 @@ struct KWinPlatform::Parts {
     std::unique_ptr<kwin::KWinAccessTrust> trust;
     std::unique_ptr<kwin::GlobalShortcutKeySource> keys;
     NoLayout layout;
+    std::unique_ptr<KWinWheelCatchers> catchers;
     // No client may grab the pointer: the wheel counts over the overlays.
-    OverlayWheelScrollSource scroll;
+    OverlayWheelScrollSource scroll{[this](bool on) {
+        if (catchers)
+            catchers->setShown(on);
+    }};
     std::unique_ptr<LockOnlyAccess> access;
 };
 
@@ -70,6 +92,7 @@ std::unique_ptr<KWinPlatform> KWinPlatform::open(std::function<void(const std::s
     auto parts = std::make_unique<Parts>();
     QString why;
     const auto bus = QDBusConnection::sessionBus();
+    awaitKWin(bus, std::chrono::seconds(10));
     parts->bridge = kwin::KWinBridge::start(bus, &why);
     if (!parts->bridge) {
         *error = why.toStdString();
@@ -97,6 +120,10 @@ DesktopSeams KWinPlatform::seams() {
 }
 kwin::KWinBridge& KWinPlatform::bridge() {
     return *parts_->bridge;
+}
+
+void KWinPlatform::catchWheelWith(OverlayPlatform overlays) {
+    parts_->catchers = std::make_unique<KWinWheelCatchers>(*parts_->bridge, std::move(overlays));
 }
 
 std::optional<std::string> KWinPlatform::setBinding(const HotkeyBinding& binding) {

@@ -5,6 +5,7 @@
 #include "app/desktop_seams.h"
 #include "core/base/run_loop.h"
 #include "core/input/hotkey_binding.h"
+#include "qt/menu/overlay_platform.h"
 
 #include <functional>
 #include <memory>
@@ -18,12 +19,10 @@ class KWinBridge;
 
 // Which platform layer a session calls for, from its environment.
 enum class SessionPlatform { x11, kwinWayland, otherWayland };
-// `sessionType` is $XDG_SESSION_TYPE; `kwinOnBus` whether org.kde.KWin is on
-// the session bus; `asked` is $VX_PLATFORM ("x11" or "kwin"), which wins.
-SessionPlatform sessionPlatform(const std::string& sessionType, bool kwinOnBus,
+// `sessionType` is $XDG_SESSION_TYPE, `currentDesktop` $XDG_CURRENT_DESKTOP;
+// `asked` is $VX_PLATFORM ("x11" or "kwin"), which wins.
+SessionPlatform sessionPlatform(const std::string& sessionType, const std::string& currentDesktop,
                                 const std::string& asked);
-// Whether KWin answers on the session bus.
-bool kwinOnSessionBus();
 
 class KWinPlatform {
 public:
@@ -36,6 +35,10 @@ public:
 
     DesktopSeams seams();
     kwin::KWinBridge& bridge();
+
+    // Takes the wheel anywhere while a gesture runs, through windows made
+    // like the overlays.
+    void catchWheelWith(OverlayPlatform overlays);
 
     // Registers the user's trigger with KGlobalAccel; the reason when refused.
     std::optional<std::string> setBinding(const HotkeyBinding& binding);

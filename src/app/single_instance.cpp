@@ -83,6 +83,13 @@ SingleInstance::SingleInstance(QString name) : name_(std::move(name)) {}
 
 SingleInstance::~SingleInstance() = default;
 
+void SingleInstance::release() {
+    if (server_)
+        server_->close();
+    if (lock_)
+        lock_->unlock();
+}
+
 SingleInstance::Start SingleInstance::claim(QString* problem) {
     lock_ = std::make_unique<QLockFile>(name_ + QStringLiteral(".lock"));
     const QDeadlineTimer deadline(handOverTimeoutMs);

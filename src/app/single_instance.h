@@ -35,6 +35,9 @@ public:
     // reason in `error`) when the socket cannot be created.
     bool listen(std::function<void()> onRequest, QString* error);
 
+    // Gives up the lock and the socket now, for a start again in this process.
+    void release();
+
 private:
     bool notifyRunningInstance();
 

@@ -5,6 +5,7 @@
 #include "vortaxis_app.h"
 
 #include "app/app_model.h"
+#include "app/compositor_restart.h"
 #include "app/kwin_platform.h"
 #include "app/single_instance.h"
 #include "app/tray_icon.h"
@@ -31,6 +32,7 @@
 #include <cstdio>
 #include <iostream>
 #include <syslog.h>
+#include <vector>
 
 namespace vx {
 
@@ -109,14 +111,19 @@ OverlayPlatform kwinOverlayPlatform(kwin::KWinBridge& bridge) {
 } // namespace
 
 int runVortaxis(const CommandLine& line, int& argc, char** argv) {
+    // The arguments as started, for a start again after KWin's loss: Qt
+    // takes its own out of argv.
+    static std::vector<char*> started(argv, argv + argc + 1);
     const std::string display = displayName(line);
-    const std::string sessionType = environment("XDG_SESSION_TYPE");
-    const std::string asked = environment("VX_PLATFORM");
-    // KWin is used only when asked for: its layer cannot yet take a trigger of
-    // two modifiers (the default) nor keep the focus off the menu, and a
-    // Wayland session is better told plainly to use X11 (the X11 trust check
-    // says so) than given a gesture that half works.
-    const bool wayland = asked == "kwin";
+    // Chosen from the environment alone: Qt's platform plugin must be set
+    // before the application object, before the bus can be asked. Another
+    // Wayland desktop runs the X11 side through Xwayland, whose status tells
+    // the user to log in to an X11 session.
+    const SessionPlatform kind = line.probe ? SessionPlatform::x11
+                                            : sessionPlatform(environment("XDG_SESSION_TYPE"),
+                                                              environment("XDG_CURRENT_DESKTOP"),
+                                                              environment("VX_PLATFORM"));
+    const bool wayland = kind == SessionPlatform::kwinWayland;
     if ((line.probe || !wayland) && display.empty()) {
         std::cerr << "vortaxis: " << localized("no X display (DISPLAY is not set)") << '\n';
         return 1;
@@ -127,6 +134,12 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
         // The overlays are Wayland windows that KWin's script places.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "wayland");
+        // Plasma's wrapper has a crashed KWin back within seconds.
+        if (!awaitCompositorIfRestarted(std::chrono::seconds(60))) {
+            std::cerr << "vortaxis: " << localized("KWin did not come back; Vortaxis ends.")
+                      << '\n';
+            return 1;
+        }
     } else {
         // An X11 program: on a desktop that offers both, Qt must not pick Wayland,
         // or its panels would not share coordinates with the windows we move.
@@ -146,15 +159,6 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
     QPixmapCache::setCacheLimit(0);
 
     qt::installTranslations();
-    const SessionPlatform kind =
-        wayland ? sessionPlatform(sessionType, kwinOnSessionBus(), asked) : SessionPlatform::x11;
-    if (kind == SessionPlatform::otherWayland) {
-        std::cerr << "vortaxis: "
-                  << localized("On Wayland, Vortaxis works only in KDE Plasma's session; log in "
-                               "to an X11 session to use it with this desktop.")
-                  << '\n';
-        return 1;
-    }
     const std::string seat = kind == SessionPlatform::kwinWayland
                                  ? "wayland-" + environment("WAYLAND_DISPLAY")
                                  : display;
@@ -175,6 +179,8 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
         break;
     }
 
+    if (wayland)
+        restartWhenCompositorDies(started.data(), [&instance] { instance.release(); });
     installLogSink();
     QtRunLoop runLoop;
     int lostStatus = 0;
@@ -218,9 +224,12 @@ int runVortaxis(const CommandLine& line, int& argc, char** argv) {
 
     QSettingsDefaultsStore store;
     qt::QtHttpFetcher fetcher;
-    const auto overlays = makeOverlayPanelFactories(
+    const OverlayPlatform overlayPlatform =
         x11 ? x11OverlayPlatform(rootPlacement(x11->desktopToRoot(), x11->scaleFactor()))
-            : kwinOverlayPlatform(kwin->bridge()));
+            : kwinOverlayPlatform(kwin->bridge());
+    if (kwin)
+        kwin->catchWheelWith(overlayPlatform);
+    const auto overlays = makeOverlayPanelFactories(overlayPlatform);
     AppModel model(AppPlatform{
         runLoop, seams, store, fetcher,
         [&] { return std::make_unique<RadialMenuPanelController>(overlays.menu); },

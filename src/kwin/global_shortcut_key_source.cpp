@@ -69,24 +69,25 @@ constexpr std::tuple<ModifierFlags, int, int> modifierTable[] = {
 
 } // namespace
 
-std::optional<int> qtShortcut(const HotkeyBinding& binding) {
+std::vector<int> qtShortcuts(const HotkeyBinding& binding) {
     int modifiers = 0;
-    int loneKey = 0;
-    int count = 0;
-    for (const auto& [flag, qtModifier, key] : modifierTable) {
-        if (binding.maskedModifiers() & flag) {
+    for (const auto& [flag, qtModifier, key] : modifierTable)
+        if (binding.maskedModifiers() & flag)
             modifiers |= qtModifier;
-            loneKey = key;
-            ++count;
-        }
+    if (binding.keyCode) {
+        for (const auto& [code, key] : keyTable)
+            if (code == *binding.keyCode)
+                return {modifiers | key};
+        return {};
     }
-    if (!binding.keyCode)
-        // KGlobalAccel knows a single modifier alone, not a set of them.
-        return count == 1 ? std::optional(modifiers | loneKey) : std::nullopt;
-    for (const auto& [code, key] : keyTable)
-        if (code == *binding.keyCode)
-            return modifiers | key;
-    return std::nullopt;
+    // Modifiers alone: KWin matches the one pressed last, with the others
+    // held, some versions with its own bit and some without; the first
+    // form is the one the shortcut settings show.
+    std::vector<int> keys;
+    for (const auto& [flag, qtModifier, key] : modifierTable)
+        if (binding.maskedModifiers() & flag)
+            keys.insert(keys.begin(), {modifiers | key, (modifiers & ~qtModifier) | key});
+    return keys;
 }
 
 GlobalShortcutKeySource::GlobalShortcutKeySource(const QDBusConnection& bus) : bus_(bus) {
@@ -125,7 +126,8 @@ void GlobalShortcutKeySource::setRecording(bool recording) {
     if (recording) {
         // A hold that began with the old trigger ends with the recording.
         if (down_)
-            released(QString::fromLatin1(shortcutComponent), QString::fromLatin1(shortcutAction), 0);
+            released(QString::fromLatin1(shortcutComponent), QString::fromLatin1(shortcutAction),
+                     0);
         unregister();
     } else if (!registered_) {
         // Nothing recorded: the old trigger again (it was taken before).
@@ -135,20 +137,16 @@ void GlobalShortcutKeySource::setRecording(bool recording) {
 }
 
 std::optional<QString> GlobalShortcutKeySource::setBinding(const HotkeyBinding& binding) {
-    const auto key = qtShortcut(binding);
-    if (!key)
+    const std::vector<int> forms = qtShortcuts(binding);
+    if (forms.empty())
         return QString::fromStdString(
-            localized("KGlobalAccel cannot take this trigger; choose one modifier alone or a "
-                      "letter, digit or function key with modifiers."));
+            localized("KGlobalAccel cannot take this trigger; choose modifiers alone or a letter, "
+                      "digit, space, arrow or function key with modifiers."));
     binding_ = binding;
     // A stored value of ours, from a run that crashed, must not win over this one.
     unregister();
     const QDBusMessage registered = call(bus_, QStringLiteral("doRegister"), {actionId()});
-    // KWin 5.27 matches a lone modifier as the bare key, without its own
-    // modifier bit; the form with the bit is what the shortcut settings show.
-    QList<int> keys{*key};
-    if (!binding.keyCode)
-        keys.append(*key & ~static_cast<int>(Qt::KeyboardModifierMask));
+    const QList<int> keys(forms.begin(), forms.end());
     const QDBusMessage set = call(bus_, QStringLiteral("setShortcut"),
                                   {actionId(), QVariant::fromValue(keys), setFlags});
     if (registered.type() != QDBusMessage::ReplyMessage || set.type() != QDBusMessage::ReplyMessage)
@@ -161,7 +159,7 @@ std::optional<QString> GlobalShortcutKeySource::setBinding(const HotkeyBinding& 
     const auto given = set.arguments().isEmpty()
                            ? QList<int>()
                            : qdbus_cast<QList<int>>(set.arguments().constFirst());
-    if (given.isEmpty() || given.constFirst() != *key)
+    if (given.isEmpty() || given.constFirst() != forms.front())
         return QString::fromStdString(
             localized("Another program already uses this trigger as a global shortcut."));
     return std::nullopt;

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace vx::kwin {
 
@@ -26,9 +27,9 @@ class OwnWindowKeys;
 inline constexpr const char* shortcutComponent = "vortaxis";
 inline constexpr const char* shortcutAction = "hold-trigger";
 
-// The Qt key code (key | modifiers) KGlobalAccel stores for a binding; absent
-// for keys it cannot express.
-std::optional<int> qtShortcut(const HotkeyBinding& binding);
+// The Qt key codes (key | modifiers) KGlobalAccel holds for a binding, the
+// form its settings show first; empty for keys it cannot express.
+std::vector<int> qtShortcuts(const HotkeyBinding& binding);
 
 class GlobalShortcutKeySource final : public QObject, public KeySource {
     Q_OBJECT

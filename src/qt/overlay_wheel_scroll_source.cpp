@@ -14,6 +14,8 @@ std::optional<std::string> OverlayWheelScrollSource::start(Handlers handlers) {
     handlers_ = std::move(handlers);
     if (!started_ && QCoreApplication::instance())
         QCoreApplication::instance()->installEventFilter(this);
+    if (!started_ && onActive_)
+        onActive_(true);
     started_ = true;
     return std::nullopt;
 }
@@ -21,6 +23,8 @@ std::optional<std::string> OverlayWheelScrollSource::start(Handlers handlers) {
 void OverlayWheelScrollSource::stop() {
     if (started_ && QCoreApplication::instance())
         QCoreApplication::instance()->removeEventFilter(this);
+    if (started_ && onActive_)
+        onActive_(false);
     started_ = false;
     handlers_ = {};
 }

@@ -1,8 +1,18 @@
 // A plain Wayland client window for the KWin tests: a title and a size from
-// the command line, a solid fill, nothing else, until it is killed.
+// the command line, a solid fill, nothing else, until it is killed. With
+// "panel" after the size it is a panel as Plasma's own are (KDE's plasma-shell
+// protocol, always visible, at the output's top left), whose strut KWin takes
+// off the usable area.
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRasterWindow>
+
+#if VX_PLASMA_SHELL
+#include "plasma-shell-client.h"
+
+#include <qpa/qplatformnativeinterface.h>
+#include <wayland-client.h>
+#endif
 
 namespace {
 
@@ -13,6 +23,39 @@ protected:
     }
 };
 
+#if VX_PLASMA_SHELL
+void bindShell(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+               std::uint32_t) {
+    if (std::string_view(interface) == org_kde_plasma_shell_interface.name)
+        *static_cast<org_kde_plasma_shell**>(data) = static_cast<org_kde_plasma_shell*>(
+            wl_registry_bind(registry, name, &org_kde_plasma_shell_interface, 1));
+}
+void ignore(void*, wl_registry*, std::uint32_t) {}
+const wl_registry_listener listener = {bindShell, ignore};
+
+// False when the compositor offers no plasma shell.
+bool makePanel(QWindow& window) {
+    auto* native = QGuiApplication::platformNativeInterface();
+    auto* display = static_cast<wl_display*>(
+        native->nativeResourceForIntegration(QByteArrayLiteral("wl_display")));
+    auto* surface = static_cast<wl_surface*>(
+        native->nativeResourceForWindow(QByteArrayLiteral("surface"), &window));
+    org_kde_plasma_shell* shell = nullptr;
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &listener, &shell);
+    wl_display_roundtrip(display);
+    if (!shell || !surface)
+        return false;
+    auto* role = org_kde_plasma_shell_get_surface(shell, surface);
+    org_kde_plasma_surface_set_role(role, ORG_KDE_PLASMA_SURFACE_ROLE_PANEL);
+    org_kde_plasma_surface_set_panel_behavior(role,
+                                              ORG_KDE_PLASMA_SURFACE_PANEL_BEHAVIOR_ALWAYS_VISIBLE);
+    org_kde_plasma_surface_set_position(role, 0, 0);
+    wl_display_flush(display);
+    return true;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -22,6 +65,13 @@ int main(int argc, char** argv) {
     window.setTitle(args.value(1, QStringLiteral("Vortaxis fixture")));
     window.resize(args.value(2, QStringLiteral("400")).toInt(),
                   args.value(3, QStringLiteral("300")).toInt());
+    const bool panel = args.value(4) == QLatin1String("panel");
+    if (panel)
+        window.setFlag(Qt::FramelessWindowHint);
     window.show();
+#if VX_PLASMA_SHELL
+    if (panel && !makePanel(window))
+        return 1;
+#endif
     return QGuiApplication::exec();
 }

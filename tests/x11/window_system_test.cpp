@@ -81,7 +81,7 @@ TEST_F(WindowSystemTest, PlacesAFrameExactlyIntoHalvesAndQuartersOfBothMonitors)
 
 // Once a placement is answered our connection hears no more of the window:
 // a terminal that rewrites its title all day must not wake us each time.
-TEST_F(WindowSystemTest, AWindowPlacedOnceNoLongerWakesUs) {
+TEST_F(WindowSystemTest, AWindowPlacedOnceNoLongerWakesUsAndOnceGoneAnswersQuietly) {
     auto client = desktop().launchFixture({"--geometry", "300x200+200+200"});
     ASSERT_TRUE(client);
     const auto w = client->window;
@@ -106,6 +106,29 @@ TEST_F(WindowSystemTest, AWindowPlacedOnceNoLongerWakesUs) {
     (void)conn_->dispatch();
     conn_->removeHandler(id);
     EXPECT_EQ(heard, 0);
+
+    // Gone, it answers every question with a status, and nothing is printed.
+    const auto e = element(w);
+    const auto frameId = ws_->windowID(e);
+    ASSERT_TRUE(frameId.ok());
+    const pid_t pid = client->process.pid();
+    client->process.terminate();
+    ASSERT_TRUE(desktop().waitUntil([&] { return desktop().clientList().empty(); }));
+    ::testing::internal::CaptureStderr();
+    for (const auto status :
+         {ws_->position(e).status, ws_->size(e).status, ws_->role(e).status, ws_->title(e).status,
+          ws_->isPositionSettable(e).status, ws_->isSizeSettable(e).status, ws_->windowID(e).status,
+          ws_->setPosition(e, {0, 0}), ws_->setSize(e, {100, 100}),
+          ws_->serverScreenRect(*frameId.value).status, ws_->moveWindow(*frameId.value, {0, 0})})
+        EXPECT_NE(status, axstatus::success);
+    EXPECT_FALSE(ws_->windowInfo(*frameId.value));
+    EXPECT_EQ(ws_->role(ws_->applicationElement(pid)).status, axstatus::invalidElement);
+    EXPECT_FALSE(ws_->runningApplication(pid));
+    EXPECT_FALSE(ws_->applicationIcon(pid));
+    auto list = ws_->onScreenWindows();
+    EXPECT_TRUE(list && list->empty());
+    EXPECT_FALSE(conn_->dispatch()) << "events queued for the gone window are dropped quietly";
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 // Fluxbox still sends notices at a new window's old place for a moment after
@@ -174,34 +197,6 @@ TEST_F(WindowSystemTest, ListsOnScreenWindowsFrontToBackWithOwnersAndLayers) {
     expectFrameAt(front->window, Rect({1500, 300}, before->size));
     EXPECT_EQ(ws_->moveWindowWithGroup(id, {10, 20}), axstatus::success);
     expectFrameAt(front->window, Rect({10, 20}, before->size));
-}
-
-TEST_F(WindowSystemTest, AVanishedWindowAnswersWithStatusesAndNoNoise) {
-    auto client = desktop().launchFixture({"--geometry", "300x200+200+200"});
-    ASSERT_TRUE(client);
-    auto e = element(client->window);
-    auto id = ws_->windowID(e);
-    ASSERT_TRUE(id.ok());
-    pid_t pid = client->process.pid();
-    client->process.terminate();
-    ASSERT_TRUE(desktop().waitUntil([&] { return desktop().clientList().empty(); }));
-
-    ::testing::internal::CaptureStderr();
-    for (const auto status :
-         {ws_->position(e).status, ws_->size(e).status, ws_->role(e).status, ws_->title(e).status,
-          ws_->isPositionSettable(e).status, ws_->isSizeSettable(e).status, ws_->windowID(e).status,
-          ws_->setPosition(e, {0, 0}), ws_->setSize(e, {100, 100}),
-          ws_->serverScreenRect(*id.value).status, ws_->moveWindow(*id.value, {0, 0})})
-        EXPECT_NE(status, axstatus::success);
-    EXPECT_FALSE(ws_->windowInfo(*id.value));
-    EXPECT_EQ(ws_->role(ws_->applicationElement(pid)).status, axstatus::invalidElement);
-    EXPECT_FALSE(ws_->runningApplication(pid));
-    EXPECT_FALSE(ws_->applicationIcon(pid));
-    auto list = ws_->onScreenWindows();
-    EXPECT_TRUE(list && list->empty());
-    // Events that were queued for the gone window are dropped quietly too.
-    EXPECT_FALSE(conn_->dispatch());
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(InstallPrefix, SeparatesProgramsThatShareABinDirectory) {

@@ -13,11 +13,6 @@
 
 namespace vx::test {
 
-template <class K, class V> std::optional<V> lookup(const std::map<K, V>& map, const K& key) {
-    const auto it = map.find(key);
-    return it == map.end() ? std::nullopt : std::optional(it->second);
-}
-
 class FakePermissions final : public Permissions {
 public:
     bool trusted = true;
@@ -32,10 +27,6 @@ public:
     std::optional<AnchoredWindow> front; // what anchorFrontmostWindow() answers
     bool anchorValid = true;
     std::optional<WindowServiceError> setFrameError;
-    std::optional<std::string> managerName;
-    std::function<void()> duringSetFrame;
-    std::map<ProcessID, TargetAppInfo> apps;
-    std::optional<TargetAppInfo> frontmostApp;
     int anchorCount = 0;
     std::vector<Rect> frames;
     std::vector<AnchoredWindow> released;
@@ -47,31 +38,27 @@ public:
     bool isAnchorValid(const AnchoredWindow&) override { return anchorValid; }
     Status<WindowServiceError> setFrame(const Rect& frame, const AnchoredWindow&) override {
         frames.push_back(frame);
-        if (duringSetFrame)
-            duringSetFrame();
         if (setFrameError)
             return fail(*setFrameError);
         return {};
     }
     void releaseAnchor(const AnchoredWindow& window) override { released.push_back(window); }
-    std::optional<std::string> windowManagerName() override { return managerName; }
-    std::optional<TargetAppInfo> targetAppInfo(ProcessID pid) override { return lookup(apps, pid); }
-    std::optional<TargetAppInfo> frontmostAppInfo() override { return frontmostApp; }
+    std::optional<std::string> windowManagerName() override { return std::nullopt; }
+    std::optional<TargetAppInfo> targetAppInfo(ProcessID) override { return std::nullopt; }
+    std::optional<TargetAppInfo> frontmostAppInfo() override { return std::nullopt; }
     ProcessID ownProcessID() override { return 4242; }
 };
 
 class FakeHotkeySettings final : public HotkeySettings {
 public:
-    HotkeyBinding current = HotkeyBinding::defaultBinding();
-    HotkeyBinding binding() const override { return current; }
+    HotkeyBinding binding() const override { return HotkeyBinding::defaultBinding(); }
     double holdDelay() const override { return 0.2; }
 };
 
 class FakeHoldDetector final : public HoldDetector {
 public:
-    std::function<HotkeyBinding()> bindingProvider;
     std::function<void()> onHoldBegan, onHoldEnded;
-    void setBindingProvider(std::function<HotkeyBinding()> p) override { bindingProvider = p; }
+    void setBindingProvider(std::function<HotkeyBinding()>) override {}
     void setHoldDelayProvider(std::function<double()>) override {}
     void setOnHoldBegan(std::function<void()> c) override { onHoldBegan = c; }
     void setOnHoldEnded(std::function<void()> c) override { onHoldEnded = c; }
@@ -85,14 +72,12 @@ public:
     Point center;
     std::optional<LayoutSector> highlighted;
     std::function<void()> onCenterTap;
-    std::string shownName; // of the last application shown, empty for none
     bool isVisible() const override { return visible; }
     Point menuCenter() const override { return center; }
-    void show(Point at, const std::optional<TargetAppInfo>& app) override {
+    void show(Point at, const std::optional<TargetAppInfo>&) override {
         center = at;
         highlighted.reset();
         visible = true;
-        shownName = app ? app->name : "";
     }
     void updateHubLook(Point) override {}
     void setHighlightedSector(std::optional<LayoutSector> s) override { highlighted = s; }
@@ -104,8 +89,7 @@ public:
 class FakeScreenHighlight final : public ScreenHighlight {
 public:
     std::optional<DisplayID> active;
-    std::vector<DisplayID> shownOn;
-    void show(const Screen& s) override { shownOn.push_back(*(active = s.number.value_or(0))); }
+    void show(const Screen& s) override { active = s.number.value_or(0); }
     void hide() override { active.reset(); }
     std::optional<DisplayID> activeDisplayID() const override { return active; }
 };
@@ -131,7 +115,9 @@ public:
 class FakeKeyboardLayout final : public KeyboardLayout {
 public:
     std::map<KeyCode, std::string> texts;
-    std::optional<std::string> keyText(KeyCode k) const override { return lookup(texts, k); }
+    std::optional<std::string> keyText(KeyCode k) const override {
+        return texts.contains(k) ? std::optional(texts.at(k)) : std::nullopt;
+    }
 };
 
 } // namespace vx::test

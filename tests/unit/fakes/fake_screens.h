@@ -18,12 +18,8 @@ public:
     std::optional<Screen> mainScreen() const override { return main; }
     Point pointerLocation() const override { return pointer; }
 
-    // A display of `frame` whose usable area is the same minus `menuBar` at the top.
-    static Screen make(DisplayID id, Rect frame, double menuBar = 0) {
-        Rect visible = frame;
-        visible.size.height -= menuBar;
-        return Screen{id, frame, visible};
-    }
+    // A display whose whole frame is usable.
+    static Screen make(DisplayID id, Rect frame) { return Screen{id, frame, frame}; }
 };
 
 } // namespace vx::test

@@ -25,25 +25,20 @@ struct LockWatch {
 
 struct FakeWindow {
     ProcessID owner = 0;
-    Rect frame;          // top-left coordinates
-    bool exposed = true; // listed among the owner's accessibility windows
+    Rect frame; // top-left coordinates
     std::optional<WindowID> id;
-    bool positionSettable = true, sizeSettable = true;
     AXStatus positionWriteStatus = axstatus::success, sizeWriteStatus = axstatus::success;
     // Where writes land: sizes never go below this, positions are off by this.
     Size minimumSize{};
     Point landingOffset{};
-    bool listed = true; // in the on-screen window list
     std::int64_t layer = 0;
     std::function<void(WindowListEntry&)> editEntry{};
-    bool closed = false;
     // Every write is taken and nothing moves: a tiling manager's tiled window.
     bool heldInPlace = false;
 };
 
 struct FakeApp {
     RunningApplication info;
-    AXStatus windowsStatus = axstatus::success;
     std::optional<std::size_t> focusedWindow; // index into FakeWindowSystem::stack
 };
 
@@ -87,25 +82,20 @@ public:
     }
     AXRead<std::vector<ElementRef>> windows(ElementRef app) override {
         const auto* a = appOf(app, "windows");
-        if (!a || a->windowsStatus != axstatus::success)
-            return AXRead<std::vector<ElementRef>>::error(a ? a->windowsStatus
-                                                            : axstatus::invalidElement);
+        if (!a)
+            return AXRead<std::vector<ElementRef>>::error(axstatus::invalidElement);
         std::vector<ElementRef> out;
         for (std::size_t i = 0; i < stack.size(); ++i)
-            if (stack[i].owner == a->info.processID && stack[i].exposed && !stack[i].closed)
+            if (stack[i].owner == a->info.processID)
                 out.push_back(element(i));
         return AXRead<std::vector<ElementRef>>::of(out);
     }
     AXRead<Point> position(ElementRef e) override { return read(e, &Rect::origin); }
     AXRead<Size> size(ElementRef e) override { return read(e, &Rect::size); }
-    AXRead<std::string> role(ElementRef e) override { return read(e, "AXWindow"); }
-    AXRead<std::string> title(ElementRef e) override { return read(e, ""); }
-    AXRead<bool> isPositionSettable(ElementRef e) override {
-        return read(e, live(e) && live(e)->positionSettable);
-    }
-    AXRead<bool> isSizeSettable(ElementRef e) override {
-        return read(e, live(e) && live(e)->sizeSettable);
-    }
+    AXRead<std::string> role(ElementRef e) override { return read(e, std::string("AXWindow")); }
+    AXRead<std::string> title(ElementRef e) override { return read(e, std::string()); }
+    AXRead<bool> isPositionSettable(ElementRef e) override { return read(e, true); }
+    AXRead<bool> isSizeSettable(ElementRef e) override { return read(e, true); }
     AXStatus setPosition(ElementRef e, Point p) override {
         log("setPosition");
         auto* w = live(e);
@@ -142,8 +132,7 @@ public:
         log("onScreenWindows");
         std::vector<WindowListEntry> out;
         for (const auto& w : stack)
-            if (w.listed && !w.closed)
-                out.push_back(entry(w));
+            out.push_back(entry(w));
         return out;
     }
     std::optional<std::vector<WindowListEntry>> windowInfo(WindowID id) override {
@@ -178,23 +167,20 @@ private:
         return app.handle < appBase || it == apps.end() ? nullptr : &it->second;
     }
     FakeWindow* live(ElementRef e) {
-        if (e.handle == 0 || e.handle > stack.size() || stack[e.handle - 1].closed)
-            return nullptr;
-        return &stack[e.handle - 1];
+        return e.handle == 0 || e.handle > stack.size() ? nullptr : &stack[e.handle - 1];
     }
     // The value when `e` is a live window, else the status of a gone one.
     template <class T> AXRead<T> read(ElementRef e, T value) {
         log("read");
         return live(e) ? AXRead<T>::of(value) : AXRead<T>::error(axstatus::invalidElement);
     }
-    AXRead<std::string> read(ElementRef e, const char* text) { return read(e, std::string(text)); }
     template <class T> AXRead<T> read(ElementRef e, T Rect::*part) {
         return live(e) ? read(e, live(e)->frame.*part) : read(e, T{});
     }
     FakeWindow* byID(WindowID id, const char* call) {
         log(call);
         for (auto& w : stack)
-            if (w.id == id && !w.closed)
+            if (w.id == id)
                 return &w;
         return nullptr;
     }

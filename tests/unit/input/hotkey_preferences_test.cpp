@@ -53,18 +53,12 @@ TEST(HotkeyPreferences, BindingFallsBackThroughTheEarlierSetting) {
     }
 }
 
-TEST(HotkeyPreferences, WrongTypesReadAsAbsentAndDelayIsClampedWithoutWriting) {
-    using V = InMemoryDefaultsStore::Value;
-    const V text = std::string("fast"), bytes = InMemoryDefaultsStore::bytes("0.4");
-    const std::pair<V, double> cases[] = {{0.0, 0.05},  {5.0, 1.0},   {0.35, 0.35}, {inf, 1.0},
-                                          {-3.0, 0.05}, {text, 0.05}, {bytes, 0.05}};
-    for (const auto& [stored, expected] : cases) {
+TEST(HotkeyPreferences, StoredDelayIsClampedOnReadWithoutWriting) {
+    for (const auto& [stored, expected] :
+         {std::pair{0.0, 0.05}, {5.0, 1.0}, {0.35, 0.35}, {inf, 1.0}, {-3.0, 0.05}}) {
         InMemoryDefaultsStore store;
         store.values["hotkey.holdDelay"] = stored;
-        store.values["hotkey.binding"] = 3.0; // a number where bytes belong
-        HotkeyPreferences prefs(store);
-        EXPECT_EQ(prefs.holdDelay(), expected);
-        EXPECT_EQ(prefs.binding(), defaultTrigger);
+        EXPECT_EQ(HotkeyPreferences(store).holdDelay(), expected) << stored;
         EXPECT_TRUE(store.writes.empty());
     }
 }

@@ -31,20 +31,19 @@ class ScriptedFetcher final : public HttpFetcher {
 public:
     using Done = std::function<void(Result<std::string, FetchError>)>;
     struct Request {
-        std::string url;
         Done done;
         std::shared_ptr<bool> abandoned;
     };
     std::vector<Request> requests;
 
-    std::unique_ptr<PendingFetch> fetch(const std::string& url, Seconds, Done done) override {
+    std::unique_ptr<PendingFetch> fetch(const std::string&, Seconds, Done done) override {
         struct Handle final : PendingFetch {
             std::shared_ptr<bool> flag;
             explicit Handle(std::shared_ptr<bool> f) : flag(std::move(f)) {}
             ~Handle() override { *flag = true; }
         };
         auto abandoned = std::make_shared<bool>(false);
-        requests.push_back({url, std::move(done), abandoned});
+        requests.push_back({std::move(done), abandoned});
         return std::make_unique<Handle>(abandoned);
     }
     // Answers the last request as the network would, unless it was abandoned.

@@ -18,8 +18,7 @@ TEST(UpdateFeed, RejectsBadFeedsUnsafeAddressesAndComparesVersionsByNumber) {
         {R"({"version":140,"downloadURL":"https://e.org"})", FeedError::missingVersion},
         {R"({"version":"1..2","downloadURL":"https://e.org"})", FeedError::invalidVersion},
         {R"({"version":"1.4.0","downloadURL":"file:///etc/passwd"})", FeedError::unsafeDownloadURL},
-        {R"({"version":"1.4.0","downloadURL":"http://example.org/x"})",
-         FeedError::unsafeDownloadURL},
+        {R"({"version":"1.4.0","downloadURL":"http://e.org/x"})", FeedError::unsafeDownloadURL},
     };
     for (const auto& [json, error] : bad)
         EXPECT_EQ(parseUpdateFeed(json).error(), error) << json;
@@ -56,18 +55,14 @@ TEST_F(UpdateServiceTest, OneCheckAtATimeAndALateAnswerIsIgnored) {
     service->checkForUpdates();
     service->checkForUpdates(); // ignored: one check at a time
     EXPECT_EQ(network.requests.size(), 1u);
-    loop.advance(4.9s);
-    EXPECT_TRUE(outcomes.empty());
-    loop.advance(0.2s);
-    EXPECT_EQ(outcomes.size(), 1u); // timed out: a late answer adds nothing
-    network.answer(feed("9"));
+    loop.advance(5.1s);
+    network.answer(feed("9")); // after the timeout: adds nothing
     EXPECT_EQ(outcomes.size(), 1u);
-
     service->checkForUpdates(); // the next check works normally
     network.answer(feed("1.1.9"));
-    EXPECT_EQ(outcomes.at(1).kind, UpdateCheckOutcome::Kind::upToDate);
-    loop.advance(10s);
-    EXPECT_EQ(outcomes.size(), 2u); // the finished check's deadline is gone
+    loop.advance(10s); // and its deadline is gone with it
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[1].kind, UpdateCheckOutcome::Kind::upToDate);
 }
 
 TEST_F(UpdateServiceTest, OnlyAFeedSomeoneSetIsAskedAndNeverOneInTheClear) {
@@ -80,17 +75,6 @@ TEST_F(UpdateServiceTest, OnlyAFeedSomeoneSetIsAskedAndNeverOneInTheClear) {
     EXPECT_TRUE(network.requests.empty());
     ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_EQ(outcomes[1].kind, UpdateCheckOutcome::Kind::failed);
-}
-
-TEST_F(UpdateServiceTest, AnswersAndTimersAfterTheServiceIsGoneAreIgnored) {
-    service->checkForUpdates();
-    auto request = network.requests.back();
-    service.reset();
-    request.done(feed("9"));
-    loop.advance(10s);
-    EXPECT_TRUE(outcomes.empty());
-    AppUpdateService(loop, network, defaults, "1.2.0", "", 5s); // gone before it settled
-    loop.drain();
 }
 
 } // namespace

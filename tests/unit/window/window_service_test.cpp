@@ -1,9 +1,8 @@
 // The window service on a scripted desktop of one 1440 x 900 display: which
-// window a gesture anchors (the focused window, the window list, and the name,
-// path and size rules that decide what belongs to the target application), and
-// how it is placed (writes judged by read-back, the window server's move as the
-// fallback, and the errors). Every test checks at its end that no seam was
-// called while the anchor table was locked.
+// listed window stands for the target application, and how it is placed
+// (writes judged by read-back, the window server's move as the fallback, and
+// the errors). Every test checks at its end that no seam was called while the
+// anchor table was locked.
 #include "core/window/accessibility_window_service.h"
 #include "core/window/window_discovery.h"
 #include "fakes/fake_screens.h"
@@ -16,7 +15,6 @@ using namespace vx::test;
 
 namespace {
 using Found = std::optional<DiscoveredWindow>;
-const ElementRef e0 = FakeWindowSystem::element(0);
 const ElementRef e1 = FakeWindowSystem::element(1);
 std::optional<WindowServiceError> errorOf(const Status<WindowServiceError>& status) {
     return status ? std::nullopt : std::optional(status.error());
@@ -49,62 +47,6 @@ protected:
     AccessibilityWindowService service{desktop, trust, screens};
 };
 
-TEST_F(WindowServiceTest, FocusedWindowIsAnchoredUnlessItIsThisProgramsOwn) {
-    addFocusedApp(200, "Editor", 42);
-    EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e0, 42}));
-    EXPECT_EQ(desktop.count("onScreenWindows"), 0u);
-    const auto anchor = service.anchorFrontmostWindow();
-    ASSERT_TRUE(anchor);
-    EXPECT_EQ(anchor->processID, 200);
-    EXPECT_NE(service.anchorFrontmostWindow()->id, anchor->id);
-    trust.trusted = false;
-    EXPECT_FALSE(service.anchorFrontmostWindow());
-
-    // This program's menu holds the focus: the frontmost application is meant,
-    // and when that is this program too, nothing is.
-    desktop.stack[0].owner = desktop.own;
-    desktop.focusedApp = desktop.own;
-    desktop.addApp(desktop.own, "Vortaxis").focusedWindow = 0;
-    desktop.addWindow(200, {0, 0, 500, 400}, 43);
-    EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e1, 43}));
-    desktop.frontmost = desktop.own;
-    EXPECT_FALSE(findTargetWindow(desktop, desktop.own));
-}
-
-TEST_F(WindowServiceTest, ElementWithoutIdTakesTheIdFromTheWindowListOrGoesWithout) {
-    const auto w = addFocusedApp(200, "Editor", 0); // the platform answers id 0
-    desktop.stack[w].listed = false;
-    desktop.stack[desktop.addWindow(200, {0, 0, 300, 300}, 77)].exposed = false;
-    EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e0, 77}));
-    desktop.stack[1].listed = false;
-    EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, e0, std::nullopt}));
-    EXPECT_TRUE(service.anchorFrontmostWindow());
-    // An immovable element is anchored only when the server can move it by id.
-    desktop.stack[w].positionSettable = desktop.stack[w].sizeSettable = false;
-    EXPECT_FALSE(service.anchorFrontmostWindow());
-    desktop.stack[w].id = 42;
-    EXPECT_TRUE(service.anchorFrontmostWindow());
-}
-
-TEST_F(WindowServiceTest, ApplicationHidingItsWindowsIsReachedAndPlacedThroughTheList) {
-    desktop.addApp(200, "Chat").windowsStatus = axstatus::attributeUnsupported;
-    desktop.frontmost = 200;
-    desktop.addWindow(200, {10, 10, 20, 20}, 54); // too small to be meant
-    desktop.addWindow(200, {300, 200, 720, 900}, 55);
-    EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({200, std::nullopt, 55}));
-    // Without an element, the window server alone places it.
-    const auto chat = service.anchorFrontmostWindow();
-    ASSERT_TRUE(chat);
-    EXPECT_TRUE(service.setFrame(leftHalf, *chat));
-    EXPECT_EQ(desktop.stack[1].frame, leftHalf);
-
-    // A helper process inside the application's bundle owns the window.
-    desktop.apps[200].info.bundlePath = "/opt/Chat.app";
-    desktop.addApp(201, "Renderer").info.bundlePath = "/opt/Chat.app/Contents/Renderer";
-    desktop.stack[1].owner = 201;
-    EXPECT_EQ(findTargetWindow(desktop, desktop.own), Found({201, e1, 55}));
-}
-
 TEST_F(WindowServiceTest, AnotherApplicationsWindowNeverStandsInForTheTarget) {
     desktop.addApp(200, "Browser");
     desktop.addApp(300, "WeChat");
@@ -121,25 +63,6 @@ TEST_F(WindowServiceTest, AnotherApplicationsWindowNeverStandsInForTheTarget) {
     desktop.addApp(301, "\u5fae\u4fe1");
     desktop.stack[1].owner = 301;
     EXPECT_EQ(matchingWindowFromList(desktop, 300, desktop.own), Found({301, e1, 61}));
-}
-
-TEST(OwnerNamesAndPaths, MatchOnlyTheSameApplication) {
-    using Name = std::optional<std::string>;
-    const std::tuple<Name, Name, bool> names[] = {{"Terminal", "terminal", false},
-                                                  {"\u5fae\u4fe1", "WECHAT Helper", true},
-                                                  {"WeChat", "Terminal", false},
-                                                  {std::nullopt, std::nullopt, false}};
-    for (const auto& [target, owner, match] : names)
-        EXPECT_EQ(ownerNamesMatch(target, owner), match)
-            << target.value_or("-") << owner.value_or("-");
-    const std::tuple<std::string, std::string, bool> paths[] = {
-        {"/opt/Studio.app", "/opt/Studio.app/Contents/Helper", true},
-        {"/opt/Studio.app/A/Helper.app", "/opt/Studio.app/B", true},
-        {"/usr/bin/x", "/usr/bin/xterm", false}, // a name prefix is not a path prefix
-        {"", "/opt/Studio.app", false},
-    };
-    for (const auto& [owner, target, match] : paths)
-        EXPECT_EQ(bundlePathsMatch(owner, target), match) << owner << " / " << target;
 }
 
 TEST_F(WindowServiceTest, ListedWindowsMustBeOrdinaryAndAtLeastFortyPoints) {
@@ -165,17 +88,6 @@ TEST_F(WindowServiceTest, ListedWindowsMustBeOrdinaryAndAtLeastFortyPoints) {
     EXPECT_FALSE(frontWindowID(desktop, 200, 200));
 }
 
-TEST_F(WindowServiceTest, BestElementIsTheLargestMovableWindow) {
-    desktop.addApp(200, "Editor");
-    desktop.addWindow(200, {0, 0, 400, 300});
-    desktop.addWindow(200, {50, 50, 300, 400}); // as large: the later wins
-    EXPECT_EQ(windowElement(desktop, 200, std::nullopt), e1);
-    desktop.stack[1].positionSettable = desktop.stack[1].sizeSettable = false;
-    EXPECT_EQ(windowElement(desktop, 200, std::nullopt), e0);
-    desktop.stack[1].id = 9; // with an id, the window that has it, even one that cannot move
-    EXPECT_EQ(windowElement(desktop, 200, 9u), e1);
-}
-
 class PlacementTest : public WindowServiceTest {
 protected:
     // Anchors the focused window (id 42) of pid 200 and forgets the calls that took.
@@ -193,105 +105,69 @@ protected:
     }
 };
 
-TEST_F(PlacementTest, AWindowLandingMoreThan24PointsOffIsCorrectedThenMovedByTheServer) {
-    for (const auto& [offset, corrected] :
-         {std::pair{0.0, false}, {24.0, false}, {25.0, true}, {-25.0, true}}) {
-        const auto w = anchor();
-        window().landingOffset = {0, offset};
-        EXPECT_TRUE(service.setFrame(leftHalf, w)) << offset;
-        EXPECT_EQ(desktop.count("setPosition"), corrected ? 3u : 2u) << offset;
-        EXPECT_EQ(desktop.count("moveWindowWithGroup"), corrected ? 1u : 0u) << offset;
-    }
-}
-
-// The outcome is what the window reads back: a window held in place or one
-// that will not shrink is reported as such, and a window larger than its slot
-// stays on the display, against the side the slot touches.
+// The outcome is what the window reads back: a window that lands more than 24
+// points off is corrected, then moved by the window server; one held in place
+// or that will not shrink is reported as such; a window larger than its slot
+// stays on the display, against the side the slot touches. With the writes
+// refused, the server moves only the origin: within 8 points that counts, past
+// that a last pass, and the read-back has the last word.
 TEST_F(PlacementTest, TheReadBackDecidesTheOutcomeAndAWindowTooLargeStaysOnTheDisplay) {
     using E = WindowServiceError;
-    const Rect start{100, 100, 800, 600}, tile{2, 18, 1436, 880};
+    enum Trait { plain, held, fixedSize, refused }; // held: by the manager
+    const Rect start{100, 100, 800, 600}, tile{2, 18, 1436, 880}, right{720, 0, 720, 900};
     struct Case {
         const char* name;
         Rect slot; // desktop coordinates (y up) of the 1440 x 900 display
         Rect from;
-        bool held, fixedSize; // held in place by the manager; size not writable
+        Trait trait;
         Size minimum;
+        double landsLower;
         std::optional<E> error;
         Rect landed; // top-left coordinates
+        std::size_t serverMoves;
     };
+    const auto shrink = E::cannotShrink, kept = E::keptInPlace, unplaced = E::cannotSetFrame;
+    const Rect quarter{0, 0, 720, 450}, topRight{720, 0, 720, 450}, from{300, 200, 720, 900};
     // clang-format off
     const Case cases[] = {
-        {"held by the manager", {720, 0, 720, 900}, start, true, false, {}, E::keptInPlace, start},
-        {"held as a tile over the slot", {0, 0, 720, 900}, tile, true, false, {},
-         E::keptInPlace, tile},
-        {"wider than the right half", {720, 0, 720, 900}, start, false, false, {1000, 600},
-         E::cannotShrink, {440, 0, 1000, 900}},
-        {"taller than the bottom-left quarter", {0, 0, 720, 450}, start, false, false, {600, 700},
-         E::cannotShrink, {0, 200, 720, 700}},
-        {"larger than the display", {720, 0, 720, 450}, start, false, false, {1600, 1000},
-         E::cannotShrink, {0, 0, 1600, 1000}},
-        {"of a fixed size too wide", {0, 0, 720, 900}, start, false, true, {},
-         E::cannotShrink, {0, 0, 800, 600}},
-        {"of a fixed smaller size", {720, 0, 720, 900}, {100, 100, 500, 400}, false, true, {},
-         std::nullopt, {720, 0, 500, 400}},
+        {"24 points off", leftHalf, start, plain, {}, 24, {}, {0, 24, 720, 900}, 0},
+        {"25 points off", leftHalf, start, plain, {}, 25, {}, leftHalf, 1},
+        {"25 points high", leftHalf, start, plain, {}, -25, {}, leftHalf, 1},
+        {"held by the manager", right, start, held, {}, 0, kept, start, 2},
+        {"held as a tile over the slot", leftHalf, tile, held, {}, 0, kept, tile, 2},
+        {"too wide", right, start, plain, {1000, 600}, 0, shrink, {440, 0, 1000, 900}, 0},
+        {"too tall", quarter, start, plain, {600, 700}, 0, shrink, {0, 200, 720, 700}, 0},
+        {"too large", topRight, start, plain, {1600, 1000}, 0, shrink, {0, 0, 1600, 1000}, 0},
+        {"fixed too wide", leftHalf, start, fixedSize, {}, 0, shrink, {0, 0, 800, 600}, 0},
+        {"fixed small", right, {100, 100, 500, 400}, fixedSize, {}, 0, {}, {720, 0, 500, 400}, 0},
+        {"refused", leftHalf, from, refused, {}, 0, {}, leftHalf, 1},
+        {"8 narrower", leftHalf, {300, 200, 712, 900}, refused, {}, 0, {}, {0, 0, 712, 900}, 1},
+        {"9 wider", leftHalf, {300, 200, 729, 900}, refused, {}, 0, {}, {0, 0, 729, 900}, 2},
+        {"30 wider", leftHalf, {300, 200, 750, 900}, refused, {}, 0, unplaced, {0, 0, 750, 900}, 2},
     };
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto w = anchor(c.from);
-        window().heldInPlace = c.held;
+        window().heldInPlace = c.trait == held;
         window().minimumSize = c.minimum;
-        if (c.fixedSize)
+        window().landingOffset = {0, c.landsLower};
+        if (c.trait == fixedSize)
             window().sizeWriteStatus = axstatus::attributeUnsupported;
+        if (c.trait == refused)
+            refuseWrites();
         EXPECT_EQ(errorOf(service.setFrame(c.slot, w)), c.error);
         EXPECT_EQ(window().frame, c.landed);
-        // A window that stayed put had the window server try before it was given up.
-        EXPECT_EQ(desktop.count("moveWindowWithGroup"), c.held ? 1u : 0u);
+        EXPECT_EQ(desktop.count("moveWindowWithGroup") + desktop.count("moveWindow"),
+                  c.serverMoves);
     }
 }
 
-TEST_F(PlacementTest, WindowServerMovesOnlyTheOriginAndTheReadBackJudges) {
-    // Writes refused: the server's move counts within 8 points; past that, a
-    // last pass, and the read-back (24 points) has the last word.
-    for (const auto& [widthOff, serverOk, placed] : {std::tuple{0.0, true, true},
-                                                     {-8.0, true, true},
-                                                     {9.0, false, true},
-                                                     {30.0, false, false}}) {
-        const auto w = anchor({300, 200, 720 + widthOff, 900});
-        refuseWrites();
-        const auto status = service.setFrame(leftHalf, w);
-        EXPECT_EQ(window().frame, Rect(0, 0, 720 + widthOff, 900));
-        EXPECT_EQ(desktop.count("moveWindowWithGroup"), 1u);
-        EXPECT_EQ(desktop.count("moveWindow"), serverOk ? 0u : 1u);
-        EXPECT_EQ(desktop.count("setPosition"), serverOk ? 2u : 4u);
-        EXPECT_EQ(errorOf(status),
-                  placed ? std::nullopt : std::optional(WindowServiceError::cannotSetFrame));
-    }
-    // Without a list entry the server's rect judges; without either, nothing does.
+TEST_F(PlacementTest, WithoutAListEntryTheServersRectJudgesAndWithoutEitherNothingDoes) {
     const auto w = anchor({300, 200, 720, 900});
     refuseWrites();
     desktop.windowInfoReadable = false;
     EXPECT_TRUE(service.setFrame(leftHalf, w));
     desktop.serverRectReadable = false;
     EXPECT_EQ(errorOf(service.setFrame(leftHalf, w)), WindowServiceError::cannotSetFrame);
-}
-
-TEST_F(PlacementTest, ReleasedOrGoneWindowsAreInvalidAndTrustIsCheckedFirst) {
-    const auto w = anchor();
-    EXPECT_TRUE(service.isAnchorValid(w));
-    service.releaseAnchor(w);
-    service.releaseAnchor(w); // harmless
-    EXPECT_FALSE(service.isAnchorValid(w));
-    EXPECT_EQ(errorOf(service.setFrame(leftHalf, w)), WindowServiceError::windowInvalid);
-
-    const auto other = service.anchorFrontmostWindow();
-    ASSERT_TRUE(other);
-    window().closed = true;
-    EXPECT_FALSE(service.isAnchorValid(*other));
-    EXPECT_EQ(errorOf(service.setFrame(leftHalf, *other)), WindowServiceError::windowInvalid);
-
-    trust.trusted = false;
-    desktop.calls.clear();
-    EXPECT_EQ(errorOf(service.setFrame(leftHalf, w)), WindowServiceError::accessibilityNotTrusted);
-    EXPECT_TRUE(desktop.calls.empty());
 }

@@ -1,12 +1,10 @@
-// The trigger among everyday shortcuts, Sticky Keys, a second keyboard and
-// behind a lock screen: the real program with Control alone chosen (the
-// trigger a shortcut shares), played through XTest against xterm.
+// The trigger among everyday shortcuts, Sticky Keys and a lock screen: the real program with
+// Control alone chosen (the trigger a shortcut shares), played through XTest against xterm.
 #include "program_driver.h"
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <xcb/xinput.h>
 #define explicit explicit_ // xcb's XKB header names a field `explicit`
 #include <xcb/xkb.h>
 #undef explicit
@@ -51,22 +49,6 @@ protected:
                                xcb_xkb_get_state_reply);
             return s.ok() && s->latchedMods == latched && s->lockedMods == locked;
         });
-    }
-    // A connection whose XTest events come from a keyboard of a second master
-    // device: another keyboard, as the server and the program see it.
-    std::unique_ptr<x11::Connection> secondKeyboard() {
-        const auto id = desktop().ran({"xinput", "create-master", "Second"})
-                            ? desktop().tool({"xinput", "list", "--id-only", "Second pointer"})
-                            : std::nullopt;
-        auto conn = openConnection();
-        if (!id || id->exitCode != 0 || !conn ||
-            !conn->reply(xcb_input_xi_query_version(conn->raw(), 2, 2),
-                         xcb_input_xi_query_version_reply)
-                 .ok() ||
-            conn->check(xcb_input_xi_set_client_pointer_checked(
-                conn->raw(), XCB_NONE, static_cast<xcb_input_device_id_t>(std::stoi(id->output)))))
-            return nullptr;
-        return conn;
     }
     x11::OwnedWindow probe_;
 };
@@ -115,21 +97,6 @@ TEST_F(ControlAloneChosen, ShortcutsAndClicksReachTheirApplicationAndLocksStopTh
              EXPECT_TRUE(desktop().ran({"xkbset", "-sticky"}));
          },
          false},
-        {"Ctrl let go on one keyboard, still down on another",
-         [&] {
-             const auto second = secondKeyboard();
-             ASSERT_TRUE(second) << "no second keyboard";
-             ASSERT_TRUE(open(640, 512));
-             ASSERT_TRUE(aim(640, 512, LayoutSector::left));
-             fakeKey(*second, leftControl, true);
-             second->sync(); // two connections: the server must not take the release first
-             control(false);
-             EXPECT_FALSE(waitForLine("^status: ", quiet)) << "the hold ended";
-             fakeKey(*second, leftControl, false);
-             EXPECT_TRUE(waitForLine("^status: Snapped · " + title(LayoutSector::left)));
-             EXPECT_TRUE(landsIn(slotOf(LayoutSector::left, leftMonitor)));
-         },
-         true},
         // Last: the interrupt ends the xterm's cat, which shows it got the key.
         {"Ctrl+C",
          [&] {

@@ -9,7 +9,6 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -33,8 +32,7 @@ bool kwinOnBus() {
 
 // KWin takes its name on the bus before its scripting object is there.
 bool scriptingAnswers() {
-    return callKWin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
-                    QStringLiteral("isScriptLoaded"), {QStringLiteral("vortaxis-probe")})
+    return callScripting(QStringLiteral("isScriptLoaded"), {QStringLiteral("vortaxis-probe")})
                .type() == QDBusMessage::ReplyMessage;
 }
 
@@ -53,13 +51,40 @@ QString kwinCopy() {
     return copy;
 }
 
+void announced(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+               std::uint32_t version) {
+    if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0)
+        *static_cast<org_kde_kwin_fake_input**>(data) =
+            static_cast<org_kde_kwin_fake_input*>(wl_registry_bind(
+                registry, name, &org_kde_kwin_fake_input_interface, std::min(version, 4u)));
+}
+void removed(void*, wl_registry*, std::uint32_t) {}
+const wl_registry_listener listener{announced, removed};
+
 struct KWin {
-    QProcess process;
-    std::vector<QProcess*> clients; // children of `process`
+    QProcess process; // the parent of its clients' processes
     QString socket;
+    wl_display* display = nullptr; // the fake input's connection
+    org_kde_kwin_fake_input* input = nullptr;
+    bool connectInput() {
+        display = wl_display_connect(socket.toLocal8Bit().constData());
+        if (!display)
+            return false;
+        wl_registry* registry = wl_display_get_registry(display);
+        wl_registry_add_listener(registry, &listener, &input);
+        wl_display_roundtrip(display);
+        wl_registry_destroy(registry);
+        if (input)
+            org_kde_kwin_fake_input_authenticate(input, "vortaxis tests", "drive the gesture");
+        return input && wl_display_roundtrip(display) >= 0;
+    }
     // KWin ends as a crash would: the tests have nothing it should save.
     ~KWin() {
-        for (auto* client : clients) {
+        if (input)
+            org_kde_kwin_fake_input_destroy(input);
+        if (display)
+            wl_display_disconnect(display);
+        for (auto* client : process.findChildren<QProcess*>()) {
             client->kill();
             client->waitForFinished(2000);
         }
@@ -73,28 +98,31 @@ std::unique_ptr<KWin> shared;
 
 } // namespace
 
-QDBusMessage callKWin(const QString& path, const QString& interface, const QString& method,
-                      const QVariantList& arguments) {
-    auto message = QDBusMessage::createMethodCall(kwinService, path, interface, method);
+QDBusMessage callBus(const QString& service, const QString& path, const QString& interface,
+                     const QString& method, const QVariantList& arguments) {
+    auto message = QDBusMessage::createMethodCall(service, path, interface, method);
     message.setArguments(arguments);
     return QDBusConnection::sessionBus().call(message);
 }
 
+QDBusMessage callScripting(const QString& method, const QVariantList& arguments) {
+    return callBus(kwinService, QStringLiteral("/Scripting"),
+                   QStringLiteral("org.kde.kwin.Scripting"), method, arguments);
+}
+
 bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds deadline) {
-    QDeadlineTimer timer(deadline);
-    while (!ready()) {
-        if (timer.hasExpired())
-            return false;
+    const QDeadlineTimer timer(deadline);
+    bool done = false; // asked once per turn: `ready` may consume what it reads
+    while (!(done = ready()) && !timer.hasExpired())
         QCoreApplication::processEvents(
             QEventLoop::WaitForMoreEvents,
             static_cast<int>(std::max<qint64>(1, timer.remainingTime())));
-    }
-    return true;
+    return done;
 }
 
-QProcessEnvironment waylandClient(const QString& socket) {
+QProcessEnvironment waylandClient() {
     auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("WAYLAND_DISPLAY"), socket);
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), shared->socket);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
     env.remove(QStringLiteral("DISPLAY"));
     return env;
@@ -121,8 +149,8 @@ bool kwinUp() {
                      QStringLiteral("--height=800"), QStringLiteral("--output-count=2"),
                      QStringLiteral("--no-lockscreen"), QStringLiteral("--socket"), kwin->socket});
     if (!kwin->process.waitForStarted(5000) ||
-        !waitUntil(scriptingAnswers, std::chrono::seconds(15))) {
-        ADD_FAILURE() << "kwin_wayland did not come up on the bus: "
+        !waitUntil(scriptingAnswers, std::chrono::seconds(15)) || !kwin->connectInput()) {
+        ADD_FAILURE() << "kwin_wayland did not come up on the bus with fake input: "
                       << kwin->process.errorString().toStdString() << " (see kwin.log)";
         return false;
     }
@@ -130,82 +158,40 @@ bool kwinUp() {
     return true;
 }
 
-QString kwinSocket() {
-    return shared->socket;
-}
-
 bool killKWin() {
     shared.reset();
     return !kwinOnBus();
 }
 
-QProcess* openWindow(const QString& title, int width, int height) {
-    auto* client = shared->clients.emplace_back(new QProcess(&shared->process));
-    client->setProcessEnvironment(waylandClient(shared->socket));
+void openWindow(const QString& title) {
+    auto* client = new QProcess(&shared->process);
+    client->setProcessEnvironment(waylandClient());
     client->setStandardErrorFile(QProcess::nullDevice());
     client->start(QStringLiteral(VX_FIXTURE_WINDOW),
-                  {title, QString::number(width), QString::number(height)});
+                  {title, QStringLiteral("500"), QStringLiteral("400")});
     client->waitForStarted(5000);
-    return client;
-}
-
-namespace {
-
-void announced(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
-               std::uint32_t version) {
-    if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0)
-        *static_cast<org_kde_kwin_fake_input**>(data) =
-            static_cast<org_kde_kwin_fake_input*>(wl_registry_bind(
-                registry, name, &org_kde_kwin_fake_input_interface, std::min(version, 4u)));
-}
-void removed(void*, wl_registry*, std::uint32_t) {}
-const wl_registry_listener listener{announced, removed};
-
-} // namespace
-
-std::unique_ptr<FakeInput> FakeInput::connect(const QString& socket) {
-    auto input = std::unique_ptr<FakeInput>(new FakeInput);
-    input->display_ = wl_display_connect(socket.toLocal8Bit().constData());
-    if (!input->display_)
-        return nullptr;
-    wl_registry* registry = wl_display_get_registry(input->display_);
-    wl_registry_add_listener(registry, &listener, &input->input_);
-    wl_display_roundtrip(input->display_);
-    wl_registry_destroy(registry);
-    if (!input->input_)
-        return nullptr;
-    org_kde_kwin_fake_input_authenticate(input->input_, "vortaxis tests", "drive the gesture");
-    wl_display_roundtrip(input->display_);
-    return input;
-}
-
-FakeInput::~FakeInput() {
-    if (input_)
-        org_kde_kwin_fake_input_destroy(input_);
-    if (display_)
-        wl_display_disconnect(display_);
 }
 
 // Each request is followed by a round trip, so KWin has handled it on return.
-void FakeInput::key(std::uint32_t evdev, bool pressed) {
-    org_kde_kwin_fake_input_keyboard_key(input_, evdev, pressed ? 1 : 0);
-    wl_display_roundtrip(display_);
+void fake::key(std::uint32_t evdev, bool pressed) {
+    org_kde_kwin_fake_input_keyboard_key(shared->input, evdev, pressed ? 1 : 0);
+    wl_display_roundtrip(shared->display);
 }
 
-void FakeInput::moveTo(double x, double y) {
-    org_kde_kwin_fake_input_pointer_motion_absolute(input_, wl_fixed_from_double(x),
+void fake::moveTo(double x, double y) {
+    org_kde_kwin_fake_input_pointer_motion_absolute(shared->input, wl_fixed_from_double(x),
                                                     wl_fixed_from_double(y));
-    wl_display_roundtrip(display_);
+    wl_display_roundtrip(shared->display);
 }
 
-void FakeInput::button(std::uint32_t linuxButton, bool pressed) {
-    org_kde_kwin_fake_input_button(input_, linuxButton, pressed ? 1 : 0);
-    wl_display_roundtrip(display_);
+void fake::button(std::uint32_t linuxButton, bool pressed) {
+    org_kde_kwin_fake_input_button(shared->input, linuxButton, pressed ? 1 : 0);
+    wl_display_roundtrip(shared->display);
 }
 
-void FakeInput::wheel(double value) {
-    org_kde_kwin_fake_input_axis(input_, 0, wl_fixed_from_double(value));
-    wl_display_roundtrip(display_);
+void fake::wheel(double value) {
+    org_kde_kwin_fake_input_axis(shared->input, 0, wl_fixed_from_double(value));
+    wl_display_roundtrip(shared->display);
 }
 
 std::unique_ptr<kwin::KWinBridge> reportingBridge(const QString& name, qint64 ownPid) {
@@ -230,24 +216,14 @@ std::optional<kwin::KWinWindow> reportedWindow(const kwin::KWinBridge& bridge,
     return found;
 }
 
-QRect kwinFrame(const QString& id) {
-    const auto reply =
-        callKWin(QStringLiteral("/KWin"), kwinService, QStringLiteral("getWindowInfo"), {id});
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
-    const auto info = qdbus_cast<QVariantMap>(reply.arguments().constFirst());
-    auto n = [&](const char* key) { return info.value(QLatin1String(key)).toDouble(); };
-    return QRectF(n("x"), n("y"), n("width"), n("height")).toRect();
-}
-
 bool saveScreenshot(const QString& path) {
     int fds[2];
     if (::pipe(fds) != 0)
         return false;
     const auto reply =
-        callKWin(QStringLiteral("/org/kde/KWin/ScreenShot2"),
-                 QStringLiteral("org.kde.KWin.ScreenShot2"), QStringLiteral("CaptureWorkspace"),
-                 {QVariantMap{}, QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))});
+        callBus(kwinService, QStringLiteral("/org/kde/KWin/ScreenShot2"),
+                QStringLiteral("org.kde.KWin.ScreenShot2"), QStringLiteral("CaptureWorkspace"),
+                {QVariantMap{}, QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))});
     ::close(fds[1]);
     // KWin writes the pixels after answering, then closes its end.
     QFile pixels;

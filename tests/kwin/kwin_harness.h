@@ -5,54 +5,39 @@
 #pragma once
 
 #include "kwin/kwin_bridge.h"
-#include "kwin/kwin_script.h"
 
 #include <QDBusMessage>
 #include <QProcess>
-#include <QString>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-
-struct wl_display;
-struct org_kde_kwin_fake_input;
+#include <optional>
 
 namespace vx::test {
 
 // Runs the Qt event loop until `ready` holds or `deadline` has passed.
 bool waitUntil(const std::function<bool()>& ready,
                std::chrono::milliseconds deadline = std::chrono::milliseconds(5000));
-
-// Starts the shared KWin on first use and again after a test killed it;
-// false, with the test failed, when it does not come up.
+// Starts the shared KWin on first use and again after a test killed it; false,
+// with the test failed, when it does not come up.
 bool kwinUp();
-QString kwinSocket();
-// Ends it as a crash would (and for good before Qt's application object
-// goes); true once its bus name is gone.
+// Ends it as a crash would (and for good at the end); true once its bus name is gone.
 bool killKWin();
-// A plain Wayland client window of `title`; stopped with the KWin.
-QProcess* openWindow(const QString& title, int width = 400, int height = 300);
-// What a Wayland client of `socket` runs with.
-QProcessEnvironment waylandClient(const QString& socket);
+// A plain 500 x 400 Wayland client window of `title`; stopped with the KWin.
+void openWindow(const QString& title);
+// What a client of the shared KWin runs with.
+QProcessEnvironment waylandClient();
 
-// Keys (evdev codes: 29 left Control, 46 C, 57 Space), pointer and wheel
-// through KWin's fake-input protocol; each call returns once KWin has it.
-class FakeInput {
-public:
-    static std::unique_ptr<FakeInput> connect(const QString& socket);
-    ~FakeInput();
-    void key(std::uint32_t evdev, bool pressed);
-    void moveTo(double x, double y);
-    void button(std::uint32_t linuxButton, bool pressed); // 0x110 left
-    void wheel(double value);                             // vertical, 15 per notch
-
-private:
-    FakeInput() = default;
-    wl_display* display_ = nullptr;
-    org_kde_kwin_fake_input* input_ = nullptr;
-};
+// Keys (evdev codes), pointer and wheel of the shared KWin through its
+// fake-input protocol; each call returns once KWin has it.
+namespace fake {
+void key(std::uint32_t evdev, bool pressed);
+void moveTo(double x, double y);
+void button(std::uint32_t linuxButton, bool pressed); // 0x110 left
+void wheel(double value);                             // vertical, 15 per notch
+} // namespace fake
 
 // A bridge whose script has reported; fails the test when it does not.
 std::unique_ptr<kwin::KWinBridge>
@@ -61,11 +46,10 @@ reportingBridge(const QString& name = QString::fromLatin1(kwin::scriptPluginName
 // The window of `title` as the bridge's script reports it, once it does.
 std::optional<kwin::KWinWindow> reportedWindow(const kwin::KWinBridge& bridge,
                                                const QString& title);
-// A call to KWin's own interfaces on the bus.
-QDBusMessage callKWin(const QString& path, const QString& interface, const QString& method,
-                      const QVariantList& arguments);
-// A window's frame by KWin's own answer, independent of any script.
-QRect kwinFrame(const QString& id);
+QDBusMessage callBus(const QString& service, const QString& path, const QString& interface,
+                     const QString& method, const QVariantList& arguments);
+// A call to KWin's scripting interface.
+QDBusMessage callScripting(const QString& method, const QVariantList& arguments);
 // KWin's whole workspace as a PNG at `path` (scripts/run's demonstration).
 bool saveScreenshot(const QString& path);
 

@@ -1,50 +1,13 @@
-// The menu's drawing, rendered offscreen: the wedge where the aim is, clicks
-// only on the hub, panels that never take focus, the motion and its end.
+// The menu's windows offscreen: clicks only on the hub, and panels that never
+// take focus. What they draw is checked on a real screen by the X11 tests.
 #include "core/menu/radial_menu_panel_controller.h"
 #include "core/menu/screen_edge_highlight.h"
 #include "qt/menu/overlay_panels.h"
-#include "qt_wait.h"
 
 #include <QTest>
-#include <cmath>
 #include <gtest/gtest.h>
-#include <numbers>
 
 using namespace vx;
-
-namespace {
-
-// The view's pixel at `degrees` (counter-clockwise, y up) and `radius` from the centre.
-bool isReddishAt(const QImage& image, double degrees, double radius) {
-    const double a = degrees * std::numbers::pi / 180;
-    const QColor c = image.pixelColor(static_cast<int>(std::lround(110 + radius * std::cos(a))),
-                                      static_cast<int>(std::lround(110 - radius * std::sin(a))));
-    return c.red() > c.green() + 60 && c.red() > c.blue() + 60;
-}
-
-} // namespace
-
-TEST(MenuDrawing, WedgeIsDrawnAtTheAimedSectorOnly) {
-    RadialMenuModel model;
-    RadialMenuView view{model};
-    model.highlightTint.set({0.9, 0.1, 0.1, 1});
-    for (const auto look : {RadialMenuView::Look::layered, RadialMenuView::Look::plain}) {
-        view.setLook(look);
-        for (LayoutSector sector : allLayoutSectors) {
-            const double angle = centerAngleDegrees(sector);
-            model.withAnimation(ModelAnimation::none, [&] {
-                model.highlightAngleDegrees.set(angle + 360 * (rawValue(sector) % 3 - 1));
-                model.isHighlightVisible.set(true);
-            });
-            const QImage image = view.grab().toImage();
-            for (const double radius : {45.0, 92.0}) {
-                EXPECT_TRUE(isReddishAt(image, angle, radius)) << rawValue(sector);
-                EXPECT_FALSE(isReddishAt(image, angle + 180, radius)) << rawValue(sector);
-            }
-            EXPECT_FALSE(isReddishAt(image, angle + 45, 69)) << rawValue(sector);
-        }
-    }
-}
 
 TEST(MenuDrawing, OnlyTheHubTakesClicks) {
     RadialMenuModel model;
@@ -65,7 +28,7 @@ TEST(MenuDrawing, OnlyTheHubTakesClicks) {
     }
 }
 
-TEST(OverlayPanels, NeverTakeFocusAndTheMenuSlidesFadesThenRests) {
+TEST(OverlayPanels, NeverTakeFocusAndLetClicksThroughBesideTheHub) {
     std::vector<std::pair<QWidget*, QRegion>> inputRegions;
     auto factories = makeOverlayPanelFactories(
         {[](const Rect& r) {
@@ -88,24 +51,4 @@ TEST(OverlayPanels, NeverTakeFocusAndTheMenuSlidesFadesThenRests) {
         EXPECT_TRUE(w->testAttribute(Qt::WA_ShowWithoutActivating));
     }
     EXPECT_EQ(inputRegions[1].first->geometry(), QRect(290, 190, 220, 220));
-
-    auto* view = dynamic_cast<RadialMenuView*>(inputRegions[1].first);
-    ASSERT_TRUE(view);
-    menu.setHighlightedSector(LayoutSector::top);
-    EXPECT_EQ(view->shownAngleDegrees(), 90); // jumped unseen; the fade runs
-    ASSERT_TRUE(test::runEventsUntil([&] { return !view->isAnimating(); }));
-    EXPECT_EQ(view->shownWedgeOpacity(), 1);
-    menu.setHighlightedSector(LayoutSector::topLeft);
-    EXPECT_LT(view->shownAngleDegrees(), 135); // slides there
-    ASSERT_TRUE(test::runEventsUntil([&] { return !view->isAnimating(); }));
-    EXPECT_EQ(view->shownAngleDegrees(), 135);
-    // At rest, rewriting the same state asks for no repaint.
-    const int before = view->repaintRequests();
-    menu.setHighlightedSector(LayoutSector::topLeft);
-    menu.updateHubLook({400, 300});
-    QCoreApplication::processEvents();
-    EXPECT_EQ(view->repaintRequests(), before);
-    menu.hide(); // resets without animating from the last session
-    EXPECT_FALSE(view->isAnimating());
-    EXPECT_EQ(view->shownWedgeOpacity(), 0);
 }

@@ -1,9 +1,8 @@
 // Many gestures in a row against the real program: every sector on both
 // monitors for a terminal (size steps, decorated by the manager) and a GTK
 // window drawing its own frame, with cancels and centre clicks between them.
-// Every outcome must be the expected status and geometry, the program must
-// stay up, and what it holds on the X server must not grow. A short run is
-// part of the suite; VX_SOAK=1 makes it the long one (1,000 gestures).
+// Each must land, and what the program holds on the X server must not grow.
+// VX_SOAK=1 makes the suite's short run the long one (1,000 gestures).
 #include "program_driver.h"
 
 #include <filesystem>

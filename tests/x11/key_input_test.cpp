@@ -1,6 +1,5 @@
-// The key source and the keyboard layout: the table from evdev codes to the
-// binding numbering, the rules for repeats and stray releases, and the
-// layout's text on a real server with a layout switched by setxkbmap.
+// Keys: the table from evdev codes to the binding numbering, the rules for
+// repeats and stray releases, and the layout's text on a real server.
 #include "core/input/evdev_key_codes.h"
 #include "core/input/hotkey_binding.h"
 #include "harness/desktop_test.h"
@@ -25,9 +24,7 @@ TEST(KeyCodeTable, EveryKeyHasOneCodeAndMasksMapToModifiers) {
         EXPECT_TRUE(fresh) << "evdev " << evdev << " and " << it->second << " share " << code;
         EXPECT_EQ(evdevCode(code), evdev) << "no way back from " << code;
     }
-    // Keys without a counterpart are still recordable, as 256 + their code.
-    EXPECT_EQ(virtualKeyCode(99), 256 + 99); // Print
-    // That every named code has its key is checked against the server's keymap below.
+    EXPECT_EQ(virtualKeyCode(99), 256 + 99) << "Print, without a counterpart, is still recordable";
     for (KeyCode code : modifierKeyCodes())
         EXPECT_TRUE(evdevCode(code)) << "a recorded binding cannot name modifier " << code;
     EXPECT_FALSE(evdevCode(52)) << "a slot the numbering never uses";
@@ -98,9 +95,8 @@ TEST(KeyEventTranslator, RepeatsStrayReleasesAndKeysHeldOnTwoKeyboards) {
     EXPECT_FALSE(translator.locksChanged()) << "same word twice";
 }
 
-// The real thing: our own connection, as the program has it, judged by the
-// server's own keymap: every key the table names by a printable character
-// types that character on a US keyboard, and a switched layout is followed.
+// Judged by the server's own keymap: every key the table names by a printable
+// character types it on a US keyboard, and a switched layout is followed.
 using KeysOnX = DesktopTest;
 
 TEST_F(KeysOnX, LayoutTextFollowsTheServerKeymap) {
@@ -110,11 +106,9 @@ TEST_F(KeysOnX, LayoutTextFollowsTheServerKeymap) {
     auto layout = x11::X11KeyboardLayout::create(*conn, &error);
     ASSERT_TRUE(layout) << error;
     for (KeyCode code = 0; code < 127; ++code) {
-        const auto name = fixedKeyName(code);
-        if (name && name->size() == 1) {
-            EXPECT_EQ(layout->keyText(code),
-                      std::string(1, static_cast<char>(std::tolower((*name)[0]))))
-                << "code " << code;
+        if (const auto name = fixedKeyName(code); name && name->size() == 1) {
+            const auto lower = std::string(1, static_cast<char>(std::tolower((*name)[0])));
+            EXPECT_EQ(layout->keyText(code), lower) << "code " << code;
         }
     }
     EXPECT_FALSE(layout->keyText(53)) << "Escape gives no printable text";

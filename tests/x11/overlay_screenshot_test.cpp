@@ -53,7 +53,37 @@ protected:
     std::optional<Process> compositor_;
 };
 
-TEST_P(OverlayScreenshots, TheWedgeFollowsTheAimTheHubShowsTheIconAndTheOutlineLetsClicksThrough) {
+// How clearly the menu held at (640, 512) and aimed at the top shows, as mean
+// differences of pixels (0 to 255): the disc, the band just inside its edge
+// and the hub's edge against the window beneath, the wedge against the ring
+// opposite it. A light body barely darkens white: the edges must carry the
+// outline.
+std::optional<std::string> menuHidden(const ScreenShot& before, const ScreenShot& held) {
+    std::array<double, 4> sums{}, counts{};
+    for (int y = 512 - 100; y <= 512 + 100; ++y)
+        for (int x = 640 - 100; x <= 640 + 100; ++x) {
+            const double r = std::hypot(x - 640, y - 512);
+            const double a = std::atan2(512 - y, x - 640) * 180 / std::numbers::pi;
+            const double d = before.at(x, y).distance(held.at(x, y)) / 3.0;
+            const bool in[4] = {r <= 100, r >= 97 && r <= 100, r >= 30 && r <= 33,
+                                r >= 50 && r <= 88 && std::abs(a - 90) <= 15};
+            for (std::size_t i = 0; i < 4; ++i)
+                if (in[i]) {
+                    sums[i] += i < 3 ? d : held.at(x, y).distance(held.at(x, 1024 - y)) / 3.0;
+                    ++counts[i];
+                }
+        }
+    const std::array<double, 4> least{15, 40, 16, 40};
+    std::string seen;
+    bool hidden = false;
+    for (std::size_t i = 0; i < 4; ++i) {
+        hidden |= sums[i] / counts[i] < least[i];
+        seen += std::to_string(sums[i] / counts[i]) + (i < 3 ? " " : "");
+    }
+    return hidden ? std::optional("disc, rim, hub, wedge: " + seen) : std::nullopt;
+}
+
+TEST_P(OverlayScreenshots, TheMenuStandsOutFollowsTheAimAndTakesClicksOnlyOnItsHub) {
     const auto target = front({"--geometry", "300x200+1500+100", "--icon", "16"});
     ASSERT_TRUE(target && open(640, 512));
     for (const int i : {0, 1, 2, 3, 4, 5, 6, 7, 2, 6}) {
@@ -86,39 +116,7 @@ TEST_P(OverlayScreenshots, TheWedgeFollowsTheAimTheHubShowsTheIconAndTheOutlineL
     EXPECT_EQ(windowUnderPointer(5, 500), static_cast<xcb_window_t>(XCB_NONE));
     EXPECT_NE(windowUnderPointer(300, 200), static_cast<xcb_window_t>(XCB_NONE));
     ASSERT_TRUE(release());
-}
 
-// How clearly the menu held at (640, 512) and aimed at the top shows, as mean
-// differences of pixels (0 to 255): the disc, the band just inside its edge
-// and the hub's edge against the window beneath, the wedge against the ring
-// opposite it. A light body barely darkens white: the edges must carry the
-// outline.
-std::optional<std::string> menuHidden(const ScreenShot& before, const ScreenShot& held) {
-    std::array<double, 4> sums{}, counts{};
-    for (int y = 512 - 100; y <= 512 + 100; ++y)
-        for (int x = 640 - 100; x <= 640 + 100; ++x) {
-            const double r = std::hypot(x - 640, y - 512);
-            const double a = std::atan2(512 - y, x - 640) * 180 / std::numbers::pi;
-            const double d = before.at(x, y).distance(held.at(x, y)) / 3.0;
-            const bool in[4] = {r <= 100, r >= 97 && r <= 100, r >= 30 && r <= 33,
-                                r >= 50 && r <= 88 && std::abs(a - 90) <= 15};
-            for (std::size_t i = 0; i < 4; ++i)
-                if (in[i]) {
-                    sums[i] += i < 3 ? d : held.at(x, y).distance(held.at(x, 1024 - y)) / 3.0;
-                    ++counts[i];
-                }
-        }
-    const std::array<double, 4> least{15, 40, 16, 40};
-    std::string seen;
-    bool hidden = false;
-    for (std::size_t i = 0; i < 4; ++i) {
-        hidden |= sums[i] / counts[i] < least[i];
-        seen += std::to_string(sums[i] / counts[i]) + (i < 3 ? " " : "");
-    }
-    return hidden ? std::optional("disc, rim, hub, wedge: " + seen) : std::nullopt;
-}
-
-TEST_P(OverlayScreenshots, TheMenuStandsOutOverAWhiteAndABlackWindowAndOnlyItsHubTakesClicks) {
     for (const auto& [background, colour] :
          {std::pair{"ffffff", Pixel{255, 255, 255}}, std::pair{"000000", Pixel{}}}) {
         SCOPED_TRACE(background);

@@ -81,7 +81,7 @@ protected:
         DesktopTest::SetUp();
         if (HasFatalFailure())
             return;
-        const bool managed = !options().windowManager.empty();
+        const bool managed = !desktop().windowManager().empty();
         if (managed) {
             xterm = desktop().launch({"xterm", "-geometry", "80x24+100+100", "-e", "cat"});
             ASSERT_TRUE(xterm) << "xterm did not come up";
@@ -122,21 +122,20 @@ protected:
         return waitForLine("^status: (Aim|Screen)", within).has_value();
     }
     // --- gestures, at root pixels ---
+    static ::testing::AssertionResult check(bool ok, const std::string& failure) {
+        return ok ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << failure;
+    }
     ::testing::AssertionResult open(int x, int y) {
         fakeMotion(c(), x, y);
         fakeKeys(c(), trigger, true);
-        if (!menuOpened())
-            return ::testing::AssertionFailure() << "the menu did not open";
-        return ::testing::AssertionSuccess();
+        return check(menuOpened(), "the menu did not open");
     }
     // Points from (cx, cy) towards `s`, far enough to leave the centre and the menu.
     ::testing::AssertionResult aim(int cx, int cy, LayoutSector s) {
         const double a = centerAngleDegrees(s) * M_PI / 180.0;
         fakeMotion(c(), cx + static_cast<int>(std::lround(90 * std::cos(a))),
                    cy - static_cast<int>(std::lround(90 * std::sin(a))));
-        if (!waitForLine("^aim: " + title(s) + "$"))
-            return ::testing::AssertionFailure() << "no aim at " << title(s);
-        return ::testing::AssertionSuccess();
+        return check(waitForLine("^aim: " + title(s) + "$").has_value(), "no aim at " + title(s));
     }
     // Lets go of the trigger; the status line that followed, if one came.
     std::optional<std::string> release(const std::string& expected = ".*") {
@@ -149,27 +148,25 @@ protected:
 
     // Brings `client` to the front the way a pager does, and waits for it.
     ::testing::AssertionResult activate(xcb_window_t client) {
-        if (!desktop().ran({"wmctrl", "-i", "-a", std::to_string(client)}) ||
-            !desktop().waitUntil([&] {
-                return c().cardinal(c().root(), c().atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW) ==
-                       client;
-            }))
-            return ::testing::AssertionFailure() << "window " << client << " did not become active";
-        return ::testing::AssertionSuccess();
+        const auto active = c().atom("_NET_ACTIVE_WINDOW");
+        return check(desktop().ran({"wmctrl", "-i", "-a", std::to_string(client)}) &&
+                         desktop().waitUntil([&] {
+                             return c().cardinal(c().root(), active, XCB_ATOM_WINDOW) == client;
+                         }),
+                     "window " + std::to_string(client) + " did not become active");
     }
     ::testing::AssertionResult landsIn(const Rect& expected, xcb_window_t client = 0,
                                        double tolerance = terminalTolerance) {
         std::optional<Rect> seen;
-        if (desktop().waitUntil([&] {
-                seen = desktop().oracleFrame(client ? client : xterm->window);
-                return seen && std::abs(seen->minX() - expected.minX()) <= tolerance &&
-                       std::abs(seen->minY() - expected.minY()) <= tolerance &&
-                       std::abs(seen->maxX() - expected.maxX()) <= tolerance &&
-                       std::abs(seen->maxY() - expected.maxY()) <= tolerance;
-            }))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure()
-               << "frame " << seen.value_or(Rect()) << " is not near " << expected;
+        const bool near = desktop().waitUntil([&] {
+            seen = desktop().oracleFrame(client ? client : xterm->window);
+            return seen && std::abs(seen->minX() - expected.minX()) <= tolerance &&
+                   std::abs(seen->minY() - expected.minY()) <= tolerance &&
+                   std::abs(seen->maxX() - expected.maxX()) <= tolerance &&
+                   std::abs(seen->maxY() - expected.maxY()) <= tolerance;
+        });
+        return check(near, "frame " + ::testing::PrintToString(seen.value_or(Rect())) +
+                               " is not near " + ::testing::PrintToString(expected));
     }
     // A whole gesture from the centre of `m` towards `s`: it must say so and
     // put the front window into the slot of `s` on `m`.
@@ -181,7 +178,7 @@ protected:
         if (auto aimed = aim(cx, cy, s); !aimed)
             return aimed;
         if (!release("Snapped · " + title(s)))
-            return ::testing::AssertionFailure() << "no snap to " << title(s) << " on " << m.name;
+            return check(false, "no snap to " + title(s) + " on " + m.name);
         return landsIn(slotOf(s, m), client, tolerance);
     }
 

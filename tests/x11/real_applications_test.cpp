@@ -1,7 +1,7 @@
-// Real applications placed under the window managers people run, with a real
-// panel reserving the top of each monitor: the window service as a gesture
-// drives it, judged by the visible rectangle the independent tools report.
-// Runs under the managers of the table (VORTAXIS_TEST_WM, see scripts/test).
+// Real applications under the window managers people run, with a real panel
+// reserving the top of each monitor: the window service as a gesture drives
+// it, judged by the visible rectangle the independent tools report. Runs
+// under the managers of the table (VORTAXIS_TEST_WM, see scripts/test).
 #include "core/session/layout_sector.h"
 #include "core/window/accessibility_window_service.h"
 #include "core/window/screen_geometry.h"
@@ -117,12 +117,11 @@ TEST_F(RealApplications, AreSnappedOrHonestlyReportedUnderTheirWindowManager) {
         // The panel's strut is honoured wherever the panel's window lives.
         const Rect area = axRect(all.front().visibleFrame, screens);
         EXPECT_EQ(area.minY(), *panel);
-        const Rect slot = axRect(frame(app.sector, all.front().visibleFrame), screens);
-
+        const Rect target = frame(app.sector, all.front().visibleFrame);
+        const Rect slot = axRect(target, screens);
         const auto anchored = service.anchorFrontmostWindow();
         ASSERT_TRUE(anchored);
-        const auto status =
-            service.setFrame(frame(app.sector, all.front().visibleFrame), *anchored);
+        const auto status = service.setFrame(target, *anchored);
         service.releaseAnchor(*anchored);
         const auto [dx, dy] = increments(client->window);
         std::optional<Rect> seen;
@@ -153,12 +152,8 @@ TEST_F(RealApplications, AreSnappedOrHonestlyReportedUnderTheirWindowManager) {
             break;
         }
         client->process.terminate();
-        ASSERT_TRUE(desktop().waitUntil(
-            [&] {
-                const auto list = desktop().clientList();
-                return std::find(list.begin(), list.end(), client->window) == list.end();
-            },
-            kLaunchWait));
+        const auto gone = [&] { return !desktop().isManagedAndShown(client->window); };
+        ASSERT_TRUE(desktop().waitUntil(gone, kLaunchWait));
     }
 }
 

@@ -1,6 +1,6 @@
-// The scroll capture on a real server: while it runs, wheel steps come to us
-// and not to the window under the pointer; afterwards the window scrolls
-// again; a grab someone else holds makes it refuse to start and keep nothing.
+// The scroll capture on a real server: while it runs the wheel is ours, not
+// the window's under the pointer; a grab someone else holds makes it refuse
+// to start and keep nothing.
 #include "harness/desktop_test.h"
 #include "input_helpers.h"
 #include "x11/x11_scroll_source.h"

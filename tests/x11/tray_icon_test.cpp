@@ -1,7 +1,7 @@
-// The tray icon where users look for it: seen on a dark and on a light
-// embedded tray (tint2) that comes after the program, opening and closing the
-// settings by a click; and offered to a StatusNotifier host on a private
-// session bus as the one-colour symbol the host paints in its own colours.
+// The tray icon where users look for it: seen on a dark and a light embedded
+// tray (tint2) that comes after the program, a click opening and closing the
+// settings; and offered to a StatusNotifier host on a private session bus as
+// the symbol the host recolours.
 #include "program_driver.h"
 
 #include <fstream>
@@ -59,7 +59,7 @@ TEST_F(EmbeddedTray, TheIconStandsOutOnADarkAndALightPanelAndOpensAndClosesTheSe
         if (std::string(name) == "light")
             break;
         // A click opens the settings below the icon, under the title bar the
-        // manager gives it; a second click closes them, and so does Escape.
+        // manager gives it; a second click closes them.
         auto click = [&] {
             fakeMotion(c(), static_cast<int>(icon->midX()), static_cast<int>(icon->midY()));
             fakeButton(c(), 1);
@@ -72,10 +72,6 @@ TEST_F(EmbeddedTray, TheIconStandsOutOnADarkAndALightPanelAndOpensAndClosesTheSe
         EXPECT_LE(window.minY(), icon->maxY() + 64) << "not next to the icon: " << window;
         click();
         EXPECT_TRUE(desktop().waitUntil([&] { return !settingsWindow(); })) << "still open";
-        click();
-        ASSERT_TRUE(desktop().waitUntil([&] { return settingsWindow().has_value(); }));
-        tapKey(c(), 1); // Escape
-        EXPECT_TRUE(desktop().waitUntil([&] { return !settingsWindow(); })) << "Escape left it";
         tint2.reset();
     }
 }

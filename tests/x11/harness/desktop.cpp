@@ -1,5 +1,4 @@
-// The virtual desktop of an X test: server, monitors, window manager, clients,
-// and the independent tools used as oracles.
+// The virtual desktop of an X test and the independent tools used as oracles.
 #include "harness/desktop.h"
 
 #include "harness/display_server.h"
@@ -52,10 +51,7 @@ std::unique_ptr<Desktop> Desktop::start(const DesktopOptions& options, std::stri
         return *error = "cannot make a temporary directory", nullptr;
     d->dir_ = tmpl;
     std::filesystem::create_directories(d->dir_ + "/config");
-    d->serverKind_ =
-        options.server.empty() ? chooseDisplayServer(options.windowManager) : options.server;
-    auto server = startDisplayServer(d->serverKind_, d->dir_, options.width, options.height,
-                                     options.monitors, error);
+    auto server = startDisplayServer(options.windowManager, d->dir_, options.monitors, error);
     if (!server)
         return nullptr;
     d->server_ = std::move(server->process);
@@ -65,16 +61,15 @@ std::unique_ptr<Desktop> Desktop::start(const DesktopOptions& options, std::stri
         return nullptr;
     d->watch(d->conn_->root());
 
-    // Name the monitors as the tests know them. On Xvfb they split its one
-    // screen and the first takes over the output, so the automatic
-    // whole-screen monitor disappears; on Xorg each takes over its own output.
+    // Named as the tests know them; taking over an output (see outputName())
+    // makes the automatic whole-screen monitor disappear.
     for (std::size_t i = 0; i < options.monitors.size(); ++i) {
         const auto& m = options.monitors[i];
         const auto geometry = std::to_string(m.width) + "/" + std::to_string(m.width * 254 / 960) +
                               "x" + std::to_string(m.height) + "/" +
                               std::to_string(m.height * 254 / 960) + "+" + std::to_string(m.x) +
                               "+" + std::to_string(m.y);
-        if (!d->ran({"xrandr", "--setmonitor", m.name, geometry, outputName(d->serverKind_, i)}))
+        if (!d->ran({"xrandr", "--setmonitor", m.name, geometry, outputName(server->kind, i)}))
             return *error = "xrandr --setmonitor " + m.name + " failed", nullptr;
     }
     if (!options.windowManager.empty() && !d->startWindowManager(options.windowManager))
@@ -124,9 +119,6 @@ std::optional<Process> Desktop::spawn(const std::vector<std::string>& argv,
 }
 
 bool Desktop::startWindowManager(const std::string& name) {
-    // Xfwm4, Metacity and KWin read their settings over a session bus and give
-    // up without one: dbus-launch starts it, then becomes the manager itself.
-    const std::vector<std::string> bus{"dbus-launch", "--exit-with-x11"};
     std::vector<std::string> argv{name};
     if (name == "openbox") {
         argv = {"openbox", "--sm-disable"};
@@ -136,21 +128,19 @@ bool Desktop::startWindowManager(const std::string& name) {
     } else if (name == "metacity") {
         argv = {"metacity", "--sm-disable"};
     } else if (name == "kwin") {
-        // KWin manages no header-bar window of GTK without its compositor,
-        // which needs OpenGL: Mesa's software renderer gives it one.
+        // Its compositor, which GTK's header-bar windows need, on Mesa's software OpenGL.
         argv = {"env", "LIBGL_ALWAYS_SOFTWARE=1", "kwin_x11"};
     } else if (name == "i3") {
-        // i3's own bar at the top: its strut lives on a dock i3 reparents and
-        // lists nowhere. One application floats, the others tile.
+        // Its own bar at the top (a dock it reparents and lists nowhere); one
+        // application floats, the others tile.
         std::ofstream(dir_ + "/i3config") << "# i3 config file (v4)\nfont pango:monospace 8\n"
                                              "focus_follows_mouse no\n"
                                              "for_window [class=\"^Gtk3-demo$\"] floating enable\n"
                                              "bar {\n  position top\n  tray_output none\n}\n";
         argv = {"i3", "-c", dir_ + "/i3config"};
     } else if (name == "fluxbox") {
-        // No toolbar, slit or wallpaper: the toolbar's strut would keep the
-        // tests' full-height slots out of reach, and the failed wallpaper
-        // command opens a message window that takes the focus.
+        // No toolbar (its strut would shrink the tests' slots), slit or wallpaper
+        // (the failed command's message window takes the focus).
         std::filesystem::create_directories(dir_ + "/.fluxbox");
         std::ofstream(dir_ + "/.fluxbox/init")
             << "session.screen0.toolbar.visible: false\nsession.screen0.slit.autoHide: true\n"
@@ -159,20 +149,19 @@ bool Desktop::startWindowManager(const std::string& name) {
         std::ofstream(dir_ + "/.fluxbox/overlay") << "background: none\n";
         argv = {"fluxbox", "-rc", dir_ + "/.fluxbox/init"};
     } else if (name == "icewm") {
-        // No taskbar: its strut would keep the tests' full-height slots out of reach.
+        // No taskbar: its strut would shrink the tests' slots.
         std::ofstream(dir_ + "/icewm-preferences") << "ShowTaskBar=0\n";
         argv = {"icewm", "-c", dir_ + "/icewm-preferences"};
     }
+    // These give up without a session bus: dbus-launch starts one, then runs the manager.
     if (name.rfind("xfwm4", 0) == 0 || name == "metacity" || name == "kwin")
-        argv.insert(argv.begin(), bus.begin(), bus.end());
+        argv.insert(argv.begin(), {"dbus-launch", "--exit-with-x11"});
     wm_ = Process::spawn(argv, {env(), dir_ + "/" + name + ".log", false, false});
     wmName_ = name;
-    // Any manager may take seconds to start on a loaded machine; the wait
-    // ends as soon as it is ready. The check window comes before the manager
-    // is done starting: Openbox drops map requests that arrive in between,
-    // leaving such a window unmapped for good; it publishes its client list
-    // once it manages. Xfwm4 publishes none until it has a client, so there
-    // the check window has to do (probeManagement() closes the gap for both).
+    // The check window comes before the manager is done starting: Openbox
+    // drops map requests in between, and publishes its client list once it
+    // manages; Xfwm4 publishes none before its first client, so there the
+    // check window has to do (probeManagement() closes the gap for both).
     auto& c = *conn_;
     const auto check = c.atom("_NET_SUPPORTING_WM_CHECK");
     return wm_ &&
@@ -188,8 +177,8 @@ bool Desktop::startWindowManager(const std::string& name) {
 }
 
 bool Desktop::probeManagement() {
-    // Map a probe window until the manager takes it, so the tests' own
-    // windows never fall into the gap between its announcement and its work.
+    // Maps a probe window until the manager takes it, so no test's window
+    // falls into the gap between its announcement and its work.
     auto& c = *conn_;
     const xcb_window_t probe = xcb_generate_id(c.raw());
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;

@@ -24,18 +24,13 @@ struct MonitorSpec {
     int x, y, width, height;
 };
 
+// Two monitors side by side on a 2560 x 1024 screen; the first keeps the server's output.
 struct DesktopOptions {
-    int width = 2560;
-    int height = 1024;
-    // Two side by side by default; the first one keeps the server's output.
     std::vector<MonitorSpec> monitors = {{"LEFT", 0, 0, 1280, 1024},
                                          {"RIGHT", 1280, 0, 1280, 1024}};
-    // "openbox", "xfwm4", "xfwm4-composited", "fluxbox", "icewm", "metacity",
-    // "kwin", "i3", or "" for none; VORTAXIS_TEST_WM overrides the default.
+    // "openbox" unless VORTAXIS_TEST_WM names another (see startWindowManager()).
     std::string windowManager = defaultWindowManager();
     static std::string defaultWindowManager();
-    // "xvfb", "xorg", or "" to let chooseDisplayServer() pick by manager.
-    std::string server;
 };
 
 // A client process and the top-level window it showed.
@@ -50,7 +45,6 @@ public:
     ~Desktop();
 
     const std::string& display() const { return display_; }
-    const std::string& server() const { return serverKind_; } // "xvfb" or "xorg"
     const std::string& tempDir() const { return dir_; }
     std::vector<std::string> env() const;
     // The harness's own connection (the code under test opens another).
@@ -63,8 +57,7 @@ public:
                    std::chrono::milliseconds timeout = kWait);
     void watch(xcb_window_t window);
 
-    // Ends the X server as a crash would (the connections break).
-    void killServer();
+    void killServer(); // as a crash would: the connections break
     bool startWindowManager(const std::string& name);
     void stopWindowManager() { wm_.reset(); }
     const std::string& windowManager() const { return wmName_; }
@@ -77,10 +70,9 @@ public:
     std::optional<Process> spawn(const std::vector<std::string>& argv,
                                  const std::vector<std::string>& extraEnv = {},
                                  bool capture = false);
-    // Starts a real client and waits until the window manager manages a window
-    // owned by it (by X-Resource pid), mapped and with frame extents.
+    // A real client, once the manager shows a window it owns (by X-Resource pid).
     std::optional<Client> launch(const std::vector<std::string>& argv);
-    // Starts the fixture client (see fixture_client/main.cpp for its flags).
+    // The fixture client (see fixture_client/main.cpp for its flags).
     std::optional<Client> launchFixture(const std::vector<std::string>& args, bool managed = true);
     // In the client list and viewable, and its extents are set.
     bool isManagedAndShown(xcb_window_t client);
@@ -96,7 +88,7 @@ public:
     // is while it is viewable.
     std::optional<Rect> shownWindow(const std::vector<std::string>& xwininfoArguments);
 
-    // Runs a tool against this display; whether it ran and succeeded.
+    // Runs a tool against this display; ran(): and it succeeded.
     std::optional<CommandResult> tool(const std::vector<std::string>& argv);
     bool ran(const std::vector<std::string>& argv);
     std::string dump();
@@ -104,7 +96,7 @@ public:
 private:
     Desktop() = default;
     bool probeManagement();
-    std::string dir_, display_, wmName_, serverKind_;
+    std::string dir_, display_, wmName_;
     std::optional<Process> server_, wm_, panel_;
     std::unique_ptr<x11::Connection> conn_;
 };

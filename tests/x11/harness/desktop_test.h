@@ -12,10 +12,9 @@ namespace vx::test {
 
 class DesktopTest : public ::testing::Test {
 protected:
-    virtual DesktopOptions options() const { return {}; }
     void SetUp() override {
         std::string error;
-        desktop_ = Desktop::start(options(), &error);
+        desktop_ = Desktop::start({}, &error);
         ASSERT_TRUE(desktop_) << error;
     }
     void TearDown() override {

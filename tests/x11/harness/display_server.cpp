@@ -1,7 +1,6 @@
-// Starting the X server of a test desktop. Xvfb has a single RandR output, so
-// its monitors are drawn on one screen; Xorg's dummy driver has sixteen
-// outputs, so each monitor gets one of its own, as on a real multi-head
-// desktop, and a window manager that only trusts outputs sees them all.
+// Starting the X server of a test desktop. Xvfb has a single RandR output;
+// Xorg's dummy driver has sixteen, so each monitor gets one of its own, as on
+// a real multi-head desktop.
 #include "harness/display_server.h"
 
 #include "harness/desktop.h"
@@ -13,11 +12,9 @@
 namespace vx::test {
 namespace {
 
-// No input devices: the tests type and click through XTest, and hot-plug
-// would pick up whatever the host has. Each monitor gets one mode of exactly
-// its size at 60 Hz with small blanking intervals, which the dummy driver
-// takes within the ranges declared; outputs past the first start
-// disconnected, and "Enable" lights them.
+// No input devices (the tests use XTest; hot-plug would take the host's).
+// Each monitor gets one mode of exactly its size at 60 Hz, within the ranges
+// declared; outputs past the first start disconnected, "Enable" lights them.
 std::string xorgConfig(int width, int height, const std::vector<MonitorSpec>& monitors) {
     std::ostringstream c;
     c << "Section \"ServerFlags\"\n Option \"AutoAddDevices\" \"false\"\n"
@@ -51,20 +48,12 @@ std::string errorLines(const std::string& path) {
     std::ifstream in(path);
     std::string out;
     for (std::string line; std::getline(in, line);)
-        if (line.find("(EE)") != std::string::npos || line.find("rror") != std::string::npos ||
-            line.find("Fatal") != std::string::npos)
+        if (line.find("(EE)") != std::string::npos || line.find("rror") != std::string::npos)
             out += line + "\n";
     return out;
 }
 
 } // namespace
-
-std::string chooseDisplayServer(const std::string& windowManager) {
-    if (const char* env = std::getenv("VORTAXIS_TEST_SERVER"); env && *env)
-        return env;
-    // These managers see a monitor only where RandR gives it an output.
-    return windowManager.rfind("xfwm4", 0) == 0 || windowManager == "kwin" ? "xorg" : "xvfb";
-}
 
 std::string outputName(const std::string& kind, std::size_t i) {
     if (kind == "xorg")
@@ -72,10 +61,18 @@ std::string outputName(const std::string& kind, std::size_t i) {
     return i == 0 ? "screen" : "none";
 }
 
-std::optional<DisplayServer> startDisplayServer(const std::string& kind, const std::string& dir,
-                                                int width, int height,
+std::optional<DisplayServer> startDisplayServer(const std::string& windowManager,
+                                                const std::string& dir,
                                                 const std::vector<MonitorSpec>& monitors,
                                                 std::string* error) {
+    const char* chosen = std::getenv("VORTAXIS_TEST_SERVER");
+    const std::string kind = chosen && *chosen ? chosen
+                             : windowManager.rfind("xfwm4", 0) == 0 || windowManager == "kwin"
+                                 ? "xorg"
+                                 : "xvfb";
+    int width = 0, height = 0;
+    for (const auto& m : monitors)
+        width = std::max(width, m.x + m.width), height = std::max(height, m.y + m.height);
     // -noreset: without it the server resets when its last client leaves and
     // the monitors made afterwards vanish.
     std::vector<std::string> argv{"-displayfd", "1", "-noreset", "-nolisten", "tcp"};
@@ -86,13 +83,11 @@ std::optional<DisplayServer> startDisplayServer(const std::string& kind, const s
                     {"-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24"});
     } else if (kind == "xorg" && monitors.size() <= 16) {
         std::ofstream(dir + "/xorg.conf") << xorgConfig(width, height, monitors);
-        // A directory of our own keeps the host's /etc/X11/xorg.conf.d out;
-        // Xorg takes an empty one for a missing one and says so, hence the file.
+        // Keeps the host's /etc/X11/xorg.conf.d out (an empty one counts as missing).
         std::filesystem::create_directories(dir + "/xorg.conf.d");
         std::ofstream(dir + "/xorg.conf.d/00-nothing.conf") << "# all is in ../xorg.conf\n";
-        // No console: -keeptty leaves the controlling terminal alone and
-        // -sharevts takes no VT of its own, and where there is no /dev/tty0
-        // at all (a container) the server runs without one.
+        // No console: the terminal and the VTs are left alone, and a container
+        // without /dev/tty0 does as well.
         argv.insert(argv.begin(), "Xorg");
         argv.insert(argv.end(),
                     {"-config", dir + "/xorg.conf", "-configdir", dir + "/xorg.conf.d", "-logfile",
@@ -112,7 +107,7 @@ std::optional<DisplayServer> startDisplayServer(const std::string& kind, const s
                  errorLines(dir + "/xorg.log");
         return std::nullopt;
     }
-    return DisplayServer{std::move(*process), ":" + *number};
+    return DisplayServer{std::move(*process), ":" + *number, kind};
 }
 
 } // namespace vx::test

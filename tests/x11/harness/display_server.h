@@ -10,18 +10,14 @@ struct MonitorSpec;
 
 struct DisplayServer {
     Process process;
-    std::string display;
+    std::string display, kind; // kind: "xvfb" or "xorg"
 };
 
-// "xvfb" or "xorg". VORTAXIS_TEST_SERVER overrides; otherwise Xorg only for
-// the managers that keep windows off monitors without an output, and the
-// faster, long-proven Xvfb everywhere else.
-std::string chooseDisplayServer(const std::string& windowManager);
-
-// Xvfb gives one output whatever the monitors; Xorg gives output i (named by
-// outputName) the geometry of monitors[i]. Files and logs go into `dir`.
-std::optional<DisplayServer> startDisplayServer(const std::string& kind, const std::string& dir,
-                                                int width, int height,
+// VORTAXIS_TEST_SERVER chooses the kind; otherwise Xorg only for the managers
+// that keep windows off monitors without an output, the faster Xvfb elsewhere.
+// The screen spans the monitors; files and logs go into `dir`.
+std::optional<DisplayServer> startDisplayServer(const std::string& windowManager,
+                                                const std::string& dir,
                                                 const std::vector<MonitorSpec>& monitors,
                                                 std::string* error);
 

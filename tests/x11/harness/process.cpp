@@ -17,14 +17,14 @@ namespace vx::test {
 namespace {
 
 int pollFor(int fd, Deadline deadline) {
-    for (;;) {
+    int n;
+    do {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         pollfd p{fd, POLLIN, 0};
-        const int n = ::poll(&p, 1, static_cast<int>(std::max<long>(0, left.count())));
-        if (n >= 0 || errno != EINTR)
-            return n;
-    }
+        n = ::poll(&p, 1, static_cast<int>(std::max<long>(0, left.count())));
+    } while (n < 0 && errno == EINTR);
+    return n;
 }
 
 } // namespace
@@ -76,15 +76,13 @@ std::optional<Process> Process::spawn(const std::vector<std::string>& argv,
     posix_spawnattr_destroy(&attr);
     if (pipe[1] >= 0)
         ::close(pipe[1]);
-    if (rc != 0) {
-        if (pipe[0] >= 0)
-            ::close(pipe[0]);
-        return std::nullopt;
-    }
     Process p;
+    p.out_ = pipe[0]; // closed with p when the spawn failed
+    if (rc != 0)
+        return std::nullopt;
+
     p.pid_ = pid;
     p.pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    p.out_ = pipe[0];
     return p;
 }
 

@@ -1,6 +1,5 @@
-// Child processes of an X test (the server, the window manager, clients),
-// owned RAII-style: one still running when its owner goes is terminated and
-// reaped. Every wait on a child is bounded and blocks on its pidfd or pipe.
+// Child processes of an X test, terminated and reaped when their owner goes.
+// Every wait on a child is bounded and blocks on its pidfd or pipe.
 #pragma once
 
 #include "x11/connection.h"

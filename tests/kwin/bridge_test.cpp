@@ -1,53 +1,33 @@
-// The script Vortaxis runs in KWin. Its text takes the names of the running
-// KWin (Plasma 6 renames the window calls and the script's object path, and
-// cannot run here, so that is checked on the text). In a real KWin it places
-// the front window and reads it straight back, it is Vortaxis's alone and gone
-// after exit, a copy left by a crash does not stop the next start, a panel is
-// off the usable area, and KWin dying leaves a clear status and a bridge that
-// loads the script again.
+// The script Vortaxis runs in KWin: its text takes the names of the running
+// KWin (Plasma 6 cannot run here); in a real KWin it places the front window
+// and reads it straight back, survives a copy a crash left, sees a panel off
+// the usable area, and is gone after exit.
 #include "kwin/kwin_screens.h"
 #include "kwin/kwin_script.h"
 #include "kwin/kwin_window_system.h"
 #include "kwin_harness.h"
 
-#include <QTemporaryFile>
-
 namespace vx::test {
 namespace {
 
 TEST(KWinScriptTest, UsesTheNamesOfTheRunningKWin) {
-    EXPECT_EQ(kwin::kwinMajorVersion(QStringLiteral("Qt Version: 6.6.1")), std::nullopt);
-    const struct {
-        const char* supportInformation;
-        int major;
-        QStringList names; // none of them in the other version's text
-        QString objectPath;
-    } versions[] = {
-        {"Version\n=======\nKWin version: 5.27.5\n",
-         5,
-         {"workspace.activeClient", "clientActivated", "clientAdded", "clientRemoved",
-          "clientList()", "workspace.numScreens", "numberScreensChanged"},
-         "/7"},
-        {"KWin version: 6.0.90\nQt Version: 6.6.1",
-         6,
-         {"workspace.activeWindow", "windowActivated", "windowAdded", "windowRemoved",
-          "windowList()", "workspace.screens", "screensChanged", "w.desktops"},
-         "/Scripting/Script7"},
-    };
-    for (const auto& v : versions) {
-        SCOPED_TRACE(v.major);
-        const int major =
-            kwin::kwinMajorVersion(QString::fromLatin1(v.supportInformation)).value_or(0);
-        EXPECT_EQ(major, v.major);
+    const QStringList names[] = {
+        {"workspace.activeClient", "clientActivated", "clientAdded", "clientRemoved",
+         "clientList()", "workspace.numScreens", "numberScreensChanged"},
+        {"workspace.activeWindow", "windowActivated", "windowAdded", "windowRemoved",
+         "windowList()", "workspace.screens", "screensChanged", "w.desktops"}};
+    // Not Qt's version, which the same text gives.
+    EXPECT_EQ(kwin::kwinMajorVersion(
+                  QStringLiteral("Version\n==\nKWin version: 5.27.5\nQt Version: 6.4.2")),
+              5);
+    EXPECT_EQ(kwin::kwinMajorVersion(QStringLiteral("KWin version: 6.0.90")), 6);
+    EXPECT_EQ(kwin::scriptObjectPath(5, 7), QStringLiteral("/7"));
+    EXPECT_EQ(kwin::scriptObjectPath(6, 7), QStringLiteral("/Scripting/Script7"));
+    for (const int major : {5, 6}) {
         const QString text = kwin::bridgeScript({major, 4242, QStringLiteral(":1.23")});
-        for (const auto& name : v.names)
-            EXPECT_TRUE(text.contains(name)) << name.toStdString();
-        for (const auto& name : versions[&v == versions ? 1 : 0].names)
-            EXPECT_FALSE(text.contains(name)) << name.toStdString();
-        EXPECT_FALSE(text.contains(QLatin1Char('@'))) << "a placeholder was left unfilled";
-        EXPECT_TRUE(text.contains(QStringLiteral("\":1.23\"")));
-        EXPECT_TRUE(text.contains(QStringLiteral("ownPid = 4242")));
-        EXPECT_EQ(kwin::scriptObjectPath(major, 7), v.objectPath);
+        for (int version : {5, 6})
+            for (const auto& name : names[version - 5])
+                EXPECT_EQ(text.contains(name), version == major) << name.toStdString();
     }
 }
 
@@ -57,18 +37,15 @@ bool scriptLoaded() {
     return !reply.arguments().isEmpty() && reply.arguments().constFirst().toBool();
 }
 
-// Last: it ends the shared KWin, and the next test starts another.
-TEST(KWinBridgeTest, PlacesTheFrontWindowAndOutlivesACrashedCopyAndKWinDying) {
+// It ends the shared KWin, and the next test starts another without its panel.
+TEST(KWinBridgeTest, PlacesTheFrontWindowDespiteACrashedCopyAndLeavesNothing) {
     ASSERT_TRUE(kwinUp());
     // What a crashed run leaves: a script under our name that nobody answers.
-    QTemporaryFile leftover;
-    ASSERT_TRUE(leftover.open());
-    leftover.write("// left by a crash\n");
-    leftover.flush();
-    ASSERT_EQ(callScripting(QStringLiteral("loadScript"),
-                            {leftover.fileName(), QString::fromLatin1(kwin::scriptPluginName)})
-                  .type(),
-              QDBusMessage::ReplyMessage);
+    ASSERT_EQ(
+        callScripting(QStringLiteral("loadScript"),
+                      {QStringLiteral("/dev/null"), QString::fromLatin1(kwin::scriptPluginName)})
+            .type(),
+        QDBusMessage::ReplyMessage);
     openWindow(QStringLiteral("placement"));
     auto bridge = reportingBridge();
     ASSERT_TRUE(bridge);
@@ -80,8 +57,7 @@ TEST(KWinBridgeTest, PlacesTheFrontWindowAndOutlivesACrashedCopyAndKWinDying) {
     ASSERT_TRUE(application.ok());
     const auto window = system.focusedWindow(*application.value);
     ASSERT_TRUE(window.ok());
-    // Core asks for the position, then the size, then reads both straight back
-    // to tell a window KWin keeps in place. The right half of the second output:
+    // Position, then size, read straight back as core does: the second output's right half.
     const Rect target{1920, 0, 640, 800};
     ASSERT_EQ(system.setPosition(*window.value, target.origin), axstatus::success);
     ASSERT_EQ(system.setSize(*window.value, target.size), axstatus::success);
@@ -94,15 +70,9 @@ TEST(KWinBridgeTest, PlacesTheFrontWindowAndOutlivesACrashedCopyAndKWinDying) {
     EXPECT_TRUE(waitUntil([&] {
         return kwin::KWinScreens(*bridge).screens().front().visibleFrame == Rect(0, 0, 1280, 770);
     }));
-
-    ASSERT_TRUE(killKWin());
-    EXPECT_TRUE(waitUntil([&] { return !bridge->isReporting() && !bridge->problem().isEmpty(); }));
-    EXPECT_TRUE(bridge->problem().contains(QStringLiteral("KWin")));
-    ASSERT_TRUE(kwinUp());
-    EXPECT_TRUE(waitUntil([&] { return bridge->isReporting(); }, std::chrono::seconds(10)));
-    EXPECT_TRUE(bridge->problem().isEmpty());
     bridge.reset();
     EXPECT_FALSE(scriptLoaded());
+    ASSERT_TRUE(killKWin());
 }
 
 } // namespace

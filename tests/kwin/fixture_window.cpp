@@ -1,18 +1,12 @@
-// A plain Wayland client window for the KWin tests: a title and a size from
-// the command line, a solid fill, nothing else, until it is killed. With
-// "panel" after the size it is a panel as Plasma's own are (KDE's plasma-shell
-// protocol, always visible, at the output's top left), whose strut KWin takes
-// off the usable area.
+// A plain Wayland window for the KWin tests: a title, a size and a solid fill;
+// with "panel" after the size, a panel as Plasma's own are (always visible, at
+// the output's top left), whose strut KWin takes off the usable area.
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRasterWindow>
-
-#if VX_PLASMA_SHELL
-#include "plasma-shell-client.h"
-
+#include <plasma-shell-client.h>
 #include <qpa/qplatformnativeinterface.h>
 #include <wayland-client.h>
-#endif
 
 namespace {
 
@@ -23,7 +17,6 @@ protected:
     }
 };
 
-#if VX_PLASMA_SHELL
 void bindShell(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                std::uint32_t) {
     if (std::string_view(interface) == org_kde_plasma_shell_interface.name)
@@ -54,7 +47,6 @@ bool makePanel(QWindow& window) {
     wl_display_flush(display);
     return true;
 }
-#endif
 
 } // namespace
 
@@ -66,12 +58,9 @@ int main(int argc, char** argv) {
     window.resize(args.value(2, QStringLiteral("400")).toInt(),
                   args.value(3, QStringLiteral("300")).toInt());
     const bool panel = args.value(4) == QLatin1String("panel");
-    if (panel)
-        window.setFlag(Qt::FramelessWindowHint);
+    window.setFlag(Qt::FramelessWindowHint, panel);
     window.show();
-#if VX_PLASMA_SHELL
     if (panel && !makePanel(window))
         return 1;
-#endif
     return QGuiApplication::exec();
 }

@@ -1,6 +1,4 @@
-// Starting and ending the headless KWin, its clients and the fake input. KWin
-// runs from a copy of kwin_wayland: the packaged binary may carry a file
-// capability a container refuses at exec, and the copy keeps the name KWin checks.
+// Starting and ending the headless KWin, its clients and the fake input.
 #include "kwin_harness.h"
 
 #include "fake-input-client.h"
@@ -36,19 +34,14 @@ bool scriptingAnswers() {
                .type() == QDBusMessage::ReplyMessage;
 }
 
+// The packaged binary may carry a file capability a container refuses at exec;
+// the copy keeps the name KWin checks. A failed copy shows as KWin not starting.
 QString kwinCopy() {
-    static const QString copy = [] {
-        const QString original = QStandardPaths::findExecutable(QStringLiteral("kwin_wayland"));
-        const QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/kwin-bin");
-        const QString target = dir + QStringLiteral("/kwin_wayland");
-        QDir().mkpath(dir);
-        QFile::remove(target);
-        if (original.isEmpty() || !QFile::copy(original, target))
-            return QString();
-        QFile::setPermissions(target, QFile::ReadOwner | QFile::ExeOwner);
-        return target;
-    }();
-    return copy;
+    const QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/kwin-bin");
+    QDir().mkpath(dir);
+    QFile::copy(QStandardPaths::findExecutable(QStringLiteral("kwin_wayland")),
+                dir + QStringLiteral("/kwin_wayland"));
+    return dir + QStringLiteral("/kwin_wayland");
 }
 
 void announced(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
@@ -62,7 +55,7 @@ void removed(void*, wl_registry*, std::uint32_t) {}
 const wl_registry_listener listener{announced, removed};
 
 struct KWin {
-    QProcess process; // the parent of its clients' processes
+    QProcess process; // its Wayland clients end when it does
     QString socket;
     wl_display* display = nullptr; // the fake input's connection
     org_kde_kwin_fake_input* input = nullptr;
@@ -84,10 +77,6 @@ struct KWin {
             org_kde_kwin_fake_input_destroy(input);
         if (display)
             wl_display_disconnect(display);
-        for (auto* client : process.findChildren<QProcess*>()) {
-            client->kill();
-            client->waitForFinished(2000);
-        }
         process.kill();
         process.waitForFinished(5000);
         // The next KWin must not find this one's name still taken.
@@ -120,14 +109,6 @@ bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds dea
     return done;
 }
 
-QProcessEnvironment waylandClient() {
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("WAYLAND_DISPLAY"), shared->socket);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-    env.remove(QStringLiteral("DISPLAY"));
-    return env;
-}
-
 bool kwinUp() {
     if (shared)
         return true;
@@ -140,10 +121,14 @@ bool kwinUp() {
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.remove(QStringLiteral("DISPLAY"));
     kwin->process.setProcessEnvironment(env);
+    // Its clients, the program among them, inherit what finds it.
+    qputenv("WAYLAND_DISPLAY", kwin->socket.toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "wayland");
+    qunsetenv("DISPLAY");
     // KWin says much on every start; it is kept for a failure to be read.
     const QString log = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/kwin.log");
+    kwin->process.setProcessChannelMode(QProcess::MergedChannels);
     kwin->process.setStandardOutputFile(log, QIODevice::Append);
-    kwin->process.setStandardErrorFile(log, QIODevice::Append);
     kwin->process.start(
         kwinCopy(), {QStringLiteral("--virtual"), QStringLiteral("--width=1280"),
                      QStringLiteral("--height=800"), QStringLiteral("--output-count=2"),
@@ -164,14 +149,9 @@ bool killKWin() {
 }
 
 void openWindow(const QString& title, bool panel) {
-    auto* client = new QProcess(&shared->process);
-    client->setProcessEnvironment(waylandClient());
-    client->setStandardErrorFile(QProcess::nullDevice());
-    client->start(QStringLiteral(VX_FIXTURE_WINDOW),
-                  panel ? QStringList{title, QStringLiteral("1280"), QStringLiteral("30"),
-                                      QStringLiteral("panel")}
-                        : QStringList{title, QStringLiteral("500"), QStringLiteral("400")});
-    client->waitForStarted(5000);
+    const char* size = panel ? "1280 30 panel" : "500 400";
+    QProcess::startDetached(QStringLiteral(VX_FIXTURE_WINDOW),
+                            QStringList{title} + QString::fromLatin1(size).split(QLatin1Char(' ')));
 }
 
 // Each request is followed by a round trip, so KWin has handled it on return.

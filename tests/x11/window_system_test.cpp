@@ -108,10 +108,8 @@ TEST_F(WindowSystemTest, AWindowPlacedOnceNoLongerWakesUs) {
     EXPECT_EQ(heard, 0);
 }
 
-// Fluxbox still sends notices at a new window's old place for a moment after
-// it has taken the window: those must not pass for the answer to a move.
-// A move's answer is recognised at once, also for a client that had a border
-// of its own (xterm), which Openbox reports a pixel off.
+// Fluxbox's late notices at a new window's old place are no answer to a move;
+// a move reads back at once, also for xterm, whose border Openbox reports a pixel off.
 TEST_F(WindowSystemTest, AWindowMovedTheMomentItIsManagedReadsBackWhereItWent) {
     for (int i = 0; i < 6; ++i) {
         auto client = i % 3 == 2 ? desktop().launch({"xterm", "-geometry", "40x10+100+100"})

@@ -1,8 +1,6 @@
-// Many gestures in a row against the real program: every sector on both
-// monitors for a terminal (size steps, decorated by the manager) and a GTK
-// window drawing its own frame, with cancels and centre clicks between them.
-// Each must land, and what the program holds on the X server must not grow.
-// VX_SOAK=1 makes the suite's short run the long one (1,000 gestures).
+// Every sector on both monitors, again and again, for xterm (size steps) and a
+// GTK window drawing its own frame, with cancels and centre clicks between:
+// each lands, and the program's X resources stay put. VX_SOAK=1: 1,000 gestures.
 #include "program_driver.h"
 
 #include <filesystem>
@@ -71,9 +69,8 @@ TEST_F(EnduranceTest, EverySectorOnBothMonitorsLandsAgainAndAgainWithSteadyXReso
         }
         ASSERT_TRUE(snaps(allLayoutSectors[static_cast<std::size_t>(i % 8)], m, window, tolerance));
         ASSERT_TRUE(program->running());
-        // Counted once every kind of gesture has run on both windows, so that
-        // whatever the program creates once (panels, cursors, cached atoms, the
-        // events it asks of a target) already exists.
+        // Counted once every kind of gesture ran on both windows: what the
+        // program creates once (panels, cursors, atoms) exists by then.
         if (i == 20) {
             before = xResources();
             ASSERT_TRUE(before.count("WINDOW")) << "the program's connections not found";

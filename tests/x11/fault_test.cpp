@@ -1,8 +1,6 @@
-// The real program when the desktop misbehaves around it: the target vanishes
-// while it is being placed, the window manager dies mid-gesture and comes
-// back, the keyboard layout changes, and at last the X server itself goes.
-// Each time the program must say what happened and carry on, or leave cleanly
-// with an error status.
+// The real program when the desktop misbehaves: the target vanishes while it
+// is placed, the manager dies mid-gesture and comes back, the layout changes,
+// the X server goes. It must say what happened and carry on, or leave cleanly.
 #include "program_driver.h"
 
 #include <gmock/gmock.h>
@@ -15,8 +13,7 @@ namespace {
 using FaultTest = ProgramTest;
 
 TEST_F(FaultTest, TheProgramSaysWhatWentWrongCarriesOnAndLeavesCleanlyWithoutItsServer) {
-    // A framed window destroyed as soon as the manager starts moving it:
-    // between the release and the end of the placement.
+    // A window destroyed as soon as the manager starts moving it.
     auto fixture = desktop().launchFixture({"--geometry", "400x300+300+200"});
     ASSERT_TRUE(fixture && activate(fixture->window));
     bool destroyed = false;
@@ -40,8 +37,7 @@ TEST_F(FaultTest, TheProgramSaysWhatWentWrongCarriesOnAndLeavesCleanlyWithoutIts
                                                   "longer available|.*(move|resize).*)"));
     ASSERT_TRUE(activate(xterm->window));
 
-    // Nobody can place the window once the manager is gone: the release must
-    // say so, not hang, crash or claim a snap; a new hold says what is missing.
+    // The manager gone, the release says so, not a snap; a new hold says what is missing.
     ASSERT_TRUE(open(640, 512));
     ASSERT_TRUE(aim(640, 512, LayoutSector::right));
     desktop().stopWindowManager();

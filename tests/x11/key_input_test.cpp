@@ -37,9 +37,8 @@ TEST(KeyCodeTable, EveryKeyHasOneCodeAndMasksMapToModifiers) {
     EXPECT_EQ(vx::modifierFlags(0x10 | 0x80), 0u) << "Num Lock and Mod5 are not modifiers here";
 }
 
-// The translator on a pretend keyboard where only Control_L is a modifier and
-// the server's state is a Caps Lock set by hand: two keyboards, repeats, stray
-// releases, and a word made of what is held, not of the server's state.
+// Only Control_L is a modifier and the locks are set by hand: two keyboards,
+// repeats, stray releases, and modifiers of what is held, not the server's state.
 TEST(KeyEventTranslator, RepeatsStrayReleasesAndKeysHeldOnTwoKeyboards) {
     ModifierFlags locks = 0;
     x11::KeyEventTranslator translator{{

@@ -1,7 +1,6 @@
-// The radial menu and the screen outline of the running program, read back
-// from the screen, once with a compositor and once without: the wedge where
-// the aim is, the target application's icon in the hub, the outline inside the
-// monitor's edges, a menu that stands out over white and over black, and
+// The running program's menu and outline read back from the screen, with and
+// without a compositor: the aimed wedge, the target's icon in the hub, the
+// outline inside the monitor, a menu that stands out over white and black, and
 // clicks through everything but the hub.
 #include "program_driver.h"
 
@@ -31,8 +30,7 @@ protected:
             return owner && owner->owner != XCB_NONE;
         })) << "xcompmgr did not start";
     }
-    // Re-reads the screen until `check` holds on it (a compositor paints late,
-    // a new window on a loaded machine later still).
+    // Re-reads the screen until `check` holds (a compositor paints late).
     bool screenShows(const std::function<bool(const ScreenShot&)>& check,
                      std::chrono::milliseconds timeout = kWait) {
         return pumpUntil(
@@ -53,11 +51,10 @@ protected:
     std::optional<Process> compositor_;
 };
 
-// How clearly the menu held at (640, 512) and aimed at the top shows, as mean
-// differences of pixels (0 to 255): the disc, the band just inside its edge
-// and the hub's edge against the window beneath, the wedge against the ring
-// opposite it. A light body barely darkens white: the edges must carry the
-// outline.
+// How clearly the menu at (640, 512) aimed at the top shows, as mean pixel
+// differences (0 to 255): disc, rim and hub edge against the window beneath,
+// the wedge against the ring opposite. A light body barely darkens white: the
+// edges must carry the outline.
 std::optional<std::string> menuHidden(const ScreenShot& before, const ScreenShot& held) {
     std::array<double, 4> sums{}, counts{};
     for (int y = 512 - 100; y <= 512 + 100; ++y)
@@ -133,9 +130,8 @@ TEST_P(OverlayScreenshots, TheMenuStandsOutFollowsTheAimAndTakesClicksOnlyOnItsH
         std::optional<std::string> hidden;
         EXPECT_TRUE(screenShows([&](auto& held) { return !(hidden = menuHidden(before, held)); }))
             << *hidden;
-        // No box: the window beneath shows in the menu's corner and between hub
-        // and ring, and takes the clicks there; only the hub takes one, and
-        // maximizes.
+        // No box: the window beneath shows, and takes clicks, in the menu's
+        // corner and between hub and ring; only the hub takes one, and maximizes.
         EXPECT_TRUE(screenShows([&](const ScreenShot& s) {
             return s.at(533, 405) == colour && s.at(640 + 35, 512) == colour;
         }));

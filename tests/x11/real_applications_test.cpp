@@ -1,7 +1,6 @@
-// Real applications under the window managers people run, with a real panel
-// reserving the top of each monitor: the window service as a gesture drives
-// it, judged by the visible rectangle the independent tools report. Runs
-// under the managers of the table (VORTAXIS_TEST_WM, see scripts/test).
+// Real applications under the window managers of the table below (see
+// scripts/test) with a real panel at the top: the window service as a gesture
+// drives it, judged by the visible rectangle the independent tools report.
 #include "core/session/layout_sector.h"
 #include "core/window/accessibility_window_service.h"
 #include "core/window/screen_geometry.h"
@@ -23,10 +22,8 @@ struct Application {
     bool maximizedFirst = false;
 };
 
-// What each manager does with each application, in the order of
-// applications(): placed, kept in place by the manager (only the GTK 3 demo
-// floats under i3, see the harness's configuration), or kept on screen at
-// its minimum size.
+// Per manager, per application in order: placed, kept in place (under i3 only
+// the GTK 3 demo floats), or kept on screen at its minimum size.
 enum Outcome : char { placed = 'P', keptInPlace = 'K', keptAtMinimum = 'S' };
 const std::map<std::string, std::string> expectedOutcomes{
     {"xfwm4-composited", "PPSPP"}, {"metacity", "PPSPP"}, {"kwin", "PPSPP"}, {"i3", "KPKKK"}};

@@ -26,11 +26,9 @@ TEST_F(ScreensTest, ReadsMonitorsAndStrutsShrinkOnlyTheMonitorsTheyReachInto) {
     auto visible = [&](std::size_t i) { return seam.screens().at(i).visibleFrame; };
     const Rect L(0, 0, 1280, 1024), R(1280, 0, 1280, 1024), topCut(0, 0, 1280, 1004);
     const char* topLeft = "0,0,20,0,0,0,0,0,0,1279,0,0";
-    // The kind of window, its strut, the visible frames it leaves (desktop
-    // coordinates). A left dock on the right monitor reserves from the root's
-    // left edge: it must not swallow the left monitor. The old form spans the
-    // whole top edge. An unmanaged panel is found through the root's children,
-    // also inside a frame of the manager's and in no list (i3's bar).
+    // Window kind, strut, the visible frames it leaves. A left dock on the right
+    // monitor reserves from the root's left edge, not the left monitor; the old
+    // form spans the top edge; an unmanaged panel counts, also framed (i3's bar).
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, std::string, Rect, Rect>> cases = {
         {"--dock", "--strut-partial", "0,0,0,30,0,0,0,0,0,0,1280,2559", L, {1280, 30, 1280, 994}},

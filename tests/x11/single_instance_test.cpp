@@ -1,7 +1,6 @@
-// Starts of the real program racing for one desktop: exactly one runs, the
-// others hand over to it and leave; local clients cannot make it hold memory
-// or descriptors; neither a killed instance's leftovers nor a planted lock
-// keep the next start from running.
+// Starts racing for one desktop: one runs, the others hand over and leave;
+// local clients cannot make it hold memory or descriptors; neither a killed
+// instance's leftovers nor a planted lock keep the next start from running.
 #include "program_driver.h"
 
 #include <csignal>
@@ -35,8 +34,7 @@ protected:
         all.push_back(env.empty() ? "XDG_RUNTIME_DIR=" + runtime() : env);
         return Process::spawn(programArgv({"--verbose"}), {all, {}, true, true});
     }
-    // "running" once it said it is ready, "handed over" once it said so and
-    // left with status 0, else what happened.
+    // "running", "handed over" (said so, left with 0), or what happened.
     static std::string outcome(std::optional<Process>& process) {
         const auto deadline = deadlineIn(raceBound);
         std::string said;
@@ -60,9 +58,8 @@ protected:
     }
 };
 
-// Anyone of this user may connect to the one that runs: a sender of endless
-// bytes without a line end, and clients that say nothing, cost it neither
-// memory nor descriptors. Killed, it leaves its lock file and socket behind.
+// A sender of an endless line and clients that say nothing cost the running
+// one neither memory nor descriptors. Killed, it leaves lock and socket behind.
 TEST_F(SingleInstanceTest, OneOfFourStartsRunsDropsClientsThatFloodOrSayNothingAndCanBeKilled) {
     std::vector<std::optional<Process>> starts;
     for (int i = 0; i < 4; ++i)
@@ -102,12 +99,7 @@ TEST_F(SingleInstanceTest, OneOfFourStartsRunsDropsClientsThatFloodOrSayNothingA
         return fd;
     };
     const auto deadline = deadlineIn(10000ms);
-    auto ready = [&](int fd, short events) {
-        pollfd p{fd, events, 0};
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        return ::poll(&p, 1, static_cast<int>(std::max<long>(0, left.count()))) > 0;
-    };
+    auto ready = [&](int fd, short events) { return pollFor(fd, deadline, events) > 0; };
     const long residentBefore = residentKiB();
     const auto descriptorsBefore = descriptors();
     std::vector<int> silent;

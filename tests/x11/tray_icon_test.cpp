@@ -1,7 +1,6 @@
-// The tray icon where users look for it: seen on a dark and a light embedded
-// tray (tint2) that comes after the program, a click opening and closing the
-// settings; and offered to a StatusNotifier host on a private session bus as
-// the symbol the host recolours.
+// The tray icon: seen on a dark and a light embedded tray (tint2) started
+// after the program, a click opening and closing the settings; and offered to a
+// StatusNotifier host on a private bus as the symbol the host recolours.
 #include "program_driver.h"
 
 #include <fstream>
@@ -58,8 +57,7 @@ TEST_F(EmbeddedTray, TheIconStandsOutOnADarkAndALightPanelAndOpensAndClosesTheSe
             << "the icon at " << *icon << " is hard to see";
         if (std::string(name) == "light")
             break;
-        // A click opens the settings below the icon, under the title bar the
-        // manager gives it; a second click closes them.
+        // A click opens the settings just below the icon; a second closes them.
         auto click = [&] {
             fakeMotion(c(), static_cast<int>(icon->midX()), static_cast<int>(icon->midY()));
             fakeButton(c(), 1);

@@ -2,13 +2,11 @@
 // reserve screen edges (struts), draw its own decorations with an invisible
 // shadow, show an icon or a plain colour, or stay unmanaged. It prints its
 // window id once mapped, then serves events until it is terminated. Flags:
-//   --geometry WxH+X+Y (default 400x300+100+100)   --class INSTANCE,CLASS
-//   --dock   --override-redirect   --no-pid (leave _NET_WM_PID unset)
+//   --geometry WxH+X+Y (default 400x300+100+100)   --dock   --override-redirect
 //   --strut-partial N,...(12)   --strut L,R,T,B
 //   --gtk-extents L,R,T,B   client-side shadow; also asks for no frame
 //   --icon N   an N x N _NET_WM_ICON (red, top-left pixel blue) after a 1 x 1 one
 //   --background RRGGBB (default white)
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -43,12 +41,12 @@ void set(xcb_window_t w, const char* name, xcb_atom_t type, const std::vector<st
 
 int main(int argc, char** argv) {
     int width = 400, height = 300, x = 100, y = 100;
-    std::string klass = std::string("fixture") + '\0' + "Fixture", title = "fixture";
+    const std::string klass = std::string("fixture") + '\0' + "Fixture", title = "fixture";
     std::map<std::string, std::vector<std::uint32_t>> lists; // numbers after a flag
     std::map<std::string, bool> switches;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i], next = i + 1 < argc ? argv[i + 1] : "";
-        if (a == "--dock" || a == "--override-redirect" || a == "--no-pid") {
+        if (a == "--dock" || a == "--override-redirect") {
             switches[a] = true;
             continue;
         }
@@ -57,8 +55,6 @@ int main(int argc, char** argv) {
         ++i;
         if (a == "--geometry")
             std::sscanf(next.c_str(), "%dx%d+%d+%d", &width, &height, &x, &y);
-        else if (a == "--class")
-            klass = next, std::replace(klass.begin(), klass.end(), ',', '\0');
         else if (a == "--background")
             lists[a] = {static_cast<std::uint32_t>(std::stoul(next, nullptr, 16))};
         else {
@@ -93,8 +89,7 @@ int main(int argc, char** argv) {
     xcb_icccm_size_hints_set_size(&hints, 1, width, height);
     xcb_icccm_set_wm_normal_hints(c, w, &hints);
 
-    if (!switches["--no-pid"])
-        set(w, "_NET_WM_PID", XCB_ATOM_CARDINAL, {static_cast<std::uint32_t>(::getpid())});
+    set(w, "_NET_WM_PID", XCB_ATOM_CARDINAL, {static_cast<std::uint32_t>(::getpid())});
     if (switches["--dock"])
         set(w, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM, {atom("_NET_WM_WINDOW_TYPE_DOCK")});
     set(w, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL, lists["--strut-partial"]);

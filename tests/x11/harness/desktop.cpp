@@ -39,11 +39,6 @@ std::optional<Rect> xwininfoRect(const std::string& output) {
 
 } // namespace
 
-std::string DesktopOptions::defaultWindowManager() {
-    const char* wm = std::getenv("VORTAXIS_TEST_WM");
-    return wm && *wm ? wm : "openbox";
-}
-
 std::unique_ptr<Desktop> Desktop::start(const DesktopOptions& options, std::string* error) {
     std::unique_ptr<Desktop> d(new Desktop());
     char tmpl[] = "/tmp/vortaxis-x11-XXXXXX";
@@ -72,7 +67,7 @@ std::unique_ptr<Desktop> Desktop::start(const DesktopOptions& options, std::stri
         if (!d->ran({"xrandr", "--setmonitor", m.name, geometry, outputName(server->kind, i)}))
             return *error = "xrandr --setmonitor " + m.name + " failed", nullptr;
     }
-    if (!options.windowManager.empty() && !d->startWindowManager(options.windowManager))
+    if (!d->startWindowManager(options.windowManager))
         return *error = "window manager " + options.windowManager + " not ready\n" + d->dump(),
                nullptr;
     return d;
@@ -120,27 +115,23 @@ std::optional<Process> Desktop::spawn(const std::vector<std::string>& argv,
 
 bool Desktop::startWindowManager(const std::string& name) {
     std::vector<std::string> argv{name};
-    if (name == "openbox") {
-        argv = {"openbox", "--sm-disable"};
+    if (name == "openbox" || name == "metacity") {
+        argv = {name, "--sm-disable"};
     } else if (name.rfind("xfwm4", 0) == 0) {
         argv = {"xfwm4", name == "xfwm4" ? "--compositor=off" : "--compositor=on",
                 "--sm-client-disable"};
-    } else if (name == "metacity") {
-        argv = {"metacity", "--sm-disable"};
     } else if (name == "kwin") {
         // Its compositor, which GTK's header-bar windows need, on Mesa's software OpenGL.
         argv = {"env", "LIBGL_ALWAYS_SOFTWARE=1", "kwin_x11"};
     } else if (name == "i3") {
-        // Its own bar at the top (a dock it reparents and lists nowhere); one
-        // application floats, the others tile.
+        // Its bar at the top (a dock it lists nowhere); one application floats.
         std::ofstream(dir_ + "/i3config") << "# i3 config file (v4)\nfont pango:monospace 8\n"
                                              "focus_follows_mouse no\n"
                                              "for_window [class=\"^Gtk3-demo$\"] floating enable\n"
                                              "bar {\n  position top\n  tray_output none\n}\n";
         argv = {"i3", "-c", dir_ + "/i3config"};
     } else if (name == "fluxbox") {
-        // No toolbar (its strut would shrink the tests' slots), slit or wallpaper
-        // (the failed command's message window takes the focus).
+        // No toolbar (its strut), slit or wallpaper (its error window takes the focus).
         std::filesystem::create_directories(dir_ + "/.fluxbox");
         std::ofstream(dir_ + "/.fluxbox/init")
             << "session.screen0.toolbar.visible: false\nsession.screen0.slit.autoHide: true\n"
@@ -158,10 +149,8 @@ bool Desktop::startWindowManager(const std::string& name) {
         argv.insert(argv.begin(), {"dbus-launch", "--exit-with-x11"});
     wm_ = Process::spawn(argv, {env(), dir_ + "/" + name + ".log", false, false});
     wmName_ = name;
-    // The check window comes before the manager is done starting: Openbox
-    // drops map requests in between, and publishes its client list once it
-    // manages; Xfwm4 publishes none before its first client, so there the
-    // check window has to do (probeManagement() closes the gap for both).
+    // The check window comes before the manager is done starting (Openbox's
+    // client list comes once it manages); probeManagement() closes the gap.
     auto& c = *conn_;
     const auto check = c.atom("_NET_SUPPORTING_WM_CHECK");
     return wm_ &&
@@ -177,8 +166,7 @@ bool Desktop::startWindowManager(const std::string& name) {
 }
 
 bool Desktop::probeManagement() {
-    // Maps a probe window until the manager takes it, so no test's window
-    // falls into the gap between its announcement and its work.
+    // Maps a probe until the manager takes it: no test window falls into the gap.
     auto& c = *conn_;
     const xcb_window_t probe = xcb_generate_id(c.raw());
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -331,8 +319,7 @@ std::optional<Rect> Desktop::oracleFrame(xcb_window_t client) {
     const auto r = info && info->exitCode == 0 ? xwininfoRect(info->output) : std::nullopt;
     if (!r || !props)
         return std::nullopt;
-    // left, right, top, bottom: the manager's frame grows the client, the
-    // client-side shadow shrinks it.
+    // The manager's frame grows the client, the client-side shadow shrinks it.
     auto extents = [&](const std::string& name) {
         return numbersIn(props->output,
                          name + "\\(CARDINAL\\) = ([0-9]+), ([0-9]+), ([0-9]+), ([0-9]+)")

@@ -30,7 +30,10 @@ struct DesktopOptions {
                                          {"RIGHT", 1280, 0, 1280, 1024}};
     // "openbox" unless VORTAXIS_TEST_WM names another (see startWindowManager()).
     std::string windowManager = defaultWindowManager();
-    static std::string defaultWindowManager();
+    static std::string defaultWindowManager() {
+        const char* wm = std::getenv("VORTAXIS_TEST_WM");
+        return wm && *wm ? wm : "openbox";
+    }
 };
 
 // A client process and the top-level window it showed.
@@ -50,9 +53,7 @@ public:
     // The harness's own connection (the code under test opens another).
     x11::Connection& conn() { return *conn_; }
 
-    // True as soon as `condition` holds, re-checked after every X event the
-    // harness hears (root properties and structure, and those of the windows
-    // it watches); false at the deadline.
+    // True once `condition` holds, re-checked on every X event the harness hears.
     bool waitUntil(const std::function<bool()>& condition,
                    std::chrono::milliseconds timeout = kWait);
     void watch(xcb_window_t window);
@@ -61,12 +62,10 @@ public:
     bool startWindowManager(const std::string& name);
     void stopWindowManager() { wm_.reset(); }
     const std::string& windowManager() const { return wmName_; }
-    // A panel at the top of every monitor (xfce4-panel; under i3 its own bar,
-    // which the manager starts): the height its strut reserves once it does.
+    // xfce4-panel (i3's own bar under i3) at the top: the height its strut reserves.
     std::optional<int> startPanel();
 
-    // A process with this desktop's environment (and `extraEnv`); `capture`
-    // sends its stdout to a pipe, else to clients.log as its stderr.
+    // With this desktop's environment; stdout to a pipe if `capture`, else to clients.log.
     std::optional<Process> spawn(const std::vector<std::string>& argv,
                                  const std::vector<std::string>& extraEnv = {},
                                  bool capture = false);
@@ -80,12 +79,9 @@ public:
     std::optional<pid_t> ownerPid(xcb_window_t window);
     bool isMaximized(xcb_window_t client);
 
-    // The frame of a client as independent tools report it: xwininfo for the
-    // client's absolute geometry, xprop for _NET_FRAME_EXTENTS and
-    // _GTK_FRAME_EXTENTS. Root pixels, top-left origin.
+    // A client's frame as xwininfo and xprop (both frame extents) report it, in root pixels.
     std::optional<Rect> oracleFrame(xcb_window_t client);
-    // Where the window xwininfo finds by these arguments ("-name", "Vortaxis")
-    // is while it is viewable.
+    // Where the window xwininfo finds by these arguments is, while it is viewable.
     std::optional<Rect> shownWindow(const std::vector<std::string>& xwininfoArguments);
 
     // Runs a tool against this display; ran(): and it succeeded.

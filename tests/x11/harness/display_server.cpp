@@ -12,9 +12,8 @@
 namespace vx::test {
 namespace {
 
-// No input devices (the tests use XTest; hot-plug would take the host's).
-// Each monitor gets one mode of exactly its size at 60 Hz, within the ranges
-// declared; outputs past the first start disconnected, "Enable" lights them.
+// No input devices (hot-plug would take the host's); one mode per monitor of
+// exactly its size at 60 Hz; "Enable" lights the outputs past the first.
 std::string xorgConfig(int width, int height, const std::vector<MonitorSpec>& monitors) {
     std::ostringstream c;
     c << "Section \"ServerFlags\"\n Option \"AutoAddDevices\" \"false\"\n"
@@ -73,8 +72,7 @@ std::optional<DisplayServer> startDisplayServer(const std::string& windowManager
     int width = 0, height = 0;
     for (const auto& m : monitors)
         width = std::max(width, m.x + m.width), height = std::max(height, m.y + m.height);
-    // -noreset: without it the server resets when its last client leaves and
-    // the monitors made afterwards vanish.
+    // -noreset: a reset when the last client leaves would drop the monitors.
     std::vector<std::string> argv{"-displayfd", "1", "-noreset", "-nolisten", "tcp"};
     SpawnOptions so{{}, dir + "/" + kind + ".stderr", true, false};
     if (kind == "xvfb") {
@@ -86,8 +84,7 @@ std::optional<DisplayServer> startDisplayServer(const std::string& windowManager
         // Keeps the host's /etc/X11/xorg.conf.d out (an empty one counts as missing).
         std::filesystem::create_directories(dir + "/xorg.conf.d");
         std::ofstream(dir + "/xorg.conf.d/00-nothing.conf") << "# all is in ../xorg.conf\n";
-        // No console: the terminal and the VTs are left alone, and a container
-        // without /dev/tty0 does as well.
+        // No console: the VTs are left alone, and a container without /dev/tty0 works.
         argv.insert(argv.begin(), "Xorg");
         argv.insert(argv.end(),
                     {"-config", dir + "/xorg.conf", "-configdir", dir + "/xorg.conf.d", "-logfile",

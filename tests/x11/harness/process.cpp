@@ -14,20 +14,17 @@
 extern char** environ;
 
 namespace vx::test {
-namespace {
 
-int pollFor(int fd, Deadline deadline) {
+int pollFor(int fd, Deadline deadline, short events) {
     int n;
     do {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        pollfd p{fd, POLLIN, 0};
+        pollfd p{fd, events, 0};
         n = ::poll(&p, 1, static_cast<int>(std::max<long>(0, left.count())));
     } while (n < 0 && errno == EINTR);
     return n;
 }
-
-} // namespace
 
 std::optional<Process> Process::spawn(const std::vector<std::string>& argv,
                                       const SpawnOptions& options) {

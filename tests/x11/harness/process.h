@@ -5,6 +5,7 @@
 #include "x11/connection.h"
 
 #include <optional>
+#include <poll.h>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -53,6 +54,9 @@ private:
     std::string buffered_;
     std::optional<int> status_;
 };
+
+// poll() on one descriptor until the deadline: > 0 once it is ready.
+int pollFor(int fd, Deadline deadline, short events = POLLIN);
 
 struct CommandResult {
     int exitCode = -1;

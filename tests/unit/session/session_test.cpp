@@ -19,12 +19,9 @@ using namespace vx::test;
 
 namespace {
 
-// Ids differ from positions on purpose, and the platform lists the displays in
-// an order other than left to right (10, 20, 30).
+// Ids differ from positions on purpose.
 const Screen laptop{20, {0, 0, 1440, 900}, {0, 25, 1440, 875}};
 const Screen leftMonitor = FakeScreens::make(10, {-1280, 0, 1280, 1024});
-const std::vector<Screen> threeDisplays{laptop, FakeScreens::make(30, {1440, 0, 1920, 1080}),
-                                        leftMonitor};
 
 // Makes a fake the controller will own, and keeps its address for the test.
 template <class Fake> std::unique_ptr<Fake> owned(Fake*& address) {
@@ -83,15 +80,7 @@ std::string screenText(DisplayID position, int count) {
            " · scroll to switch · aim to snap";
 }
 
-// Three displays side by side (ids 10, 20, 30 from left to right), the gesture
-// begun on the middle one.
-class ThreeDisplays : public SessionTest {
-protected:
-    void SetUp() override {
-        screens.list = threeDisplays;
-        holdBegan();
-    }
-};
+using ThreeDisplays = SessionTest;
 
 const std::string aimText = "Aim — release to snap · center to cancel";
 const std::string readyText = "Ready · hold Ctrl+Alt · click center to maximize";
@@ -106,7 +95,7 @@ const std::map<char, std::function<void(SessionRig&)>> steps{
     {'<', [](SessionRig& r) { r.aimFromCenter(-100, 0); }},
     {'h', [](SessionRig& r) { r.menu->highlighted = LayoutSector::top; }}, // nothing aimed
     {'i', [](SessionRig& r) { r.controller->refreshIdleStatus(); }},
-    {'U', [](SessionRig& r) { r.permissions.trusted = false; }},
+    {'U', [](SessionRig& r) { r.permissions.trusted = false; }}, // no window manager
     {'T', [](SessionRig& r) { r.permissions.trusted = true; }},
     {'N', [](SessionRig& r) { r.windows.front.reset(); }},       // no front window
     {'G', [](SessionRig& r) { r.windows.anchorValid = false; }}, // the window went away
@@ -130,36 +119,32 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
         bool retained;
         std::size_t moves;
     };
+    // clang-format off
     const Case cases[] = {
-        {"", readyText, false, 0},
-        {"Ui", "No window access", false, 0},
-        {"UH", pleaText, true, 0},
-        {"H", aimText, false, 0},
-        {"HR", "Cancelled", true, 0},
-        {"NH<R", "No window to move", true, 0},
+        {"", readyText, false, 0},                 {"Ui", "No window access", false, 0},
+        {"UH", pleaText, true, 0},                 {"H", aimText, false, 0},
+        {"HR", "Cancelled", true, 0},              {"NH<R", "No window to move", true, 0},
         {"H<GR", "Window no longer available", true, 0},
-        {"H<SR", "No screen for layout", true, 0},
+        {"H<SR", "No screen for layout", true, 0}, {"NHC", "No movable front window", true, 0},
         {"FH<R", "Could not move or resize the window.", true, 1},
         {"WH<R", "The window manager keeps this window in place.", true, 1},
-        {"H<R", "Snapped · Left half", true, 1},
-        {"HhR", "Snapped · Top half", true, 1},
-        {"H<RR", "Snapped · Left half", true, 1}, // a second release reports nothing
-        {"H<Ri", "Snapped · Left half", true, 1},
-        {"H<RUi", "No window access", false, 1},
-        {"H<UHR", "No window access", false, 1}, // a repeat changes nothing, the snap is done
-        {"NHC", "No movable front window", true, 0},
+        {"H<R", "Snapped · Left half", true, 1},   {"HhR", "Snapped · Top half", true, 1},
+        {"H<RR", "Snapped · Left half", true, 1},  // a second release reports nothing
+        {"H<Ri", "Snapped · Left half", true, 1},  {"H<RUi", "No window access", false, 1},
+        {"H<UHR", "No window access", false, 1},   // a repeat changes nothing, the snap is done
         {"H<C", "Snapped · Full screen", true, 1},
         {"H<CRC", "Snapped · Full screen", true, 1}, // the click cancelled the hold
-        {"HUC", pleaText, true, 0},                  // the menu stays open for the release
+        {"HUC", pleaText, true, 0},                // the menu stays open for the release
         {"HUCT<R", "Snapped · Left half", true, 1},
         // Behind a lock or another program's grab nothing begins, not even a
-        // trust prompt; a lock arriving mid-gesture cancels it.
-        {"LH", lockedText, true, 0},
-        {"ULH", lockedText, true, 0},
+        // trust prompt; a lock arriving mid-gesture cancels it. The hub's own
+        // click holds the pointer.
+        {"LH", lockedText, true, 0},               {"ULH", lockedText, true, 0},
         {"PH", "Not arranged · another program holds the pointer", true, 0},
-        {"H<PR", "Snapped · Left half", true, 1}, // the hub's own click holds the pointer
+        {"H<PR", "Snapped · Left half", true, 1},
         {"H<kR", "Not arranged · another program holds the keyboard", true, 0},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);
         SessionRig rig;
@@ -180,7 +165,11 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
     }
 }
 
+// Three displays side by side (ids 10, 20, 30 from left to right, listed in
+// another order), the gesture begun on the middle one.
 TEST_F(ThreeDisplays, WheelSwitchesAtItsThresholdsWithDeadZoneReversalCooldownAndWrap) {
+    screens.list = {laptop, FakeScreens::make(30, {1440, 0, 1920, 1080}), leftMonitor};
+    holdBegan();
     struct Step {
         double waitBefore, delta;
         bool precise;

@@ -1,7 +1,5 @@
-// A scripted desktop behind the WindowSystem seam: applications, their windows
-// (with or without an accessibility element and a window-server id), statuses
-// to answer, and writes that land where the script says. Every call checks that
-// the caller holds no lock it promised not to hold.
+// A scripted desktop behind the WindowSystem seam: applications, their windows,
+// writes that land where the script says; every call checks for a held lock.
 #pragma once
 
 #include "core/window/access_trust.h"

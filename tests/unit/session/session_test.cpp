@@ -1,7 +1,5 @@
-// The session controller end to end on injected events, wired to recording
-// fakes, a fake desktop and a virtual clock: start, aiming, release, centre
-// click, the status line each leaves behind, and which display the wheel steps
-// the gesture to.
+// The session controller on recording fakes and a virtual clock: the status
+// each gesture leaves behind, and which display the wheel steps the gesture to.
 #include "core/session/vortax_session_controller.h"
 #include "fakes/fake_collaborators.h"
 #include "fakes/fake_screens.h"
@@ -88,6 +86,7 @@ const std::string pleaText = "Vortaxis cannot arrange windows here: No window ma
 const std::string lockedText = "Not arranged · the screen is locked";
 
 // The one-letter steps the status scripts are written in.
+using Blocker = DesktopAccess::Blocker;
 const std::map<char, std::function<void(SessionRig&)>> steps{
     {'H', [](SessionRig& r) { r.holdBegan(); }},
     {'R', [](SessionRig& r) { r.holdEnded(); }},
@@ -100,27 +99,17 @@ const std::map<char, std::function<void(SessionRig&)>> steps{
     {'N', [](SessionRig& r) { r.windows.front.reset(); }},       // no front window
     {'G', [](SessionRig& r) { r.windows.anchorValid = false; }}, // the window went away
     {'S', [](SessionRig& r) { r.screens.list.clear(); }},        // every display unplugged
-    {'L', [](SessionRig& r) { r.desktopAccess.now = DesktopAccess::Blocker::screenLocked; }},
-    {'P', [](SessionRig& r) { r.desktopAccess.now = DesktopAccess::Blocker::pointerHeld; }},
-    {'k', // a locker grabs the keyboard; the next aim tick sees it
-     [](SessionRig& r) {
-         r.desktopAccess.now = DesktopAccess::Blocker::keyboardHeld;
-         r.tick();
-     }},
+    {'L', [](SessionRig& r) { r.desktopAccess.now = Blocker::screenLocked; }},
+    {'P', [](SessionRig& r) { r.desktopAccess.now = Blocker::pointerHeld; }},
+    {'k', [](SessionRig& r) { r.desktopAccess.now = Blocker::keyboardHeld, r.tick(); }}, // a locker
     {'F', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::cannotSetFrame; }},
     {'W', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::keptInPlace; }},
 };
 } // namespace
 
 TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
-    struct Case {
-        const char* script;
-        std::string text;
-        bool retained;
-        std::size_t moves;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, bool, std::size_t> cases[] = {
         {"", readyText, false, 0},                 {"Ui", "No window access", false, 0},
         {"UH", pleaText, true, 0},                 {"H", aimText, false, 0},
         {"HR", "Cancelled", true, 0},              {"NH<R", "No window to move", true, 0},
@@ -145,14 +134,14 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
         {"H<kR", "Not arranged · another program holds the keyboard", true, 0},
     };
     // clang-format on
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.script);
+    for (const auto& [script, text, retained, moves] : cases) {
+        SCOPED_TRACE(script);
         SessionRig rig;
-        for (const char step : std::string(c.script))
+        for (const char step : std::string(script))
             steps.at(step)(rig);
-        EXPECT_EQ(rig.status(), c.text);
-        EXPECT_EQ(rig.retained(), c.retained);
-        EXPECT_EQ(rig.windows.frames.size(), c.moves);
+        EXPECT_EQ(rig.status(), text);
+        EXPECT_EQ(rig.retained(), retained);
+        EXPECT_EQ(rig.windows.frames.size(), moves);
         // Whatever the outcome, an anchor taken is released once the gesture ends.
         const bool held = rig.active() && rig.controller->anchoredWindow().get();
         EXPECT_EQ(rig.windows.released.size() + (held ? 1u : 0u),
@@ -170,13 +159,8 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
 TEST_F(ThreeDisplays, WheelSwitchesAtItsThresholdsWithDeadZoneReversalCooldownAndWrap) {
     screens.list = {laptop, FakeScreens::make(30, {1440, 0, 1920, 1080}), leftMonitor};
     holdBegan();
-    struct Step {
-        double waitBefore, delta;
-        bool precise;
-        DisplayID target;
-        double sumAfter;
-    };
-    const Step steps[] = {
+    // Seconds waited before, the delta and whether precise, the target after, the sum after.
+    const std::tuple<double, double, bool, DisplayID, double> steps[] = {
         {0, 50, true, 20, 50},    {0, 40, true, 10, 0},     // 90 points: one to the left
         {0.44, 200, true, 10, 0}, {0.01, 95, true, 30, 0},  // cooled down after 0.45 s; wraps
         {0.45, 0.5, true, 30, 0}, {0, -0.5, true, 30, 0},   // too small to count
@@ -185,14 +169,14 @@ TEST_F(ThreeDisplays, WheelSwitchesAtItsThresholdsWithDeadZoneReversalCooldownAn
         {0, NAN, false, 30, -10}, {0, INFINITY, false, 30, -10},
         {0, -10, false, 30, -20}, {0, -4, false, 10, 0}, // 24 in lines: right, wraps
     };
-    for (const auto& s : steps) {
-        loop.clock.advance(Seconds(s.waitBefore));
-        scroll(s.delta, s.precise);
-        SCOPED_TRACE(testing::Message() << "after " << s.delta);
-        EXPECT_DOUBLE_EQ(accumulated(), s.sumAfter);
-        EXPECT_EQ(target(), s.target);
-        EXPECT_EQ(highlight->active, s.target);
-        EXPECT_EQ(status(), screenText(s.target / 10, 3));
+    for (const auto& [waitBefore, delta, precise, after, sumAfter] : steps) {
+        loop.clock.advance(Seconds(waitBefore));
+        scroll(delta, precise);
+        SCOPED_TRACE(testing::Message() << "after " << delta);
+        EXPECT_DOUBLE_EQ(accumulated(), sumAfter);
+        EXPECT_EQ(target(), after);
+        EXPECT_EQ(highlight->active, after);
+        EXPECT_EQ(status(), screenText(after / 10, 3));
         EXPECT_FALSE(retained());
     }
 }

@@ -46,20 +46,17 @@ struct UpdateServiceTest : ::testing::Test {
         loop.drain();
         return s;
     }
-    static std::string feed(const char* version) {
-        return std::string(R"({"version":")") + version + R"(","downloadURL":"https://e.org"})";
-    }
 };
 
 TEST_F(UpdateServiceTest, OneCheckAtATimeAndALateAnswerIsIgnored) {
     service->checkForUpdates();
     service->checkForUpdates(); // ignored: one check at a time
     EXPECT_EQ(network.requests.size(), 1u);
-    loop.advance(5.1s);
-    network.answer(feed("9")); // after the timeout: adds nothing
+    loop.advance(5.1s); // an answer after the timeout adds nothing
+    network.answer(R"({"version":"9","downloadURL":"https://e.org"})");
     EXPECT_EQ(outcomes.size(), 1u);
     service->checkForUpdates(); // the next check works normally
-    network.answer(feed("1.1.9"));
+    network.answer(R"({"version":"1.1.9","downloadURL":"https://e.org"})");
     loop.advance(10s); // and its deadline is gone with it
     ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_EQ(outcomes[1].kind, UpdateCheckOutcome::Kind::upToDate);

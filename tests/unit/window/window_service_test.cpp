@@ -1,8 +1,6 @@
-// The window service on a scripted desktop of one 1440 x 900 display: which
-// listed window stands for the target application, and how it is placed
-// (writes judged by read-back, the window server's move as the fallback, and
-// the errors). Every test checks at its end that no seam was called while the
-// anchor table was locked.
+// The window service on a scripted 1440 x 900 desktop: which listed window
+// stands for the target application, and how it is placed, never calling a
+// seam while the anchor table is locked.
 #include "core/window/accessibility_window_service.h"
 #include "core/window/window_discovery.h"
 #include "fakes/fake_screens.h"
@@ -14,8 +12,6 @@ using namespace vx;
 using namespace vx::test;
 
 namespace {
-using Found = std::optional<DiscoveredWindow>;
-const ElementRef e1 = FakeWindowSystem::element(1);
 std::optional<WindowServiceError> errorOf(const Status<WindowServiceError>& status) {
     return status ? std::nullopt : std::optional(status.error());
 }
@@ -62,7 +58,8 @@ TEST_F(WindowServiceTest, AnotherApplicationsWindowNeverStandsInForTheTarget) {
     // The chat program's other spelling does name the same owner.
     desktop.addApp(301, "\u5fae\u4fe1");
     desktop.stack[1].owner = 301;
-    EXPECT_EQ(matchingWindowFromList(desktop, 300, desktop.own), Found({301, e1, 61}));
+    EXPECT_EQ(matchingWindowFromList(desktop, 300, desktop.own),
+              std::optional(DiscoveredWindow{301, FakeWindowSystem::element(1), 61}));
 }
 
 TEST_F(WindowServiceTest, ListedWindowsMustBeOrdinaryAndAtLeastFortyPoints) {

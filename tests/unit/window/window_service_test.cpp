@@ -112,19 +112,12 @@ TEST_F(PlacementTest, TheReadBackDecidesTheOutcomeAndAWindowTooLargeStaysOnTheDi
     using E = WindowServiceError;
     enum Trait { plain, held, fixedSize, refused }; // held: by the manager
     const Rect start{100, 100, 800, 600}, tile{2, 18, 1436, 880}, right{720, 0, 720, 900};
-    struct Case {
-        const char* name;
-        Rect slot; // desktop coordinates (y up) of the 1440 x 900 display
-        Rect from;
-        Trait trait;
-        Size minimum;
-        double landsLower;
-        std::optional<E> error;
-        Rect landed; // top-left coordinates
-        std::size_t serverMoves;
-    };
     const auto shrink = E::cannotShrink, kept = E::keptInPlace, unplaced = E::cannotSetFrame;
     const Rect quarter{0, 0, 720, 450}, topRight{720, 0, 720, 450}, from{300, 200, 720, 900};
+    // The slot (y up), the frame before, how the window takes writes, its least
+    // size, how much lower it lands, the error, where it is (y down), server moves.
+    using Case = std::tuple<const char*, Rect, Rect, Trait, Size, double, std::optional<E>, Rect,
+                            std::size_t>;
     // clang-format off
     const Case cases[] = {
         {"24 points off", leftHalf, start, plain, {}, 24, {}, {0, 24, 720, 900}, 0},
@@ -143,19 +136,19 @@ TEST_F(PlacementTest, TheReadBackDecidesTheOutcomeAndAWindowTooLargeStaysOnTheDi
         {"30 wider", leftHalf, {300, 200, 750, 900}, refused, {}, 0, unplaced, {0, 0, 750, 900}, 2},
     };
     // clang-format on
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto w = anchor(c.from);
-        window().heldInPlace = c.trait == held;
-        window().minimumSize = c.minimum;
-        window().landingOffset = {0, c.landsLower};
-        if (c.trait == fixedSize)
+    for (const auto& [name, slot, before, trait, minimum, lower, error, landed, moves] : cases) {
+        SCOPED_TRACE(name);
+        const auto w = anchor(before);
+        window().heldInPlace = trait == held;
+        window().minimumSize = minimum;
+        window().landingOffset = {0, lower};
+        if (trait == fixedSize)
             window().sizeWriteStatus = axstatus::attributeUnsupported;
-        if (c.trait == refused)
+        if (trait == refused)
             refuseWrites();
-        EXPECT_EQ(errorOf(service.setFrame(c.slot, w)), c.error);
-        EXPECT_EQ(window().frame, c.landed);
-        EXPECT_EQ(desktop.serverMoves, c.serverMoves);
+        EXPECT_EQ(errorOf(service.setFrame(slot, w)), error);
+        EXPECT_EQ(window().frame, landed);
+        EXPECT_EQ(desktop.serverMoves, moves);
     }
 }
 

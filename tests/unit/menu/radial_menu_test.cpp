@@ -27,22 +27,18 @@ Image icon(std::vector<std::pair<Pixel, int>> rows) {
     return img;
 }
 
-class MenuController : public ::testing::Test {
-protected:
-    RadialMenuPanelController menu{[](RadialMenuModel&, Size) {
-        struct Panel : OverlayPanelHost {
-            void setFrame(const Rect&) override {}
-            void orderFrontRegardless() override {}
-            void orderOut() override {}
-        };
-        return std::make_unique<Panel>();
-    }};
-    RadialMenuModel& model = menu.model();
+struct Panel : OverlayPanelHost {
+    void setFrame(const Rect&) override {}
+    void orderFrontRegardless() override {}
+    void orderOut() override {}
 };
 
 } // namespace
 
-TEST_F(MenuController, WedgeTakesTheShorterArcAndTheHubLeansWithinBounds) {
+TEST(MenuController, WedgeTakesTheShorterArcAndTheHubLeansWithinBounds) {
+    RadialMenuPanelController menu{
+        [](RadialMenuModel&, Size) { return std::make_unique<Panel>(); }};
+    const RadialMenuModel& model = menu.model();
     const std::pair<std::vector<S>, double> paths[] = {
         {{S::right, S::bottomRight, S::right}, 0}, // 0 → −45 → 0, never via 315
         {{S::bottomRight, S::right}, 360},

@@ -1,6 +1,5 @@
-// The radial menu's look and motion: how the wedge and the hub move with the
-// aim, that the hub's spring stays bounded on a late frame, and the wedge's
-// colour from an icon (the premultiplied mean of the winning bucket).
+// The radial menu's look and motion: wedge and hub following the aim, the hub's
+// spring on a late frame, and the wedge's colour taken from an icon.
 #include "core/menu/icon_tint.h"
 #include "core/menu/radial_menu_panel_controller.h"
 #include "core/menu/spring.h"

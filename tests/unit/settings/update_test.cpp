@@ -1,6 +1,5 @@
-// The update check: feeds that must not be trusted, version order, the address
-// rule and one check's journey from request to outcome, including answers that
-// never come or come too late.
+// The update check: untrusted feeds and addresses, version order, and a check's
+// journey to its outcome when the answer never comes or comes too late.
 #include "core/base/virtual_run_loop.h"
 #include "settings_fakes.h"
 

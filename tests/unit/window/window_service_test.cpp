@@ -1,6 +1,5 @@
-// The window service on a scripted 1440 x 900 desktop: which listed window
-// stands for the target application, and how it is placed, never calling a
-// seam while the anchor table is locked.
+// The window service on a scripted 1440 x 900 desktop: which listed window is
+// the target's, how it is placed, and no seam called under the anchor lock.
 #include "core/window/accessibility_window_service.h"
 #include "core/window/window_discovery.h"
 #include "fakes/fake_screens.h"

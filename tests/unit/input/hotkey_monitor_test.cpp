@@ -32,7 +32,6 @@ const Act cancel = [](Rig& r) { r.monitor->cancelHoldSession(); };
 const Act stop = [](Rig& r) { r.monitor->stop(); };
 const Act restart = [](Rig& r) { r.monitor->start(); };
 const Act destroy = [](Rig& r) { r.monitor.reset(); };
-const Act holdPosts = [](Rig& r) { r.loop.held = &r.held; };
 const Act runHeld = [](Rig& r) {
     r.loop.held = nullptr;
     EXPECT_EQ(r.held.size(), 1u);
@@ -82,7 +81,7 @@ void run(const Scenario& s) {
 // The timer fired and posted its handling; `between` happens before it runs.
 std::vector<Step> beforeTheFiredTask(std::vector<Step> between, const char* expected,
                                      std::vector<Step> after = {}) {
-    std::vector<Step> steps{flags(ctrl), holdPosts, 0.2};
+    std::vector<Step> steps{flags(ctrl), Act([](Rig& r) { r.loop.held = &r.held; }), 0.2};
     steps.insert(steps.end(), between.begin(), between.end());
     steps.insert(steps.end(), {runHeld, 0.19, expected});
     steps.insert(steps.end(), after.begin(), after.end());

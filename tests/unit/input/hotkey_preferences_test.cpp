@@ -14,7 +14,6 @@ using vx::test::InMemoryDefaultsStore;
 
 namespace {
 const HotkeyBinding defaultTrigger = HotkeyBinding::defaultBinding();
-constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 } // namespace
 
 TEST(HotkeyPreferences, BindingFallsBackThroughTheEarlierSetting) {
@@ -61,7 +60,7 @@ TEST(HotkeyPreferences, ChangesWriteOnlyWhenTheyChangeSomethingAndTheDelayIsClam
     EXPECT_TRUE(store.writes.empty());
     int bindings = 0;
     auto watch = prefs.observeBinding([&](const HotkeyBinding&) { ++bindings; });
-    for (double d : {0.5, 0.5, 2.0, notANumber})
+    for (double d : {0.5, 0.5, 2.0, std::numeric_limits<double>::quiet_NaN()})
         prefs.setHoldDelay(d);
     EXPECT_EQ(store.writes.size(), 3u);
     EXPECT_EQ(store.doubleValue("hotkey.holdDelay"), 0.05);

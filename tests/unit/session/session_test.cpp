@@ -56,8 +56,6 @@ public:
     }
 
     void holdBegan() { hold->onHoldBegan(); }
-    void holdEnded() { hold->onHoldEnded(); }
-    void scroll(double delta, bool isPrecise) { scrollTap->onScroll(delta, isPrecise); }
     void tick() { loop.clock.advance(VortaxSessionController::aimInterval); }
     void aimFromCenter(double dx, double dy) {
         screens.pointer = {menu->center.x + dx, menu->center.y + dy};
@@ -68,7 +66,6 @@ public:
     const std::string& status() const { return controller->statusMessage().get(); }
     bool retained() const { return controller->retainStatusMessage().get(); }
     std::optional<DisplayID> target() const { return controller->targetDisplayID().get(); }
-    double accumulated() const { return controller->scrollAccumulated().get(); }
 };
 
 class SessionTest : public ::testing::Test, public SessionRig {};
@@ -89,7 +86,7 @@ const std::string lockedText = "Not arranged · the screen is locked";
 using Blocker = DesktopAccess::Blocker;
 const std::map<char, std::function<void(SessionRig&)>> steps{
     {'H', [](SessionRig& r) { r.holdBegan(); }},
-    {'R', [](SessionRig& r) { r.holdEnded(); }},
+    {'R', [](SessionRig& r) { r.hold->onHoldEnded(); }},
     {'C', [](SessionRig& r) { r.menu->onCenterTap(); }},
     {'<', [](SessionRig& r) { r.aimFromCenter(-100, 0); }},
     {'h', [](SessionRig& r) { r.menu->highlighted = LayoutSector::top; }}, // nothing aimed
@@ -171,9 +168,9 @@ TEST_F(ThreeDisplays, WheelSwitchesAtItsThresholdsWithDeadZoneReversalCooldownAn
     };
     for (const auto& [waitBefore, delta, precise, after, sumAfter] : steps) {
         loop.clock.advance(Seconds(waitBefore));
-        scroll(delta, precise);
+        scrollTap->onScroll(delta, precise);
         SCOPED_TRACE(testing::Message() << "after " << delta);
-        EXPECT_DOUBLE_EQ(accumulated(), sumAfter);
+        EXPECT_DOUBLE_EQ(controller->scrollAccumulated().get(), sumAfter);
         EXPECT_EQ(target(), after);
         EXPECT_EQ(highlight->active, after);
         EXPECT_EQ(status(), screenText(after / 10, 3));
@@ -203,10 +200,10 @@ TEST_F(SessionTest, TwoStackedDisplaysAreOrderedLowerFirstAndAPlugInJoinsTheOrde
     holdBegan();
     EXPECT_EQ(status(), screenText(2, 2));
     screens.list.push_back(leftMonitor);
-    scroll(-30, false);
+    scrollTap->onScroll(-30, false);
     EXPECT_EQ(target(), DisplayID{10}); // from the last of three, wrapped to the first
     EXPECT_EQ(status(), screenText(1, 3));
     aimFromCenter(0, 100);
-    holdEnded();
+    hold->onHoldEnded();
     EXPECT_EQ(windows.frames, std::vector<Rect>{Rect(-1280, 512, 1280, 512)});
 }

@@ -9,8 +9,6 @@ using namespace vx;
 using namespace vx::testing;
 using namespace std::chrono_literals;
 
-namespace {
-
 TEST(UpdateFeed, RejectsBadFeedsUnsafeAddressesAndComparesVersionsByNumber) {
     const std::pair<const char*, FeedError> bad[] = {
         {"<html>502 Bad Gateway</html>", FeedError::notJSON},
@@ -72,5 +70,3 @@ TEST_F(UpdateServiceTest, OnlyAFeedSomeoneSetIsAskedAndNeverOneInTheClear) {
     ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_EQ(outcomes[1].kind, UpdateCheckOutcome::Kind::failed);
 }
-
-} // namespace

@@ -195,10 +195,8 @@ public:
     int requests = 0;
     LockWatch lock;
 
-    std::string reason = "No window manager is running.";
-
     bool isTrusted() override { return lock.check(), trusted; }
-    std::string missing() override { return trusted ? std::string() : reason; }
+    std::string missing() override { return trusted ? "" : "No window manager is running."; }
     bool requestTrust() override {
         lock.check();
         ++requests;

@@ -27,15 +27,6 @@ protected:
         EXPECT_EQ(desktop.lock.callsUnderLock + trust.lock.callsUnderLock, 0);
     }
 
-    // An application whose focused window has an element and an id.
-    std::size_t addFocusedApp(ProcessID pid, const std::string& name, WindowID id,
-                              Rect frame = {100, 100, 800, 600}) {
-        auto& app = desktop.addApp(pid, name);
-        app.focusedWindow = desktop.addWindow(pid, frame, id);
-        desktop.focusedApp = desktop.frontmost = pid;
-        return *app.focusedWindow;
-    }
-
     FakeWindowSystem desktop;
     FakeAccessTrust trust;
     FakeScreens screens;
@@ -86,10 +77,11 @@ TEST_F(WindowServiceTest, ListedWindowsMustBeOrdinaryAndAtLeastFortyPoints) {
 
 class PlacementTest : public WindowServiceTest {
 protected:
-    // Anchors the focused window (id 42) of pid 200, no server move counted yet.
-    AnchoredWindow anchor(Rect frame = {100, 100, 800, 600}) {
+    // Anchors the focused window (id 42) of the focused pid 200; no server move counted yet.
+    AnchoredWindow anchor(Rect frame) {
         desktop.stack.clear();
-        addFocusedApp(200, "Editor", 42, frame);
+        desktop.addApp(200, "Editor").focusedWindow = desktop.addWindow(200, frame, 42);
+        desktop.focusedApp = desktop.frontmost = 200;
         const auto anchored = service.anchorFrontmostWindow();
         EXPECT_TRUE(anchored);
         desktop.serverMoves = 0;
@@ -101,12 +93,10 @@ protected:
     }
 };
 
-// The outcome is what the window reads back: a window that lands more than 24
-// points off is corrected, then moved by the window server; one held in place
-// or that will not shrink is reported as such; a window larger than its slot
-// stays on the display, against the side the slot touches. With the writes
-// refused, the server moves only the origin: within 8 points that counts, past
-// that a last pass, and the read-back has the last word.
+// The read-back decides: more than 24 points off is corrected, then moved by the
+// window server; held in place or not shrinking is reported; a window larger than
+// its slot stays on the display. With writes refused the server moves the origin
+// only: within 8 points that counts, past that a last pass, the read-back rules.
 TEST_F(PlacementTest, TheReadBackDecidesTheOutcomeAndAWindowTooLargeStaysOnTheDisplay) {
     using E = WindowServiceError;
     enum Trait { plain, held, fixedSize, refused }; // held: by the manager

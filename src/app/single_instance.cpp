@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QFile>
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>
@@ -84,10 +85,12 @@ SingleInstance::SingleInstance(QString name) : name_(std::move(name)) {}
 SingleInstance::~SingleInstance() = default;
 
 void SingleInstance::release() {
-    if (server_)
-        server_->close();
+    // Only the files: this may run on any of Qt's threads, just before exec
+    // closes our descriptors (Qt opens them close-on-exec) and with them the
+    // lock's hold.
+    QLocalServer::removeServer(name_);
     if (lock_)
-        lock_->unlock();
+        QFile::remove(lock_->fileName());
 }
 
 SingleInstance::Start SingleInstance::claim(QString* problem) {

@@ -43,7 +43,6 @@ public:
         return {};
     }
     void releaseAnchor(const AnchoredWindow& window) override { released.push_back(window); }
-    std::optional<std::string> windowManagerName() override { return std::nullopt; }
     std::optional<TargetAppInfo> targetAppInfo(ProcessID) override { return std::nullopt; }
     std::optional<TargetAppInfo> frontmostAppInfo() override { return std::nullopt; }
     ProcessID ownProcessID() override { return 4242; }

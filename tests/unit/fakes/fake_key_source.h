@@ -1,6 +1,5 @@
-// Key events the test injects: the KeySource seam for tests. Several
-// subscribers at once (the trigger monitor and the recorder listen together),
-// and each may end its subscription while being told.
+// Key events the test injects, to several subscribers at once (the trigger and
+// the recorder listen together), each free to unsubscribe while being told.
 #pragma once
 
 #include "core/input/key_source.h"

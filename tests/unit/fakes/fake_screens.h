@@ -11,11 +11,10 @@ namespace vx::test {
 class FakeScreens final : public Screens {
 public:
     std::vector<Screen> list;
-    std::optional<Screen> main;
     Point pointer;
 
     std::vector<Screen> screens() const override { return list; }
-    std::optional<Screen> mainScreen() const override { return main; }
+    std::optional<Screen> mainScreen() const override { return std::nullopt; }
     Point pointerLocation() const override { return pointer; }
 
     // A display whose whole frame is usable.

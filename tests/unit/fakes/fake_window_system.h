@@ -1,7 +1,5 @@
-// A scripted desktop behind the WindowSystem seam: applications, their windows
-// (with or without an accessibility element and a window-server id), statuses
-// to answer, and writes that land where the script says. Every call is logged
-// and checks that the caller holds no lock it promised not to hold.
+// A scripted desktop behind the WindowSystem seam: applications, their windows,
+// writes that land where the script says; every call checks for a held lock.
 #pragma once
 
 #include "core/window/access_trust.h"
@@ -49,7 +47,7 @@ public:
     std::vector<FakeWindow> stack; // front to back, the order of the window list
     std::optional<ProcessID> focusedApp, frontmost;
     bool windowInfoReadable = true, serverRectReadable = true;
-    std::vector<std::string> calls;
+    std::size_t serverMoves = 0; // by the window server, not by accessibility
     LockWatch lock;
 
     FakeApp& addApp(ProcessID pid, std::optional<std::string> name) {
@@ -63,25 +61,21 @@ public:
         return stack.size() - 1;
     }
     static ElementRef element(std::size_t index) { return ElementRef{index + 1}; }
-    std::size_t count(const std::string& call) const {
-        return static_cast<std::size_t>(std::count(calls.begin(), calls.end(), call));
-    }
 
     // An application's element is its pid past every window's.
     AXRead<ElementRef> focusedApplication() override {
-        return log("focusedApplication"), focusedApp
-                                              ? AXRead<ElementRef>::of(appElement(*focusedApp))
-                                              : AXRead<ElementRef>::error(axstatus::noValue);
+        return log(), focusedApp ? AXRead<ElementRef>::of(appElement(*focusedApp))
+                                 : AXRead<ElementRef>::error(axstatus::noValue);
     }
-    ProcessID pid(ElementRef app) override { return log("pid"), ProcessID(app.handle - appBase); }
-    ElementRef applicationElement(ProcessID pid) override { return log("app"), appElement(pid); }
+    ProcessID pid(ElementRef app) override { return log(), ProcessID(app.handle - appBase); }
+    ElementRef applicationElement(ProcessID pid) override { return log(), appElement(pid); }
     AXRead<ElementRef> focusedWindow(ElementRef app) override {
-        const auto* a = appOf(app, "focusedWindow");
+        const auto* a = appOf(app);
         return a && a->focusedWindow ? AXRead<ElementRef>::of(element(*a->focusedWindow))
                                      : AXRead<ElementRef>::error(axstatus::noValue);
     }
     AXRead<std::vector<ElementRef>> windows(ElementRef app) override {
-        const auto* a = appOf(app, "windows");
+        const auto* a = appOf(app);
         if (!a)
             return AXRead<std::vector<ElementRef>>::error(axstatus::invalidElement);
         std::vector<ElementRef> out;
@@ -97,14 +91,14 @@ public:
     AXRead<bool> isPositionSettable(ElementRef e) override { return read(e, true); }
     AXRead<bool> isSizeSettable(ElementRef e) override { return read(e, true); }
     AXStatus setPosition(ElementRef e, Point p) override {
-        log("setPosition");
+        log();
         auto* w = live(e);
         if (w && w->positionWriteStatus == axstatus::success && !w->heldInPlace)
             w->frame.origin = {p.x + w->landingOffset.x, p.y + w->landingOffset.y};
         return w ? w->positionWriteStatus : axstatus::invalidElement;
     }
     AXStatus setSize(ElementRef e, Size s) override {
-        log("setSize");
+        log();
         auto* w = live(e);
         if (w && w->sizeWriteStatus == axstatus::success && !w->heldInPlace)
             w->frame.size = {std::max(s.width, w->minimumSize.width),
@@ -116,53 +110,45 @@ public:
         return w && w->id ? read(e, *w->id) : AXRead<WindowID>::error(axstatus::failure);
     }
 
-    ProcessID ownProcessID() override { return log("own"), own; }
+    ProcessID ownProcessID() override { return log(), own; }
     std::optional<RunningApplication> frontmostApplication() override {
         return frontmost ? runningApplication(*frontmost) : std::nullopt;
     }
     std::optional<RunningApplication> runningApplication(ProcessID pid) override {
         const auto it = apps.find(pid);
-        return log("runningApplication"),
-               it == apps.end() ? std::nullopt : std::optional(it->second.info);
+        return log(), it == apps.end() ? std::nullopt : std::optional(it->second.info);
     }
     std::vector<RunningApplication> runningApplications() override { return {}; }
-    std::optional<Image> applicationIcon(ProcessID) override { return log("icon"), std::nullopt; }
+    std::optional<Image> applicationIcon(ProcessID) override { return log(), std::nullopt; }
 
     std::optional<std::vector<WindowListEntry>> onScreenWindows() override {
-        log("onScreenWindows");
+        log();
         std::vector<WindowListEntry> out;
         for (const auto& w : stack)
             out.push_back(entry(w));
         return out;
     }
     std::optional<std::vector<WindowListEntry>> windowInfo(WindowID id) override {
-        auto* w = byID(id, "windowInfo");
+        auto* w = byID(id);
         return windowInfoReadable && w ? std::optional(std::vector{entry(*w)}) : std::nullopt;
     }
     AXRead<Rect> serverScreenRect(WindowID id) override {
-        auto* w = byID(id, "serverScreenRect");
+        auto* w = byID(id);
         return serverRectReadable && w ? AXRead<Rect>::of(w->frame)
                                        : AXRead<Rect>::error(axstatus::failure);
     }
-    AXStatus moveWindowWithGroup(WindowID id, Point p) override {
-        return serverMove(byID(id, "moveWindowWithGroup"), p);
-    }
-    AXStatus moveWindow(WindowID id, Point p) override {
-        return serverMove(byID(id, "moveWindow"), p);
-    }
+    AXStatus moveWindowWithGroup(WindowID id, Point p) override { return serverMove(byID(id), p); }
+    AXStatus moveWindow(WindowID id, Point p) override { return serverMove(byID(id), p); }
 
 private:
     static constexpr std::uint64_t appBase = std::uint64_t{1} << 40;
 
-    void log(const char* call) {
-        lock.check();
-        calls.emplace_back(call);
-    }
+    void log() { lock.check(); }
     static ElementRef appElement(ProcessID pid) {
         return ElementRef{appBase + static_cast<std::uint64_t>(pid)};
     }
-    const FakeApp* appOf(ElementRef app, const char* call) {
-        log(call);
+    const FakeApp* appOf(ElementRef app) {
+        log();
         const auto it = apps.find(ProcessID(app.handle - appBase));
         return app.handle < appBase || it == apps.end() ? nullptr : &it->second;
     }
@@ -171,14 +157,14 @@ private:
     }
     // The value when `e` is a live window, else the status of a gone one.
     template <class T> AXRead<T> read(ElementRef e, T value) {
-        log("read");
+        log();
         return live(e) ? AXRead<T>::of(value) : AXRead<T>::error(axstatus::invalidElement);
     }
     template <class T> AXRead<T> read(ElementRef e, T Rect::*part) {
         return live(e) ? read(e, live(e)->frame.*part) : read(e, T{});
     }
-    FakeWindow* byID(WindowID id, const char* call) {
-        log(call);
+    FakeWindow* byID(WindowID id) {
+        log();
         for (auto& w : stack)
             if (w.id == id)
                 return &w;
@@ -194,7 +180,8 @@ private:
             w.editEntry(e);
         return e;
     }
-    static AXStatus serverMove(FakeWindow* w, Point p) {
+    AXStatus serverMove(FakeWindow* w, Point p) {
+        ++serverMoves;
         if (w && !w->heldInPlace)
             w->frame.origin = p;
         return w ? axstatus::success : axstatus::failure;
@@ -208,10 +195,8 @@ public:
     int requests = 0;
     LockWatch lock;
 
-    std::string reason = "No window manager is running.";
-
     bool isTrusted() override { return lock.check(), trusted; }
-    std::string missing() override { return trusted ? std::string() : reason; }
+    std::string missing() override { return trusted ? "" : "No window manager is running."; }
     bool requestTrust() override {
         lock.check();
         ++requests;

@@ -31,12 +31,6 @@ public:
     Error setString(Key key, const std::string& value) override { return write(key, value); }
     void noteUnreadable(Key key) override { unreadable.push_back(key); }
 
-    static Bytes bytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
-    std::string text(Key key) const {
-        const auto d = data(key);
-        return d ? std::string(d->begin(), d->end()) : std::string();
-    }
-
 private:
     template <class T> std::optional<T> get(Key key) const {
         const auto it = values.find(key);

@@ -1,6 +1,5 @@
-// The virtual clock behind the RunLoop seam, whose posted tasks can be held
-// back, so that events can come between a timer's firing and the handling it
-// posted.
+// The virtual clock, with posted tasks held back on demand so that events can
+// come between a timer's firing and the handling it posted.
 #pragma once
 
 #include "core/base/virtual_run_loop.h"

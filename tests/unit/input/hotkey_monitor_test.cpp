@@ -1,6 +1,5 @@
-// Hold detection on the virtual clock: when a hold begins and ends for lone
-// modifiers, combos and bare keys, and what a release, a cancellation or a stop
-// does at each moment, including between the timer firing and its handling.
+// Hold detection on the virtual clock: when a hold begins and ends for each kind
+// of trigger, and what other input, a release, a cancel or a stop does to it.
 #include "core/input/hotkey_monitor.h"
 #include "fakes/fake_key_source.h"
 #include "fakes/spy_run_loop.h"
@@ -33,7 +32,6 @@ const Act cancel = [](Rig& r) { r.monitor->cancelHoldSession(); };
 const Act stop = [](Rig& r) { r.monitor->stop(); };
 const Act restart = [](Rig& r) { r.monitor->start(); };
 const Act destroy = [](Rig& r) { r.monitor.reset(); };
-const Act holdPosts = [](Rig& r) { r.loop.held = &r.held; };
 const Act runHeld = [](Rig& r) {
     r.loop.held = nullptr;
     EXPECT_EQ(r.held.size(), 1u);
@@ -83,7 +81,7 @@ void run(const Scenario& s) {
 // The timer fired and posted its handling; `between` happens before it runs.
 std::vector<Step> beforeTheFiredTask(std::vector<Step> between, const char* expected,
                                      std::vector<Step> after = {}) {
-    std::vector<Step> steps{flags(ctrl), holdPosts, 0.2};
+    std::vector<Step> steps{flags(ctrl), Act([](Rig& r) { r.loop.held = &r.held; }), 0.2};
     steps.insert(steps.end(), between.begin(), between.end());
     steps.insert(steps.end(), {runHeld, 0.19, expected});
     steps.insert(steps.end(), after.begin(), after.end());
@@ -92,7 +90,7 @@ std::vector<Step> beforeTheFiredTask(std::vector<Step> between, const char* expe
 
 } // namespace
 
-TEST(HotkeyMonitor, LoneModifiersCombosAndBareKeys) {
+TEST(HotkeyMonitor, EachKindOfTriggerAndWhatEndsItsHold) {
     const HotkeyBinding alone{ctrl, {}}, combo{ctrl | opt, space};
     const Scenario scenarios[] = {
         {"short press, then held past the delay",
@@ -118,6 +116,19 @@ TEST(HotkeyMonitor, LoneModifiersCombosAndBareKeys) {
         {"bare key ends only with its own key-up",
          {down(f5, 0), 0.2, flags(ctrl), flags(0), up(keyC, 0), "B", up(f5, shift), "BE"},
          {0, f5}},
+        // A release, cancel or stop at each moment, even after the timer fired.
+        {"fired task runs", beforeTheFiredTask({}, "B")},
+        {"release wins over the fired task", beforeTheFiredTask({flags(0)}, "")},
+        {"cancel wins", beforeTheFiredTask({cancel}, "")},
+        {"destruction wins", beforeTheFiredTask({destroy}, "")},
+        // The stale task must not start the new arming's hold early, nor at all.
+        {"release and press again", beforeTheFiredTask({flags(0), flags(ctrl)}, "", {0.01, "B"})},
+        {"cancel latches until release",
+         {flags(ctrl), 0.2, cancel, flags(ctrl), 1.0, flags(0), "B", flags(ctrl), 0.2, flags(0),
+          "BBE"}},
+        {"stop ends the hold silently and forgets the press",
+         {flags(ctrl), 0.2, stop, flags(0), flags(ctrl), 1.0, "B", restart, flags(ctrl), 0.2,
+          flags(0), "BBE"}},
     };
     for (const auto& s : scenarios)
         run(s);
@@ -145,25 +156,6 @@ TEST(HotkeyMonitor, KeysAndClicksDuringTheDelaySpoilALoneModifierPress) {
         {"a combo is chosen on purpose: clicks do not spoil it",
          {down(space, ctrl | opt), click(ctrl | opt), 0.2, "B", up(space, ctrl | opt), "BE"},
          combo},
-    };
-    for (const auto& s : scenarios)
-        run(s);
-}
-
-TEST(HotkeyMonitor, ReleaseCancelAndStopAtEachMoment) {
-    const Scenario scenarios[] = {
-        {"fired task runs", beforeTheFiredTask({}, "B")},
-        {"release wins over the fired task", beforeTheFiredTask({flags(0)}, "")},
-        {"cancel wins", beforeTheFiredTask({cancel}, "")},
-        {"destruction wins", beforeTheFiredTask({destroy}, "")},
-        // The stale task must not start the new arming's hold early, nor at all.
-        {"release and press again", beforeTheFiredTask({flags(0), flags(ctrl)}, "", {0.01, "B"})},
-        {"cancel latches until release",
-         {flags(ctrl), 0.2, cancel, flags(ctrl), 1.0, flags(0), "B", flags(ctrl), 0.2, flags(0),
-          "BBE"}},
-        {"stop ends the hold silently and forgets the press",
-         {flags(ctrl), 0.2, stop, flags(0), flags(ctrl), 1.0, "B", restart, flags(ctrl), 0.2,
-          flags(0), "BBE"}},
     };
     for (const auto& s : scenarios)
         run(s);

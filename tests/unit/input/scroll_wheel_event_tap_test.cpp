@@ -13,8 +13,7 @@ using namespace vx;
 
 namespace {
 
-constexpr auto swallow = ScrollDisposition::swallow;
-constexpr auto pass = ScrollDisposition::pass;
+using enum ScrollDisposition;
 
 // A platform that can refuse the capture or take it away; what it does with an
 // event nobody captures is to pass it on.

@@ -1,6 +1,5 @@
-// The radial menu's look and motion: how the wedge and the hub move with the
-// aim, that the hub's spring stays bounded on a late frame, and the wedge's
-// colour from an icon (the premultiplied mean of the winning bucket).
+// The radial menu's look and motion: wedge and hub following the aim, the hub's
+// spring on a late frame, and the wedge's colour taken from an icon.
 #include "core/menu/icon_tint.h"
 #include "core/menu/radial_menu_panel_controller.h"
 #include "core/menu/spring.h"
@@ -27,22 +26,18 @@ Image icon(std::vector<std::pair<Pixel, int>> rows) {
     return img;
 }
 
-class MenuController : public ::testing::Test {
-protected:
-    RadialMenuPanelController menu{[](RadialMenuModel&, Size) {
-        struct Panel : OverlayPanelHost {
-            void setFrame(const Rect&) override {}
-            void orderFrontRegardless() override {}
-            void orderOut() override {}
-        };
-        return std::make_unique<Panel>();
-    }};
-    RadialMenuModel& model = menu.model();
+struct Panel : OverlayPanelHost {
+    void setFrame(const Rect&) override {}
+    void orderFrontRegardless() override {}
+    void orderOut() override {}
 };
 
 } // namespace
 
-TEST_F(MenuController, WedgeTakesTheShorterArcAndTheHubLeansWithinBounds) {
+TEST(MenuController, WedgeTakesTheShorterArcAndTheHubLeansWithinBounds) {
+    RadialMenuPanelController menu{
+        [](RadialMenuModel&, Size) { return std::make_unique<Panel>(); }};
+    const RadialMenuModel& model = menu.model();
     const std::pair<std::vector<S>, double> paths[] = {
         {{S::right, S::bottomRight, S::right}, 0}, // 0 → −45 → 0, never via 315
         {{S::bottomRight, S::right}, 360},

@@ -1,7 +1,5 @@
-// The session controller end to end on injected events, wired to recording
-// fakes, a fake desktop and a virtual clock: start, aiming, release, centre
-// click, the status line each leaves behind, and which display the wheel steps
-// the gesture to.
+// The session controller on recording fakes and a virtual clock: the status
+// each gesture leaves behind, and which display the wheel steps the gesture to.
 #include "core/session/vortax_session_controller.h"
 #include "fakes/fake_collaborators.h"
 #include "fakes/fake_screens.h"
@@ -19,12 +17,9 @@ using namespace vx::test;
 
 namespace {
 
-// Ids differ from positions on purpose, and the platform lists the displays in
-// an order other than left to right (10, 20, 30).
+// Ids differ from positions on purpose.
 const Screen laptop{20, {0, 0, 1440, 900}, {0, 25, 1440, 875}};
 const Screen leftMonitor = FakeScreens::make(10, {-1280, 0, 1280, 1024});
-const std::vector<Screen> threeDisplays{laptop, FakeScreens::make(30, {1440, 0, 1920, 1080}),
-                                        leftMonitor};
 
 // Makes a fake the controller will own, and keeps its address for the test.
 template <class Fake> std::unique_ptr<Fake> owned(Fake*& address) {
@@ -61,8 +56,6 @@ public:
     }
 
     void holdBegan() { hold->onHoldBegan(); }
-    void holdEnded() { hold->onHoldEnded(); }
-    void scroll(double delta, bool isPrecise) { scrollTap->onScroll(delta, isPrecise); }
     void tick() { loop.clock.advance(VortaxSessionController::aimInterval); }
     void aimFromCenter(double dx, double dy) {
         screens.pointer = {menu->center.x + dx, menu->center.y + dy};
@@ -73,7 +66,6 @@ public:
     const std::string& status() const { return controller->statusMessage().get(); }
     bool retained() const { return controller->retainStatusMessage().get(); }
     std::optional<DisplayID> target() const { return controller->targetDisplayID().get(); }
-    double accumulated() const { return controller->scrollAccumulated().get(); }
 };
 
 class SessionTest : public ::testing::Test, public SessionRig {};
@@ -83,15 +75,7 @@ std::string screenText(DisplayID position, int count) {
            " · scroll to switch · aim to snap";
 }
 
-// Three displays side by side (ids 10, 20, 30 from left to right), the gesture
-// begun on the middle one.
-class ThreeDisplays : public SessionTest {
-protected:
-    void SetUp() override {
-        screens.list = threeDisplays;
-        holdBegan();
-    }
-};
+using ThreeDisplays = SessionTest;
 
 const std::string aimText = "Aim — release to snap · center to cancel";
 const std::string readyText = "Ready · hold Ctrl+Alt · click center to maximize";
@@ -99,75 +83,62 @@ const std::string pleaText = "Vortaxis cannot arrange windows here: No window ma
 const std::string lockedText = "Not arranged · the screen is locked";
 
 // The one-letter steps the status scripts are written in.
+using Blocker = DesktopAccess::Blocker;
 const std::map<char, std::function<void(SessionRig&)>> steps{
     {'H', [](SessionRig& r) { r.holdBegan(); }},
-    {'R', [](SessionRig& r) { r.holdEnded(); }},
+    {'R', [](SessionRig& r) { r.hold->onHoldEnded(); }},
     {'C', [](SessionRig& r) { r.menu->onCenterTap(); }},
     {'<', [](SessionRig& r) { r.aimFromCenter(-100, 0); }},
     {'h', [](SessionRig& r) { r.menu->highlighted = LayoutSector::top; }}, // nothing aimed
     {'i', [](SessionRig& r) { r.controller->refreshIdleStatus(); }},
-    {'U', [](SessionRig& r) { r.permissions.trusted = false; }},
+    {'U', [](SessionRig& r) { r.permissions.trusted = false; }}, // no window manager
     {'T', [](SessionRig& r) { r.permissions.trusted = true; }},
     {'N', [](SessionRig& r) { r.windows.front.reset(); }},       // no front window
     {'G', [](SessionRig& r) { r.windows.anchorValid = false; }}, // the window went away
     {'S', [](SessionRig& r) { r.screens.list.clear(); }},        // every display unplugged
-    {'L', [](SessionRig& r) { r.desktopAccess.now = DesktopAccess::Blocker::screenLocked; }},
-    {'P', [](SessionRig& r) { r.desktopAccess.now = DesktopAccess::Blocker::pointerHeld; }},
-    {'k', // a locker grabs the keyboard; the next aim tick sees it
-     [](SessionRig& r) {
-         r.desktopAccess.now = DesktopAccess::Blocker::keyboardHeld;
-         r.tick();
-     }},
+    {'L', [](SessionRig& r) { r.desktopAccess.now = Blocker::screenLocked; }},
+    {'P', [](SessionRig& r) { r.desktopAccess.now = Blocker::pointerHeld; }},
+    {'k', [](SessionRig& r) { r.desktopAccess.now = Blocker::keyboardHeld, r.tick(); }}, // a locker
     {'F', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::cannotSetFrame; }},
     {'W', [](SessionRig& r) { r.windows.setFrameError = WindowServiceError::keptInPlace; }},
 };
 } // namespace
 
 TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
-    struct Case {
-        const char* script;
-        std::string text;
-        bool retained;
-        std::size_t moves;
-    };
-    const Case cases[] = {
-        {"", readyText, false, 0},
-        {"Ui", "No window access", false, 0},
-        {"UH", pleaText, true, 0},
-        {"H", aimText, false, 0},
-        {"HR", "Cancelled", true, 0},
-        {"NH<R", "No window to move", true, 0},
+    // clang-format off
+    const std::tuple<const char*, std::string, bool, std::size_t> cases[] = {
+        {"", readyText, false, 0},                 {"Ui", "No window access", false, 0},
+        {"UH", pleaText, true, 0},                 {"H", aimText, false, 0},
+        {"HR", "Cancelled", true, 0},              {"NH<R", "No window to move", true, 0},
         {"H<GR", "Window no longer available", true, 0},
-        {"H<SR", "No screen for layout", true, 0},
+        {"H<SR", "No screen for layout", true, 0}, {"NHC", "No movable front window", true, 0},
         {"FH<R", "Could not move or resize the window.", true, 1},
         {"WH<R", "The window manager keeps this window in place.", true, 1},
-        {"H<R", "Snapped · Left half", true, 1},
-        {"HhR", "Snapped · Top half", true, 1},
-        {"H<RR", "Snapped · Left half", true, 1}, // a second release reports nothing
-        {"H<Ri", "Snapped · Left half", true, 1},
-        {"H<RUi", "No window access", false, 1},
-        {"H<UHR", "No window access", false, 1}, // a repeat changes nothing, the snap is done
-        {"NHC", "No movable front window", true, 0},
+        {"H<R", "Snapped · Left half", true, 1},   {"HhR", "Snapped · Top half", true, 1},
+        {"H<RR", "Snapped · Left half", true, 1},  // a second release reports nothing
+        {"H<Ri", "Snapped · Left half", true, 1},  {"H<RUi", "No window access", false, 1},
+        {"H<UHR", "No window access", false, 1},   // a repeat changes nothing, the snap is done
         {"H<C", "Snapped · Full screen", true, 1},
         {"H<CRC", "Snapped · Full screen", true, 1}, // the click cancelled the hold
-        {"HUC", pleaText, true, 0},                  // the menu stays open for the release
+        {"HUC", pleaText, true, 0},                // the menu stays open for the release
         {"HUCT<R", "Snapped · Left half", true, 1},
         // Behind a lock or another program's grab nothing begins, not even a
-        // trust prompt; a lock arriving mid-gesture cancels it.
-        {"LH", lockedText, true, 0},
-        {"ULH", lockedText, true, 0},
+        // trust prompt; a lock arriving mid-gesture cancels it. The hub's own
+        // click holds the pointer.
+        {"LH", lockedText, true, 0},               {"ULH", lockedText, true, 0},
         {"PH", "Not arranged · another program holds the pointer", true, 0},
-        {"H<PR", "Snapped · Left half", true, 1}, // the hub's own click holds the pointer
+        {"H<PR", "Snapped · Left half", true, 1},
         {"H<kR", "Not arranged · another program holds the keyboard", true, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.script);
+    // clang-format on
+    for (const auto& [script, text, retained, moves] : cases) {
+        SCOPED_TRACE(script);
         SessionRig rig;
-        for (const char step : std::string(c.script))
+        for (const char step : std::string(script))
             steps.at(step)(rig);
-        EXPECT_EQ(rig.status(), c.text);
-        EXPECT_EQ(rig.retained(), c.retained);
-        EXPECT_EQ(rig.windows.frames.size(), c.moves);
+        EXPECT_EQ(rig.status(), text);
+        EXPECT_EQ(rig.retained(), retained);
+        EXPECT_EQ(rig.windows.frames.size(), moves);
         // Whatever the outcome, an anchor taken is released once the gesture ends.
         const bool held = rig.active() && rig.controller->anchoredWindow().get();
         EXPECT_EQ(rig.windows.released.size() + (held ? 1u : 0u),
@@ -180,14 +151,13 @@ TEST(SessionStatus, EveryOutcomeHasItsTextAndRetainFlag) {
     }
 }
 
+// Three displays side by side (ids 10, 20, 30 from left to right, listed in
+// another order), the gesture begun on the middle one.
 TEST_F(ThreeDisplays, WheelSwitchesAtItsThresholdsWithDeadZoneReversalCooldownAndWrap) {
-    struct Step {
-        double waitBefore, delta;
-        bool precise;
-        DisplayID target;
-        double sumAfter;
-    };
-    const Step steps[] = {
+    screens.list = {laptop, FakeScreens::make(30, {1440, 0, 1920, 1080}), leftMonitor};
+    holdBegan();
+    // Seconds waited before, the delta and whether precise, the target after, the sum after.
+    const std::tuple<double, double, bool, DisplayID, double> steps[] = {
         {0, 50, true, 20, 50},    {0, 40, true, 10, 0},     // 90 points: one to the left
         {0.44, 200, true, 10, 0}, {0.01, 95, true, 30, 0},  // cooled down after 0.45 s; wraps
         {0.45, 0.5, true, 30, 0}, {0, -0.5, true, 30, 0},   // too small to count
@@ -196,14 +166,14 @@ TEST_F(ThreeDisplays, WheelSwitchesAtItsThresholdsWithDeadZoneReversalCooldownAn
         {0, NAN, false, 30, -10}, {0, INFINITY, false, 30, -10},
         {0, -10, false, 30, -20}, {0, -4, false, 10, 0}, // 24 in lines: right, wraps
     };
-    for (const auto& s : steps) {
-        loop.clock.advance(Seconds(s.waitBefore));
-        scroll(s.delta, s.precise);
-        SCOPED_TRACE(testing::Message() << "after " << s.delta);
-        EXPECT_DOUBLE_EQ(accumulated(), s.sumAfter);
-        EXPECT_EQ(target(), s.target);
-        EXPECT_EQ(highlight->active, s.target);
-        EXPECT_EQ(status(), screenText(s.target / 10, 3));
+    for (const auto& [waitBefore, delta, precise, after, sumAfter] : steps) {
+        loop.clock.advance(Seconds(waitBefore));
+        scrollTap->onScroll(delta, precise);
+        SCOPED_TRACE(testing::Message() << "after " << delta);
+        EXPECT_DOUBLE_EQ(controller->scrollAccumulated().get(), sumAfter);
+        EXPECT_EQ(target(), after);
+        EXPECT_EQ(highlight->active, after);
+        EXPECT_EQ(status(), screenText(after / 10, 3));
         EXPECT_FALSE(retained());
     }
 }
@@ -230,10 +200,10 @@ TEST_F(SessionTest, TwoStackedDisplaysAreOrderedLowerFirstAndAPlugInJoinsTheOrde
     holdBegan();
     EXPECT_EQ(status(), screenText(2, 2));
     screens.list.push_back(leftMonitor);
-    scroll(-30, false);
+    scrollTap->onScroll(-30, false);
     EXPECT_EQ(target(), DisplayID{10}); // from the last of three, wrapped to the first
     EXPECT_EQ(status(), screenText(1, 3));
     aimFromCenter(0, 100);
-    holdEnded();
+    hold->onHoldEnded();
     EXPECT_EQ(windows.frames, std::vector<Rect>{Rect(-1280, 512, 1280, 512)});
 }

@@ -1,6 +1,5 @@
-// The trigger recorder: what each sequence of key events records. The keys
-// swallowed on the way are the settings window's tests, where the
-// application's own copies of them arrive.
+// The trigger recorder: what each sequence of key events records (the keys it
+// swallows are the settings window's tests, where the program's copies arrive).
 #include "settings_fakes.h"
 
 #include <gtest/gtest.h>

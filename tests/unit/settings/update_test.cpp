@@ -1,6 +1,5 @@
-// The update check: feeds that must not be trusted, version order, the address
-// rule and one check's journey from request to outcome, including answers that
-// never come or come too late.
+// The update check: untrusted feeds and addresses, version order, and a check's
+// journey to its outcome when the answer never comes or comes too late.
 #include "core/base/virtual_run_loop.h"
 #include "settings_fakes.h"
 
@@ -9,8 +8,6 @@
 using namespace vx;
 using namespace vx::testing;
 using namespace std::chrono_literals;
-
-namespace {
 
 TEST(UpdateFeed, RejectsBadFeedsUnsafeAddressesAndComparesVersionsByNumber) {
     const std::pair<const char*, FeedError> bad[] = {
@@ -46,20 +43,17 @@ struct UpdateServiceTest : ::testing::Test {
         loop.drain();
         return s;
     }
-    static std::string feed(const char* version) {
-        return std::string(R"({"version":")") + version + R"(","downloadURL":"https://e.org"})";
-    }
 };
 
 TEST_F(UpdateServiceTest, OneCheckAtATimeAndALateAnswerIsIgnored) {
     service->checkForUpdates();
     service->checkForUpdates(); // ignored: one check at a time
     EXPECT_EQ(network.requests.size(), 1u);
-    loop.advance(5.1s);
-    network.answer(feed("9")); // after the timeout: adds nothing
+    loop.advance(5.1s); // an answer after the timeout adds nothing
+    network.answer(R"({"version":"9","downloadURL":"https://e.org"})");
     EXPECT_EQ(outcomes.size(), 1u);
     service->checkForUpdates(); // the next check works normally
-    network.answer(feed("1.1.9"));
+    network.answer(R"({"version":"1.1.9","downloadURL":"https://e.org"})");
     loop.advance(10s); // and its deadline is gone with it
     ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_EQ(outcomes[1].kind, UpdateCheckOutcome::Kind::upToDate);
@@ -76,5 +70,3 @@ TEST_F(UpdateServiceTest, OnlyAFeedSomeoneSetIsAskedAndNeverOneInTheClear) {
     ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_EQ(outcomes[1].kind, UpdateCheckOutcome::Kind::failed);
 }
-
-} // namespace

@@ -11,14 +11,11 @@
 using namespace vx;
 using namespace vx::test;
 
-namespace {
-std::string contents(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-} // namespace
-
 TEST(ProbeReportFile, IsAPrivateNewFileThatReplacesAPlantedLink) {
+    const auto contents = [](const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string{std::istreambuf_iterator<char>(in), {}};
+    };
     EXPECT_EQ(probeReportDirectory("/run/user/1000", "/tmp"), "/run/user/1000");
     EXPECT_EQ(probeReportDirectory("relative/dir", "/tmp"), "/tmp");
 

@@ -1,8 +1,5 @@
-// The window service on a scripted desktop of one 1440 x 900 display: which
-// listed window stands for the target application, and how it is placed
-// (writes judged by read-back, the window server's move as the fallback, and
-// the errors). Every test checks at its end that no seam was called while the
-// anchor table was locked.
+// The window service on a scripted 1440 x 900 desktop: which listed window is
+// the target's, how it is placed, and no seam called under the anchor lock.
 #include "core/window/accessibility_window_service.h"
 #include "core/window/window_discovery.h"
 #include "fakes/fake_screens.h"
@@ -14,8 +11,6 @@ using namespace vx;
 using namespace vx::test;
 
 namespace {
-using Found = std::optional<DiscoveredWindow>;
-const ElementRef e1 = FakeWindowSystem::element(1);
 std::optional<WindowServiceError> errorOf(const Status<WindowServiceError>& status) {
     return status ? std::nullopt : std::optional(status.error());
 }
@@ -30,15 +25,6 @@ protected:
     }
     ~WindowServiceTest() override {
         EXPECT_EQ(desktop.lock.callsUnderLock + trust.lock.callsUnderLock, 0);
-    }
-
-    // An application whose focused window has an element and an id.
-    std::size_t addFocusedApp(ProcessID pid, const std::string& name, WindowID id,
-                              Rect frame = {100, 100, 800, 600}) {
-        auto& app = desktop.addApp(pid, name);
-        app.focusedWindow = desktop.addWindow(pid, frame, id);
-        desktop.focusedApp = desktop.frontmost = pid;
-        return *app.focusedWindow;
     }
 
     FakeWindowSystem desktop;
@@ -62,7 +48,8 @@ TEST_F(WindowServiceTest, AnotherApplicationsWindowNeverStandsInForTheTarget) {
     // The chat program's other spelling does name the same owner.
     desktop.addApp(301, "\u5fae\u4fe1");
     desktop.stack[1].owner = 301;
-    EXPECT_EQ(matchingWindowFromList(desktop, 300, desktop.own), Found({301, e1, 61}));
+    EXPECT_EQ(matchingWindowFromList(desktop, 300, desktop.own),
+              std::optional(DiscoveredWindow{301, FakeWindowSystem::element(1), 61}));
 }
 
 TEST_F(WindowServiceTest, ListedWindowsMustBeOrdinaryAndAtLeastFortyPoints) {
@@ -90,13 +77,14 @@ TEST_F(WindowServiceTest, ListedWindowsMustBeOrdinaryAndAtLeastFortyPoints) {
 
 class PlacementTest : public WindowServiceTest {
 protected:
-    // Anchors the focused window (id 42) of pid 200 and forgets the calls that took.
-    AnchoredWindow anchor(Rect frame = {100, 100, 800, 600}) {
+    // Anchors the focused window (id 42) of the focused pid 200; no server move counted yet.
+    AnchoredWindow anchor(Rect frame) {
         desktop.stack.clear();
-        addFocusedApp(200, "Editor", 42, frame);
+        desktop.addApp(200, "Editor").focusedWindow = desktop.addWindow(200, frame, 42);
+        desktop.focusedApp = desktop.frontmost = 200;
         const auto anchored = service.anchorFrontmostWindow();
         EXPECT_TRUE(anchored);
-        desktop.calls.clear();
+        desktop.serverMoves = 0;
         return anchored.value_or(AnchoredWindow{});
     }
     FakeWindow& window() { return desktop.stack[0]; }
@@ -105,29 +93,20 @@ protected:
     }
 };
 
-// The outcome is what the window reads back: a window that lands more than 24
-// points off is corrected, then moved by the window server; one held in place
-// or that will not shrink is reported as such; a window larger than its slot
-// stays on the display, against the side the slot touches. With the writes
-// refused, the server moves only the origin: within 8 points that counts, past
-// that a last pass, and the read-back has the last word.
+// The read-back decides: more than 24 points off is corrected, then moved by the
+// window server; held in place or not shrinking is reported; a window larger than
+// its slot stays on the display. With writes refused the server moves the origin
+// only: within 8 points that counts, past that a last pass, the read-back rules.
 TEST_F(PlacementTest, TheReadBackDecidesTheOutcomeAndAWindowTooLargeStaysOnTheDisplay) {
     using E = WindowServiceError;
     enum Trait { plain, held, fixedSize, refused }; // held: by the manager
     const Rect start{100, 100, 800, 600}, tile{2, 18, 1436, 880}, right{720, 0, 720, 900};
-    struct Case {
-        const char* name;
-        Rect slot; // desktop coordinates (y up) of the 1440 x 900 display
-        Rect from;
-        Trait trait;
-        Size minimum;
-        double landsLower;
-        std::optional<E> error;
-        Rect landed; // top-left coordinates
-        std::size_t serverMoves;
-    };
     const auto shrink = E::cannotShrink, kept = E::keptInPlace, unplaced = E::cannotSetFrame;
     const Rect quarter{0, 0, 720, 450}, topRight{720, 0, 720, 450}, from{300, 200, 720, 900};
+    // The slot (y up), the frame before, how the window takes writes, its least
+    // size, how much lower it lands, the error, where it is (y down), server moves.
+    using Case = std::tuple<const char*, Rect, Rect, Trait, Size, double, std::optional<E>, Rect,
+                            std::size_t>;
     // clang-format off
     const Case cases[] = {
         {"24 points off", leftHalf, start, plain, {}, 24, {}, {0, 24, 720, 900}, 0},
@@ -146,20 +125,19 @@ TEST_F(PlacementTest, TheReadBackDecidesTheOutcomeAndAWindowTooLargeStaysOnTheDi
         {"30 wider", leftHalf, {300, 200, 750, 900}, refused, {}, 0, unplaced, {0, 0, 750, 900}, 2},
     };
     // clang-format on
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto w = anchor(c.from);
-        window().heldInPlace = c.trait == held;
-        window().minimumSize = c.minimum;
-        window().landingOffset = {0, c.landsLower};
-        if (c.trait == fixedSize)
+    for (const auto& [name, slot, before, trait, minimum, lower, error, landed, moves] : cases) {
+        SCOPED_TRACE(name);
+        const auto w = anchor(before);
+        window().heldInPlace = trait == held;
+        window().minimumSize = minimum;
+        window().landingOffset = {0, lower};
+        if (trait == fixedSize)
             window().sizeWriteStatus = axstatus::attributeUnsupported;
-        if (c.trait == refused)
+        if (trait == refused)
             refuseWrites();
-        EXPECT_EQ(errorOf(service.setFrame(c.slot, w)), c.error);
-        EXPECT_EQ(window().frame, c.landed);
-        EXPECT_EQ(desktop.count("moveWindowWithGroup") + desktop.count("moveWindow"),
-                  c.serverMoves);
+        EXPECT_EQ(errorOf(service.setFrame(slot, w)), error);
+        EXPECT_EQ(window().frame, landed);
+        EXPECT_EQ(desktop.serverMoves, moves);
     }
 }
 

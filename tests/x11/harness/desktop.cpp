@@ -12,6 +12,9 @@
 #include <signal.h>
 #include <xcb/res.h>
 
+#ifndef VORTAXIS_HARNESS_CONFIGS
+#error "VORTAXIS_HARNESS_CONFIGS must name the folder of the managers' and panel's configurations"
+#endif
 #ifndef VORTAXIS_FIXTURE_CLIENT
 #error "VORTAXIS_FIXTURE_CLIENT must name the fixture client binary"
 #endif
@@ -124,12 +127,7 @@ bool Desktop::startWindowManager(const std::string& name) {
         // Its compositor, which GTK's header-bar windows need, on Mesa's software OpenGL.
         argv = {"env", "LIBGL_ALWAYS_SOFTWARE=1", "kwin_x11"};
     } else if (name == "i3") {
-        // Its bar at the top (a dock it lists nowhere); one application floats.
-        std::ofstream(dir_ + "/i3config") << "# i3 config file (v4)\nfont pango:monospace 8\n"
-                                             "focus_follows_mouse no\n"
-                                             "for_window [class=\"^Gtk3-demo$\"] floating enable\n"
-                                             "bar {\n  position top\n  tray_output none\n}\n";
-        argv = {"i3", "-c", dir_ + "/i3config"};
+        argv = {"i3", "-c", VORTAXIS_HARNESS_CONFIGS "/i3config"};
     } else if (name == "fluxbox") {
         // No toolbar (its strut), slit or wallpaper (its error window takes the focus).
         std::filesystem::create_directories(dir_ + "/.fluxbox");
@@ -191,20 +189,10 @@ bool Desktop::probeManagement() {
 
 std::optional<int> Desktop::startPanel() {
     if (wmName_ != "i3") {
-        // A top panel of its own configuration, so no first-start dialog asks.
         const std::string xml = dir_ + "/config/xfce4/xfconf/xfce-perchannel-xml";
         std::filesystem::create_directories(xml);
-        std::ofstream(xml + "/xfce4-panel.xml") << R"(<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0"><property name="configver" type="int" value="2"/>
-<property name="panels" type="array"><value type="int" value="1"/>
-<property name="panel-1" type="empty">
-<property name="position" type="string" value="p=6;x=0;y=0"/>
-<property name="length" type="uint" value="100"/><property name="size" type="uint" value="30"/>
-<property name="position-locked" type="bool" value="true"/>
-<property name="plugin-ids" type="array"><value type="int" value="1"/></property>
-</property></property><property name="plugins" type="empty">
-<property name="plugin-1" type="string" value="clock"/></property></channel>
-)";
+        std::filesystem::copy_file(VORTAXIS_HARNESS_CONFIGS "/xfce4-panel.xml",
+                                   xml + "/xfce4-panel.xml");
         panel_ = spawn({"dbus-launch", "--exit-with-x11", "xfce4-panel", "--disable-wm-check"});
         if (!panel_)
             return std::nullopt;

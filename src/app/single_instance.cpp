@@ -9,10 +9,10 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QFile>
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>

@@ -1,10 +1,9 @@
 // The restart goes through exec, not a parent process: the process, its pid
 // and its arguments stay what the session started, and there is no second
-// process to forward signals to or to leave behind. Qt's fatal message is the
-// only notice a Wayland client gets of the loss, so the restart hangs on the
-// message handler.
-// Qt 6.4 says it as a warning and then calls _exit; later versions say it
-// as a fatal message.
+// process to forward signals to or to leave behind. Qt's last message is the
+// only notice a Wayland client gets of the loss (Qt 6.4 says it as a warning
+// and then calls _exit, later versions as a fatal message), so the restart
+// hangs on the message handler.
 #include "app/compositor_restart.h"
 
 #include "core/base/localization.h"
@@ -19,7 +18,6 @@
 #include <cstring>
 #include <poll.h>
 #include <string>
-#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -94,27 +92,17 @@ bool awaitCompositorIfRestarted(std::chrono::seconds deadline) {
     if (qEnvironmentVariableIsEmpty(restartedVariable))
         return true;
     ::unsetenv(restartedVariable);
+    // Looked for ten times a second: a rare wait of a few seconds, after a
+    // crash, and a socket is made before it listens, which a watch on the
+    // folder would not tell.
     const std::string path = socketPath();
-    const std::string folder = path.substr(0, path.rfind('/'));
-    // Woken by anything made in the socket's folder; the socket is tried then.
-    const int watch = ::inotify_init1(IN_CLOEXEC);
-    if (watch >= 0)
-        ::inotify_add_watch(watch, folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_ATTRIB);
     const auto end = std::chrono::steady_clock::now() + deadline;
-    bool back = socketAnswers(path);
-    while (!back && std::chrono::steady_clock::now() < end) {
-        // A socket is made before it listens: a short look again covers that.
-        pollfd ready{watch, POLLIN, 0};
-        ::poll(&ready, watch >= 0 ? 1 : 0, 100);
-        if (ready.revents & POLLIN) {
-            char events[4096];
-            [[maybe_unused]] const auto n = ::read(watch, events, sizeof(events));
-        }
-        back = socketAnswers(path);
+    while (!socketAnswers(path)) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        ::poll(nullptr, 0, 100);
     }
-    if (watch >= 0)
-        ::close(watch);
-    return back;
+    return true;
 }
 
 } // namespace vx

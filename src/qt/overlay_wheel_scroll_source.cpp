@@ -12,19 +12,23 @@ OverlayWheelScrollSource::~OverlayWheelScrollSource() {
 
 std::optional<std::string> OverlayWheelScrollSource::start(Handlers handlers) {
     handlers_ = std::move(handlers);
-    if (!started_ && QCoreApplication::instance())
-        QCoreApplication::instance()->installEventFilter(this);
-    if (!started_ && onActive_)
-        onActive_(true);
+    if (!started_) {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->installEventFilter(this);
+        if (onActive_)
+            onActive_(true);
+    }
     started_ = true;
     return std::nullopt;
 }
 
 void OverlayWheelScrollSource::stop() {
-    if (started_ && QCoreApplication::instance())
-        QCoreApplication::instance()->removeEventFilter(this);
-    if (started_ && onActive_)
-        onActive_(false);
+    if (started_) {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeEventFilter(this);
+        if (onActive_)
+            onActive_(false);
+    }
     started_ = false;
     handlers_ = {};
 }

@@ -10,7 +10,7 @@ QtMenuPanel::QtMenuPanel(RadialMenuModel& model, Size size, OverlayPlatform plat
     view_->setWindowFlags(overlayWindowFlags());
     // Names for window rules, xprop and the tests; never shown by a manager,
     // since the overlays bypass it.
-    view_->setWindowTitle(QStringLiteral("Vortaxis menu"));
+    view_->setWindowTitle(QString::fromLatin1(menuWindowTitle));
     view_->resize(static_cast<int>(size.width), static_cast<int>(size.height));
     stack_->add(view_.get(), menuOverlayLevel);
 }

@@ -15,6 +15,9 @@ namespace vx {
 // Stacking levels among the overlays: the outline stays above the menu.
 inline constexpr int menuOverlayLevel = 101;
 inline constexpr int outlineOverlayLevel = 1000;
+// The menu's window title: window rules, xprop, the tests and KWin's script
+// know it by this name.
+inline constexpr const char* menuWindowTitle = "Vortaxis menu";
 
 class QtMenuPanel final : public OverlayPanelHost {
 public:
